@@ -1,0 +1,149 @@
+#include "check/completeness_check.h"
+
+#include <array>
+
+#include "record/gbk.h"
+
+namespace velmora {
+namespace {
+
+enum class Test {
+  EmptyText,       // a single-line field of length zero (blanks count as filled)
+  NoChoice,        // nothing selected
+  EmptyLongText,   // no characters at all (a lone line break counts as filled)
+  Incomplete,      // one of the first N cells of the first data row is empty
+  GuideNum,        // "A.依据指南" chosen and GuideNum empty
+  FourthResult,    // a national class chosen and no fourth expected result
+  PostCode,        // not exactly 6 GBK bytes
+  BudgetTotal,     // total empty or exactly "0"
+  Recommender,     // a junior applicant without this recommender's opinion
+};
+
+struct Rule {
+  Field field;
+  Test test;
+  const char* line;
+  int cells = 0;  // N for Incomplete
+};
+
+using F = Field;
+using T = Test;
+constexpr std::array kRules{
+    Rule{F::ProjectName, T::EmptyText, "01、课题名称  未填写"},
+    Rule{F::KeyWord, T::EmptyText, "01、关键词1  未填写"},
+    Rule{F::KeyWord2, T::EmptyText, "01、关键词2  未填写"},
+    Rule{F::KeyWord3, T::EmptyText, "01、关键词3  未填写"},
+    Rule{F::Basis, T::NoChoice, "01、选题依据  未填写"},
+    Rule{F::GuideNum, T::GuideNum, "01、指南题号  未填写"},
+    Rule{F::ApplyOutlay, T::EmptyText, "01、申请经费  未填写"},
+    Rule{F::ResearchClass, T::NoChoice, "01、研究类型  未填写"},
+    Rule{F::ProjectClass, T::NoChoice, "01、课题类别  未填写"},
+    Rule{F::SubjectClass, T::NoChoice, "01、研究领域  未填写"},
+    Rule{F::Presider, T::EmptyText, "01、负责人  未填写"},
+    Rule{F::InputDate, T::EmptyText, "01、申请日期  未填写"},
+    Rule{F::ExpectCompleteDate, T::EmptyText, "01、预期完成日期  未填写"},
+    Rule{F::ExpectProduction1, T::NoChoice, "01、预期最终成果3  未填写"},
+    Rule{F::ExpectProduction2, T::FourthResult, "01、预期最终成果4  未填写"},
+    Rule{F::Sex, T::NoChoice, "02、性别  未填写"},
+    Rule{F::Nation, T::EmptyText, "02、民族  未填写"},
+    Rule{F::Age, T::NoChoice, "02、年龄  未填写"},
+    Rule{F::Birthday, T::EmptyText, "02、出生日期  未填写"},
+    Rule{F::DutyAdmin, T::NoChoice, "02、行政职级  未填写"},
+    Rule{F::DutySpecial, T::NoChoice, "02、技术职务  未填写"},
+    Rule{F::ResearchSpecial, T::NoChoice, "02、研究专长  未填写"},
+    Rule{F::LastDiploma, T::NoChoice, "02、最后学历  未填写"},
+    Rule{F::LastDegree, T::NoChoice, "02、最后学位  未填写"},
+    Rule{F::Tutor, T::NoChoice, "02、担任导师  未填写"},
+    Rule{F::BelongCity, T::NoChoice, "02、所属区县  未填写"},
+    Rule{F::BelongSystem, T::NoChoice, "02、所属系统  未填写"},
+    Rule{F::Department, T::EmptyText, "02、工作单位  未填写"},
+    Rule{F::ContactMail, T::EmptyText, "02、电子邮箱  未填写"},
+    Rule{F::ContactAddress, T::EmptyText, "02、通讯地址  未填写"},
+    Rule{F::PostCode, T::PostCode, "02、邮政编码  应该为6位"},
+    Rule{F::ContactTelArea, T::EmptyText, "02、区号  未填写"},
+    Rule{F::ContactTelHome, T::EmptyText, "02、住宅电话  未填写"},
+    Rule{F::ContactTelDepartmet, T::EmptyText, "02、办公电话  未填写"},
+    Rule{F::ContactMobile, T::EmptyText, "02、手机号码  未填写"},
+    Rule{F::MainActor, T::Incomplete, "03、主要参加者  资料未填写完整", 7},
+    Rule{F::Production, T::Incomplete, "04、相关成果  资料未填写完整", 5},
+    Rule{F::ResearchedProject, T::Incomplete, "05、承担课题  资料未填写完整", 6},
+    Rule{F::ProjectReasoning, T::EmptyLongText, "06、设计论证  未填写"},
+    Rule{F::ProjectAnalyze, T::EmptyLongText, "07、可行性分析  未填写"},
+    Rule{F::ExpectProduction, T::Incomplete, "08、主要阶段性成果  资料未填写完整", 5},
+    Rule{F::FinallyProduction, T::Incomplete, "08、最终研究成果  资料未填写完整", 5},
+    Rule{F::OutlayAccounts, T::BudgetTotal, "09、经费预算  未填写"},
+    Rule{F::OutlayGrid3, T::Incomplete, "09、年度预算  资料未填写完整", 3},
+    Rule{F::OutlayPromises, T::EmptyLongText, "09、经费管理  未填写"},
+    Rule{F::OutlayPromises2, T::EmptyText, "09、银行帐号  未填写"},
+    Rule{F::OutlayDepartment, T::EmptyText, "09、经费管理单位  未填写"},
+    Rule{F::OutlayBank, T::EmptyText, "09、开户银行  未填写"},
+    Rule{F::OutlayAddress, T::EmptyText, "09、汇入地点  未填写"},
+    Rule{F::OutlayPostcode, T::EmptyText, "09、财务联系电话  未填写"},
+    Rule{F::tuijian1, T::Recommender, "10、第一推荐人意见  未填写"},
+    Rule{F::tuijian2, T::Recommender, "10、第二推荐人意见  未填写"},
+    Rule{F::danweiyijian, T::EmptyLongText, "10、所在单位意见  未填写"},
+    Rule{F::jiaoyujuyijian, T::EmptyLongText, "10、二级管理单位意见 未填写"},
+    Rule{F::MaskName, T::EmptyText, "11、活页课题名 未填写"},
+    Rule{F::HuoYe, T::EmptyLongText, "11、活页  未填写"},
+};
+
+// The first data row: the row under the header, or for the yearly budget
+// (which has no header) the amounts under the year captions.
+bool incomplete(const Record& r, Field table, int cells) {
+  const int firstDataRow = table == Field::OutlayGrid3 ? 1 : 0;
+  const Row& row = r.rows(table)[firstDataRow];
+  for (int c = 0; c < cells; ++c)
+    if (row[c].empty()) return true;
+  return false;
+}
+
+// Applicants without a senior title need two recommenders: the assistant
+// (A.助教) and lecturer (B.讲师) grades.
+bool juniorTitle(const Record& r) {
+  int title = r.choice(Field::DutySpecial);
+  return title == 0 || title == 1;
+}
+
+bool fires(const Record& r, const Rule& rule) {
+  switch (rule.test) {
+    case T::EmptyText:
+      return r.text(rule.field).empty();
+    case T::NoChoice:
+      return r.choice(rule.field) < 0;
+    case T::EmptyLongText:
+      return r.longTextEmpty(rule.field);
+    case T::Incomplete:
+      return incomplete(r, rule.field, rule.cells);
+    case T::GuideNum:
+      return r.choice(Field::Basis) == 0 && r.text(Field::GuideNum).empty();
+    case T::FourthResult: {
+      int cls = r.choice(Field::ProjectClass);
+      return (cls == 0 || cls == 1) && r.choice(Field::ExpectProduction2) < 0;
+    }
+    case T::PostCode:
+      return gbkByteLength(r.text(Field::PostCode)) != 6;
+    case T::BudgetTotal: {
+      const std::string& total = r.text(Field::OutlayAccounts);
+      return total.empty() || total == "0";
+    }
+    case T::Recommender:
+      return juniorTitle(r) && r.longTextEmpty(rule.field);
+  }
+  return false;
+}
+
+}  // namespace
+
+std::vector<std::string> completenessProblems(const Record& record) {
+  std::vector<std::string> lines;
+  for (const Rule& rule : kRules)
+    if (fires(record, rule)) lines.emplace_back(rule.line);
+  return lines;
+}
+
+int problemPage(std::string_view line) {
+  if (line.size() < 2 || line[0] < '0' || line[0] > '9' || line[1] < '0' || line[1] > '9') return 0;
+  return (line[0] - '0') * 10 + (line[1] - '0');
+}
+
+}  // namespace velmora

@@ -1,0 +1,31 @@
+#pragma once
+// The open and save actions: one implementation for the window's buttons,
+// start-up, shutdown and velmora-cli.
+#include "document/form_state.h"
+#include "document/prompter.h"
+
+namespace velmora {
+
+enum class OpenOutcome {
+  Cancelled,  // the dialog was cancelled: nothing changed
+  Failed,     // unreadable, not well-formed, or a broken element: nothing changed
+  Refused,    // not a document of this program: record unchanged, end steps ran
+  EmptyRoot,  // nothing to read: record unchanged, end steps ran
+  Opened
+};
+
+enum class SaveOutcome {
+  Refused,    // formal document, or a required field empty
+  Cancelled,  // the dialog was cancelled
+  Failed,     // the file could not be written; any earlier file is intact
+  Written
+};
+
+OpenOutcome openDocument(FormState& state, Prompter& prompter);
+SaveOutcome saveDocument(FormState& state, Prompter& prompter);
+
+// The save dialog's default extension: appends ".xdx" to a file name that has
+// no extension.
+std::string withDefaultExtension(const std::string& path);
+
+}  // namespace velmora

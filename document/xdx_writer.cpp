@@ -1,0 +1,63 @@
+#include "document/xdx_writer.h"
+
+#include <libxml/tree.h>
+
+#include <memory>
+#include <stdexcept>
+
+#include "document/comma_text.h"
+
+namespace velmora {
+namespace {
+
+const xmlChar* x(const char* s) { return reinterpret_cast<const xmlChar*>(s); }
+
+void addValue(xmlNode* parent, std::string_view name, const std::string& value) {
+  // An empty value is an element without content.
+  xmlNewTextChild(parent, nullptr, x(std::string(name).c_str()), value.empty() ? nullptr : x(value.c_str()));
+}
+
+std::string fieldValue(const Record& r, const FieldDef& d) {
+  switch (d.kind) {
+    case Kind::Choice:
+      return std::string(r.choiceText(d.id));
+    case Kind::LongText:
+      return writeCommaText(r.lines(d.id));
+    default:
+      return r.text(d.id);
+  }
+}
+
+}  // namespace
+
+std::string buildXdx(const Record& record, const std::vector<std::string>& problems) {
+  std::unique_ptr<xmlDoc, void (*)(xmlDoc*)> doc(xmlNewDoc(x("1.0")), xmlFreeDoc);
+  doc->standalone = 1;
+  xmlNode* root = xmlNewNode(nullptr, x("XMLPackage"));
+  xmlDocSetRootElement(doc.get(), root);
+
+  for (const FieldDef& d : allFields()) {
+    if (d.kind == Kind::Table) {
+      xmlNode* table = xmlNewChild(root, nullptr, x(std::string(d.name).c_str()), nullptr);
+      const Rows& rows = record.rows(d.id);
+      for (int i = 0; i < d.table.storedRows; ++i)
+        addValue(table, std::string(d.name) + std::to_string(d.table.firstRow + i), writeCommaText(rows[i]));
+    } else {
+      addValue(root, d.name, fieldValue(record, d));
+    }
+    // The three elements that belong to the document rather than to a field.
+    if (d.id == Field::ProjectID) addValue(root, "ver", std::string(kVersionTag));
+    if (d.id == Field::ExpectProduction2) addValue(root, "PASSBY", "0");
+    if (d.id == Field::HuoYe) addValue(root, "verifylist", writeCommaText(problems));
+  }
+
+  xmlChar* mem = nullptr;
+  int size = 0;
+  xmlDocDumpMemoryEnc(doc.get(), &mem, &size, "GBK");
+  if (!mem) throw std::runtime_error("文档无法按 GBK 编码生成");
+  std::string out(reinterpret_cast<const char*>(mem), static_cast<std::size_t>(size));
+  xmlFree(mem);
+  return out;
+}
+
+}  // namespace velmora

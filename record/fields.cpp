@@ -1,0 +1,98 @@
+#include "record/fields.h"
+
+namespace velmora {
+namespace {
+
+constexpr FieldDef text(Field f, std::string_view n, int page, int limit, bool typed = true) {
+  return FieldDef{f, n, Kind::Text, page, limit, nullptr, {}, typed};
+}
+constexpr FieldDef choice(Field f, std::string_view n, int page, const Vocabulary& v) {
+  return FieldDef{f, n, Kind::Choice, page, 0, &v, {}, true};
+}
+constexpr FieldDef longText(Field f, std::string_view n, int page, int limit) {
+  return FieldDef{f, n, Kind::LongText, page, limit, nullptr, {}, true};
+}
+constexpr FieldDef table(Field f, std::string_view n, int page, int cols, int rows, int first = 1) {
+  return FieldDef{f, n, Kind::Table, page, 0, nullptr, {cols, rows, first}, true};
+}
+
+using F = Field;
+const std::array<FieldDef, kFieldCount> kFields{{
+    text(F::ProjectID, "ProjectID", 0, 0, false),
+    text(F::ProjectName, "ProjectName", 1, 80),
+    text(F::KeyWord, "KeyWord", 1, 50),
+    text(F::KeyWord2, "KeyWord2", 1, 50),
+    text(F::KeyWord3, "KeyWord3", 1, 50),
+    choice(F::Basis, "Basis", 1, vocab::Basis),
+    text(F::GuideNum, "GuideNum", 1, 50),
+    choice(F::Purpose, "Purpose", 1, vocab::Purpose),
+    choice(F::ResearchClass, "ResearchClass", 1, vocab::ResearchClass),
+    choice(F::ProjectClass, "ProjectClass", 1, vocab::ProjectClass),
+    choice(F::SubjectClass, "SubjectClass", 1, vocab::SubjectClass),
+    text(F::InputDate, "InputDate", 1, 8),
+    text(F::ExpectCompleteDate, "ExpectCompleteDate", 1, 6),
+    text(F::ApplyOutlay, "ApplyOutlay", 1, 0, false),
+    choice(F::ExpectProduction1, "ExpectProduction1", 1, vocab::ExpectProduction1),
+    choice(F::ExpectProduction2, "ExpectProduction2", 1, vocab::ExpectProduction2),
+    text(F::Presider, "Presider", 1, 20),
+    choice(F::Sex, "Sex", 2, vocab::Sex),
+    text(F::Nation, "Nation", 2, 20),
+    choice(F::Age, "Age", 2, vocab::Age),
+    text(F::Birthday, "Birthday", 2, 30),
+    text(F::IDcard, "IDcard", 2, 18),
+    FieldDef{F::EduCode, "EduCode", Kind::Masked, 1, 12, nullptr, {}, true},
+    choice(F::DutyAdmin, "DutyAdmin", 2, vocab::DutyAdmin),
+    choice(F::DutySpecial, "DutySpecial", 2, vocab::DutySpecial),
+    choice(F::ResearchSpecial, "ResearchSpecial", 2, vocab::ResearchSpecial),
+    choice(F::LastDiploma, "LastDiploma", 2, vocab::LastDiploma),
+    choice(F::LastDegree, "LastDegree", 2, vocab::LastDegree),
+    choice(F::Tutor, "Tutor", 2, vocab::Tutor),
+    choice(F::BelongCity, "BelongCity", 2, vocab::BelongCity),
+    choice(F::BelongSystem, "BelongSystem", 2, vocab::BelongSystem),
+    text(F::Department, "Department", 2, 80),
+    text(F::ContactMail, "ContactMail", 2, 25),
+    text(F::ContactAddress, "ContactAddress", 2, 80),
+    text(F::PostCode, "PostCode", 2, 6),
+    text(F::ContactTelArea, "ContactTelArea", 2, 6),
+    text(F::ContactTelHome, "ContactTelHome", 2, 15),
+    text(F::ContactTelDepartmet, "ContactTelDepartmet", 2, 15),
+    text(F::ContactMobile, "ContactMobile", 2, 15),
+    table(F::MainActor, "MainActor", 3, 9, 15),
+    table(F::Production, "Production", 4, 5, 10),
+    table(F::ResearchedProject, "ResearchedProject", 5, 6, 5),
+    longText(F::ProjectReasoning, "ProjectReasoning", 6, 8050),
+    longText(F::ProjectAnalyze, "ProjectAnalyze", 7, 3100),
+    table(F::ExpectProduction, "ExpectProduction", 8, 5, 10),
+    table(F::FinallyProduction, "FinallyProduction", 8, 5, 4),
+    table(F::OutlayGrid, "OutlayGrid", 9, 3, 6),
+    table(F::OutlayGrid2, "OutlayGrid2", 9, 3, 5),
+    table(F::OutlayGrid3, "OutlayGrid3", 9, 4, 2, 0),
+    longText(F::OutlayPromises, "OutlayPromises", 9, 1100),
+    text(F::OutlayDepartment, "OutlayDepartment", 9, 80),
+    text(F::OutlayAddress, "OutlayAddress", 9, 80),
+    text(F::OutlayPostcode, "OutlayPostcode", 9, 20),
+    text(F::OutlayBank, "OutlayBank", 9, 80),
+    text(F::OutlayAccounts, "OutlayAccounts", 9, 25, false),
+    text(F::OutlayPromises2, "OutlayPromises2", 9, 0),
+    longText(F::tuijian1, "tuijian1", 10, 1100),
+    longText(F::tuijian2, "tuijian2", 10, 1100),
+    longText(F::danweiyijian, "danweiyijian", 10, 700),
+    longText(F::jiaoyujuyijian, "jiaoyujuyijian", 10, 700),
+    text(F::MaskName, "MaskName", 11, 0),
+    longText(F::HuoYe, "HuoYe", 11, 11100),
+    text(F::SN, "SN", 0, 0, false),
+}};
+
+}  // namespace
+
+const FieldDef& fieldDef(Field f) { return kFields[index(f)]; }
+
+std::span<const FieldDef> allFields() { return kFields; }
+
+std::optional<Field> fieldByName(std::string_view name) {
+  for (const auto& d : kFields)
+    if (d.name == name) return d.id;
+  return std::nullopt;
+}
+
+}  // namespace velmora

@@ -1,0 +1,81 @@
+#pragma once
+// One application: a value for every field of the catalogue.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "record/fields.h"
+
+namespace velmora {
+
+using Lines = std::vector<std::string>;
+using Row = std::vector<std::string>;
+using Rows = std::vector<Row>;
+
+class Record {
+ public:
+  // The state of a freshly started application: empty fields, the zero-filled
+  // ProjectID, the fixed cells and "0" amounts of the outlay tables, the year cells.
+  static Record initial();
+  // Every field empty, every table row empty (what a document holding only
+  // its version tag opens to).
+  static Record blank();
+
+  // Text and masked fields (and ProjectID, SN).
+  const std::string& text(Field f) const { return values_[index(f)].text; }
+  void setText(Field f, std::string value) { values_[index(f)].text = std::move(value); }
+
+  // Choice fields: the item index, -1 for no choice.
+  int choice(Field f) const { return values_[index(f)].choice; }
+  void setChoice(Field f, int item) { values_[index(f)].choice = item; }
+  // Selects the item with this text (Latin letters without regard to case), or none.
+  void setChoiceText(Field f, std::string_view itemText);
+  std::string_view choiceText(Field f) const;
+
+  // Long texts: their lines.
+  const Lines& lines(Field f) const { return values_[index(f)].lines; }
+  void setLines(Field f, Lines lines) { values_[index(f)].lines = std::move(lines); }
+  // A long text is empty only when it holds no characters at all.
+  bool longTextEmpty(Field f) const;
+
+  // Tables: the stored rows, each holding every column.
+  const Rows& rows(Field f) const { return values_[index(f)].rows; }
+  const std::string& cell(Field f, int storedRow, int column) const {
+    return values_[index(f)].rows[storedRow][column];
+  }
+  void setCell(Field f, int storedRow, int column, std::string value) {
+    values_[index(f)].rows[storedRow][column] = std::move(value);
+  }
+  void clearRow(Field f, int storedRow);
+
+  // The value of any non-table field as one text: the text, the chosen item's
+  // text, or the long text rebuilt from its lines.
+  std::string valueText(Field f) const;
+
+  bool operator==(const Record&) const = default;
+
+ private:
+  struct Value {
+    std::string text;
+    int choice = -1;
+    Lines lines;
+    Rows rows;
+    bool operator==(const Value&) const = default;
+  };
+  std::vector<Value> values_ = std::vector<Value>(kFieldCount);
+};
+
+// A long text's lines and its text: the lines are the text split at line
+// breaks, without a final empty line; the text ends in a line break when the
+// last line is empty.
+std::string textFromLines(const Lines& lines);
+Lines linesFromText(std::string_view text);
+
+// The fixed texts of the amount tables: item number and name per stored row.
+struct OutlayItem {
+  std::string_view number;
+  std::string_view name;
+};
+std::span<const OutlayItem> outlayItems(Field table);  // OutlayGrid or OutlayGrid2
+
+}  // namespace velmora

@@ -1,0 +1,66 @@
+#include <gtest/gtest.h>
+
+#include "document/comma_text.h"
+
+using namespace velmora;
+using Items = std::vector<std::string>;
+
+TEST(CommaText, WritesTheDocumentedExamples) {
+  struct Case {
+    Items items;
+    const char* text;
+  } cases[] = {
+      {{"1", "资料费", "0"}, "1,资料费,0"},
+      {Items(9), ",,,,,,,,"},
+      {{""}, "\"\""},
+      {{}, ""},
+      {{"a b", "0"}, "\"a b\",0"},
+      {{"第一行", "", "第三行"}, "第一行,,第三行"},
+      {{"say \"hi\""}, "\"say \"\"hi\"\"\""},
+      {{"a,b", "c"}, "\"a,b\",c"},
+      {{" ", ""}, "\" \","},
+      {{"          年", "          年"}, "\"          年\",\"          年\""},
+      {{"tab\there"}, "\"tab\there\""},
+      {{"x\"y"}, "\"x\"\"y\""},
+      {{"01、课题名称  未填写"}, "\"01、课题名称  未填写\""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(writeCommaText(c.items), c.text);
+    EXPECT_EQ(readCommaText(c.text), c.items) << c.text;
+  }
+}
+
+TEST(CommaText, ReadingRules) {
+  struct Case {
+    const char* text;
+    Items items;
+  } cases[] = {
+      {"", {}},
+      {"   ", {}},
+      {"a b", {"a", "b"}},
+      {"a,,b", {"a", "", "b"}},
+      {"a,", {"a", ""}},
+      {",", {"", ""}},
+      {"  a ,  b", {"a", "b"}},
+      {"\"unterminated, still read", {"unterminated, still read"}},
+      {"\"a\"\"", {"a\""}},
+      {"\"a\"b", {"a", "b"}},
+      {"a\"b,c", {"a\"b", "c"}},
+      {"课题,名称", {"课题", "名称"}},
+      {"a, ", {"a"}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(readCommaText(c.text), c.items) << c.text;
+}
+
+TEST(CommaText, EveryWrittenListReadsBack) {
+  const Items lists[] = {
+      {"", "", ""},
+      {"", "x"},
+      {"x", ""},
+      {" lead", "trail ", " both "},
+      {"\"", ",", "\"\""},
+      {"中文,逗号", "引\"号"},
+      {"line\r\nbreak"},
+  };
+  for (const auto& items : lists) EXPECT_EQ(readCommaText(writeCommaText(items)), items);
+}

@@ -1,0 +1,268 @@
+#include <gtest/gtest.h>
+
+#include "document/document_actions.h"
+#include "document/messages.h"
+#include "document/xdx_writer.h"
+#include "test_support.h"
+
+using namespace velmora;
+using namespace velmora::test;
+
+namespace {
+
+OpenOutcome openPath(FormState& s, const std::string& path, ScriptedPrompter& p) {
+  s.pendingPath = path;
+  return openDocument(s, p);
+}
+
+// A state with edits, a problem list and a proposed name, to see that failed
+// opens leave every part of it alone.
+FormState editedState() {
+  FormState s;
+  s.setText(Field::ProjectName, "未保存的编辑");
+  s.setText(Field::PostCode, "123");
+  s.record.setCell(Field::MainActor, 0, 0, "张三");
+  s.runCheck();
+  s.saveDialogName = "/earlier/choice.xdx";
+  return s;
+}
+
+void expectSame(const FormState& a, const FormState& b) {
+  EXPECT_TRUE(a.record == b.record);
+  EXPECT_EQ(a.problems, b.problems);
+  EXPECT_EQ(a.modified, b.modified);
+  EXPECT_EQ(a.formal, b.formal);
+  EXPECT_EQ(a.enabled, b.enabled);
+  EXPECT_EQ(a.saveDialogName, b.saveDialogName);
+  EXPECT_EQ(a.presider1, b.presider1);
+}
+
+}  // namespace
+
+TEST(OpenAction, OpensThePendingPathWithoutDialog) {
+  FormState s;
+  ScriptedPrompter p;
+  s.setText(Field::ProjectName, "edit");
+  ASSERT_EQ(openPath(s, fixture("sample.xdx"), p), OpenOutcome::Opened);
+  EXPECT_EQ(p.openDialogs, 0);
+  EXPECT_TRUE(p.shown.empty());
+  EXPECT_TRUE(s.pendingPath.empty());
+  EXPECT_EQ(s.saveDialogName, fixture("sample.xdx"));
+  EXPECT_FALSE(s.modified);
+  EXPECT_TRUE(s.problems.empty()) << s.problems.front();
+  EXPECT_EQ(s.record.text(Field::ProjectID), "{6F9619FF-8B86-D011-B42D-00C04FC964FF}");
+  EXPECT_EQ(s.record.text(Field::SN), "BJA110012");
+  EXPECT_EQ(s.record.choiceText(Field::BelongSystem), "A.教育部直属高等院校");
+  EXPECT_EQ(s.record.lines(Field::ProjectReasoning).size(), 4u);
+  EXPECT_EQ(s.record.cell(Field::MainActor, 0, 0), "张  伟");
+  EXPECT_EQ(s.presider1, "王晓燕");
+  EXPECT_EQ(s.eduCode1, "123456789012");
+  EXPECT_TRUE(s.isEnabled(Field::OutlayAccounts));
+
+  // The next open asks again.
+  p.openAnswers.push_back(std::nullopt);
+  EXPECT_EQ(openDocument(s, p), OpenOutcome::Cancelled);
+  EXPECT_EQ(p.openDialogs, 1);
+}
+
+TEST(OpenAction, CancelledDialogChangesNothing) {
+  FormState s = editedState();
+  FormState before = s;
+  ScriptedPrompter p;
+  p.openAnswers.push_back(std::nullopt);
+  EXPECT_EQ(openDocument(s, p), OpenOutcome::Cancelled);
+  expectSame(s, before);
+}
+
+TEST(OpenAction, DialogChoiceIsOpened) {
+  FormState s;
+  ScriptedPrompter p;
+  p.openAnswers.push_back(fixture("class-d.xdx"));
+  EXPECT_EQ(openDocument(s, p), OpenOutcome::Opened);
+  EXPECT_EQ(s.saveDialogName, fixture("class-d.xdx"));
+}
+
+TEST(OpenAction, ForeignDocumentIsRefusedAfterTheEndSteps) {
+  for (const char* file : {"wrong-version.xdx", "no-ver.xdx"}) {
+    FormState s = editedState();
+    Record before = s.record;
+    ScriptedPrompter p;
+    EXPECT_EQ(openPath(s, fixture(file), p), OpenOutcome::Refused);
+    ASSERT_EQ(p.shown.size(), 1u);
+    EXPECT_EQ(p.shown[0].kind, "information");
+    EXPECT_EQ(p.shown[0].text, "您选择的文档不是用本申报系统生成的");
+    EXPECT_TRUE(s.record == before);
+    EXPECT_FALSE(s.modified);
+    EXPECT_EQ(s.saveDialogName, fixture(file));
+    EXPECT_TRUE(s.pendingPath.empty());
+    EXPECT_EQ(s.problems.front(), "01、关键词1  未填写");
+  }
+}
+
+TEST(OpenAction, EmptyRootReadsNothingButRunsTheEndSteps) {
+  FormState s = editedState();
+  Record before = s.record;
+  ScriptedPrompter p;
+  EXPECT_EQ(openPath(s, fixture("empty-root.xdx"), p), OpenOutcome::EmptyRoot);
+  EXPECT_TRUE(p.shown.empty());
+  EXPECT_TRUE(s.record == before);
+  EXPECT_FALSE(s.modified);
+  EXPECT_EQ(s.saveDialogName, fixture("empty-root.xdx"));
+}
+
+TEST(OpenAction, OnlyVersionEmptiesEveryFieldAndRow) {
+  FormState s;
+  ScriptedPrompter p;
+  ASSERT_EQ(openPath(s, fixture("only-ver.xdx"), p), OpenOutcome::Opened);
+  Record blank = Record::blank();
+  EXPECT_TRUE(s.record == blank);
+  EXPECT_EQ(s.record.cell(Field::OutlayGrid, 0, 1), "");
+  EXPECT_EQ(s.record.cell(Field::OutlayGrid3, 0, 0), "");
+}
+
+// A broken element must not leave a half-loaded record: the whole document is
+// validated before anything is applied.
+TEST(OpenAction, BrokenElementLeavesEverythingAsBefore) {
+  for (const char* file : {"mixed-element.xdx", "comment-element.xdx", "entity-ref.xdx", "external-entity.xdx"}) {
+    FormState s = editedState();
+    FormState before = s;
+    ScriptedPrompter p;
+    EXPECT_EQ(openPath(s, fixture(file), p), OpenOutcome::Failed) << file;
+    ASSERT_EQ(p.shown.size(), 1u);
+    EXPECT_EQ(p.shown[0].kind, "error");
+    EXPECT_EQ(p.shown[0].text, "Element does not contain a single text node.");
+    expectSame(s, before);
+    // The next open asks with the dialog instead of retrying the same file.
+    EXPECT_TRUE(s.pendingPath.empty());
+  }
+}
+
+TEST(OpenAction, ParseFailureShowsTheErrorBoxAndClearsThePendingPath) {
+  FormState s = editedState();
+  FormState before = s;
+  ScriptedPrompter p;
+  EXPECT_EQ(openPath(s, fixture("malformed.xdx"), p), OpenOutcome::Failed);
+  ASSERT_EQ(p.shown.size(), 1u);
+  EXPECT_EQ(p.shown[0].kind, "error");
+  EXPECT_EQ(p.shown[0].text.back(), '.');
+  expectSame(s, before);
+  EXPECT_TRUE(s.pendingPath.empty());
+  p.openAnswers.push_back(std::nullopt);
+  openDocument(s, p);
+  EXPECT_EQ(p.openDialogs, 1);
+}
+
+TEST(OpenAction, EmptyItemsStayEmptyCells) {
+  FormState s;
+  ScriptedPrompter p;
+  ASSERT_EQ(openPath(s, fixture("empty-items.xdx"), p), OpenOutcome::Opened);
+  EXPECT_EQ(s.record.rows(Field::MainActor)[0],
+            (Row{"张伟", "", "45", "196603", "教授", "课程与教学论", "研究生", "", ""}));
+  EXPECT_EQ(s.record.rows(Field::MainActor)[1], Row(9, ""));
+  EXPECT_EQ(s.record.rows(Field::OutlayGrid3)[1], (Row{"40000", "", "30000", ""}));
+  // The check still sees the gaps.
+  auto has = [&](const char* line) {
+    return std::find(s.problems.begin(), s.problems.end(), line) != s.problems.end();
+  };
+  EXPECT_TRUE(has("03、主要参加者  资料未填写完整"));
+  EXPECT_TRUE(has("09、年度预算  资料未填写完整"));
+}
+
+TEST(OpenAction, OpenThenSaveKeepsTablesExactly) {
+  TempDir dir;
+  for (const char* file : {"fresh-required.xdx", "empty-items.xdx", "sample.xdx"}) {
+    FormState s;
+    ScriptedPrompter p;
+    ASSERT_EQ(openPath(s, fixture(file), p), OpenOutcome::Opened) << file;
+    std::string original = readFile(fixture(file));
+    std::string saved = buildXdx(s.record, s.problems);
+    auto tables = [](const std::string& bytes) {
+      return bytes.substr(bytes.find("<MainActor>"), bytes.find("<OutlayPromises") - bytes.find("<MainActor>"));
+    };
+    auto withoutLongTexts = [](std::string t) {
+      auto a = t.find("<ProjectReasoning");
+      auto b = t.find("<ExpectProduction>");
+      return t.erase(a, b - a);
+    };
+    EXPECT_EQ(withoutLongTexts(tables(saved)), withoutLongTexts(tables(original))) << file;
+  }
+}
+
+TEST(OpenAction, NationalClassFixesTheThirdResult) {
+  FormState s;
+  ScriptedPrompter p;
+  ASSERT_EQ(openPath(s, fixture("sample.xdx"), p), OpenOutcome::Opened);
+  EXPECT_TRUE(s.expectProduction2Shown);
+  EXPECT_EQ(s.record.choiceText(Field::ExpectProduction1), "A.专著");
+  EXPECT_FALSE(s.isEnabled(Field::ExpectProduction1));
+  EXPECT_EQ(s.record.choiceText(Field::ExpectProduction2), "C.研究论文");
+  EXPECT_EQ(s.record.text(Field::ApplyOutlay), "12");
+}
+
+TEST(OpenAction, OtherClassesHideAndClearTheFourthResult) {
+  FormState s;
+  ScriptedPrompter p;
+  ASSERT_EQ(openPath(s, fixture("sample.xdx"), p), OpenOutcome::Opened);
+  ASSERT_EQ(openPath(s, fixture("class-d.xdx"), p), OpenOutcome::Opened);
+  EXPECT_FALSE(s.expectProduction2Shown);
+  EXPECT_EQ(s.record.choice(Field::ExpectProduction2), -1);
+  EXPECT_EQ(s.record.choiceText(Field::ExpectProduction1), "B.译著");
+  EXPECT_TRUE(s.isEnabled(Field::ExpectProduction1));
+  // The stored amount stays, although the class rule would give 3.
+  EXPECT_EQ(s.record.text(Field::ApplyOutlay), "3");
+}
+
+TEST(OpenAction, FormalDocumentLocksTheRecordUntilAnOrdinaryOne) {
+  FormState s;
+  ScriptedPrompter p;
+  ASSERT_EQ(openPath(s, fixture("formal.xdx"), p), OpenOutcome::Opened);
+  EXPECT_TRUE(s.formal);
+  EXPECT_FALSE(s.saveEnabled);
+  // ApplyOutlay aside: the loaded postcode's purpose rule enables it again.
+  for (const auto& d : allFields())
+    if (isUserField(d.id) && d.id != Field::ApplyOutlay) EXPECT_FALSE(s.isEnabled(d.id)) << d.name;
+  EXPECT_TRUE(s.problems.empty());
+
+  ASSERT_EQ(openPath(s, fixture("sample.xdx"), p), OpenOutcome::Opened);
+  EXPECT_FALSE(s.formal);
+  EXPECT_TRUE(s.saveEnabled);
+  for (const auto& d : allFields())
+    if (isUserField(d.id) && d.id != Field::ExpectProduction1) EXPECT_TRUE(s.isEnabled(d.id)) << d.name;
+  EXPECT_FALSE(s.isEnabled(Field::ExpectProduction1));
+}
+
+TEST(OpenAction, LoadedPostcodeRunsThePurposeRule) {
+  FormState s;
+  ScriptedPrompter p;
+  ASSERT_EQ(openPath(s, fixture("special-purpose.xdx"), p), OpenOutcome::Opened);
+  EXPECT_EQ(s.record.choiceText(Field::Purpose), "特级教师计划专项");
+  EXPECT_EQ(s.record.text(Field::ApplyOutlay), "");
+  EXPECT_FALSE(s.isEnabled(Field::ApplyOutlay));
+
+  // The same postcode again is no change: the stored amount stays.
+  FormState again;
+  again.setText(Field::PostCode, "100875");
+  ASSERT_EQ(openPath(again, fixture("special-purpose.xdx"), p), OpenOutcome::Opened);
+  EXPECT_EQ(again.record.text(Field::ApplyOutlay), "3");
+}
+
+TEST(OpenAction, PostcodeAfterFormalStateEnablesApplyOutlay) {
+  FormState s;
+  ScriptedPrompter p;
+  ASSERT_EQ(openPath(s, fixture("formal.xdx"), p), OpenOutcome::Opened);
+  EXPECT_TRUE(s.formal);
+  EXPECT_TRUE(s.isEnabled(Field::ApplyOutlay));
+  EXPECT_FALSE(s.isEnabled(Field::ProjectName));
+}
+
+TEST(OpenAction, LoadingRunsNoChoiceReaction) {
+  FormState s;
+  ScriptedPrompter p;
+  s.pickChoice(Field::Basis, 1, p);
+  ASSERT_FALSE(s.guideNumShown);
+  ASSERT_EQ(openPath(s, fixture("sample.xdx"), p), OpenOutcome::Opened);
+  EXPECT_EQ(s.record.choiceText(Field::Basis), "A.依据指南");
+  EXPECT_FALSE(s.guideNumShown);
+  EXPECT_EQ(s.record.text(Field::GuideNum), "12");
+  EXPECT_TRUE(p.shown.empty());
+}

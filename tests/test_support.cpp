@@ -1,0 +1,104 @@
+#include "test_support.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "record/gbk.h"
+
+namespace velmora::test {
+
+std::optional<std::string> ScriptedPrompter::askOpenPath() {
+  ++openDialogs;
+  if (openAnswers.empty()) return std::nullopt;
+  auto a = openAnswers.front();
+  openAnswers.pop_front();
+  return a;
+}
+
+std::optional<std::string> ScriptedPrompter::askSavePath(const std::string& proposed) {
+  proposedSaveNames.push_back(proposed);
+  if (saveAnswers.empty()) return std::nullopt;
+  auto a = saveAnswers.front();
+  saveAnswers.pop_front();
+  return a;
+}
+
+bool ScriptedPrompter::confirm(const std::string& t) {
+  shown.push_back({"confirm", t});
+  if (confirmAnswers.empty()) return false;
+  bool a = confirmAnswers.front();
+  confirmAnswers.pop_front();
+  return a;
+}
+
+std::string fixture(const std::string& name) { return std::string(VELMORA_FIXTURES) + "/" + name; }
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out << bytes;
+}
+
+std::string gbk(const std::string& utf8) {
+  auto b = utf8ToGbk(utf8);
+  if (!b) throw std::runtime_error("not GBK: " + utf8);
+  return *b;
+}
+
+TempDir::TempDir() {
+  std::string tmpl = (std::filesystem::temp_directory_path() / "velmora-test-XXXXXX").string();
+  if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
+  dir_ = tmpl;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::remove_all(dir_, ec);
+}
+
+Record completeRecord() {
+  Record r = Record::initial();
+  for (const FieldDef& d : allFields()) {
+    switch (d.kind) {
+      case Kind::Text:
+        if (isUserField(d.id)) r.setText(d.id, "填");
+        break;
+      case Kind::Masked:
+        r.setText(d.id, "123456789012");
+        break;
+      case Kind::Choice:
+        r.setChoice(d.id, 1);
+        break;
+      case Kind::LongText:
+        r.setLines(d.id, {"第一行", "第二行"});
+        break;
+      case Kind::Table:
+        for (int row = 0; row < d.table.storedRows; ++row)
+          for (int c = 0; c < d.table.columns; ++c)
+            if (r.cell(d.id, row, c).empty()) r.setCell(d.id, row, c, "格");
+        break;
+    }
+  }
+  r.setText(Field::PostCode, "100875");
+  r.setText(Field::OutlayAccounts, "150000");
+  r.setChoice(Field::Purpose, -1);
+  return r;
+}
+
+std::string document(const std::string& body, const std::string& encoding) {
+  std::string text = "<?xml version=\"1.0\" encoding=\"" + encoding + "\" standalone=\"yes\"?>\n<XMLPackage>" +
+                     body + "</XMLPackage>\n";
+  if (encoding == "GBK" || encoding == "gbk") return gbk(text);
+  return text;
+}
+
+}  // namespace velmora::test

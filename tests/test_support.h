@@ -1,0 +1,61 @@
+#pragma once
+// Shared helpers of the tests: a prompter with preset answers, fixture paths,
+// temporary folders, and a record in which the check finds nothing.
+#include <deque>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "document/form_state.h"
+#include "document/prompter.h"
+
+namespace velmora::test {
+
+struct Shown {
+  std::string kind;  // "message", "information", "error", "confirm"
+  std::string text;
+};
+
+class ScriptedPrompter : public Prompter {
+ public:
+  std::deque<std::optional<std::string>> openAnswers;
+  std::deque<std::optional<std::string>> saveAnswers;
+  std::deque<bool> confirmAnswers;
+  std::vector<Shown> shown;
+  std::vector<std::string> proposedSaveNames;
+  int openDialogs = 0;
+
+  std::optional<std::string> askOpenPath() override;
+  std::optional<std::string> askSavePath(const std::string& proposed) override;
+  void showMessage(const std::string& t) override { shown.push_back({"message", t}); }
+  void showInformation(const std::string& t) override { shown.push_back({"information", t}); }
+  void showError(const std::string& t) override { shown.push_back({"error", t}); }
+  bool confirm(const std::string& t) override;
+};
+
+std::string fixture(const std::string& name);
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& bytes);
+// GBK bytes of a UTF-8 text (for writing documents in tests).
+std::string gbk(const std::string& utf8);
+
+// A fresh folder under the system's temporary folder, removed at destruction.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  std::string path(const std::string& name) const { return (dir_ / name).string(); }
+  const std::filesystem::path& dir() const { return dir_; }
+
+ private:
+  std::filesystem::path dir_;
+};
+
+// A record that passes every rule of the completeness check.
+Record completeRecord();
+
+// A small XDX document: the declaration, then `body` inside XMLPackage.
+std::string document(const std::string& bodyUtf8, const std::string& encoding = "GBK");
+
+}  // namespace velmora::test
