@@ -98,7 +98,10 @@ OpenOutcome openDocument(FormState& s, Prompter& prompter) {
     if (!chosen) return OpenOutcome::Cancelled;
     s.pendingPath = *chosen;
   }
-  ReadResult result = readXdxFile(s.pendingPath);
+  return applyReadResult(s, prompter, readXdxFile(s.pendingPath));
+}
+
+OpenOutcome applyReadResult(FormState& s, Prompter& prompter, const ReadResult& result) {
   if (auto* error = std::get_if<ReadError>(&result)) {
     // The next open asks again instead of retrying the same broken file.
     s.pendingPath.clear();

@@ -3,6 +3,7 @@
 // start-up, shutdown and velmora-cli.
 #include "document/form_state.h"
 #include "document/prompter.h"
+#include "document/xdx_reader.h"
 
 namespace velmora {
 
@@ -23,6 +24,12 @@ enum class SaveOutcome {
 
 OpenOutcome openDocument(FormState& state, Prompter& prompter);
 SaveOutcome saveDocument(FormState& state, Prompter& prompter);
+
+// The open action after its file has been read (pending path set): a read
+// error is shown and changes nothing but the pending path; otherwise the
+// content is written into the record and the end steps run. openDocument is
+// the dialog, readXdxFile and this.
+OpenOutcome applyReadResult(FormState& state, Prompter& prompter, const ReadResult& result);
 
 // The save dialog's default extension: appends ".xdx" to a file name that has
 // no extension.
