@@ -1,0 +1,206 @@
+#include "app/line_fields.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QTimer>
+
+#include "record/gbk.h"
+
+namespace velmora {
+namespace {
+
+std::size_t bytesOf(const QString& s) { return fieldBytes(s); }
+
+bool isTypedCharacter(const QString& text) {
+  return !text.isEmpty() && text.at(0).unicode() >= 32 && text.at(0).unicode() != 127;
+}
+
+}  // namespace
+
+std::size_t fieldBytes(const QString& text) {
+  return gbkByteLength(text.toStdString()) + static_cast<std::size_t>(text.count(QLatin1Char('\n')));
+}
+
+bool keyFilterAccepts(KeyFilter filter, QChar c) {
+  const bool digit = c >= QLatin1Char('0') && c <= QLatin1Char('9');
+  switch (filter) {
+    case KeyFilter::None: return true;
+    case KeyFilter::IdentityNumber: return digit || c == QLatin1Char('X') || c == QLatin1Char('x');
+    case KeyFilter::Date: return digit;
+    case KeyFilter::Amount: return digit || c == QLatin1Char('.');
+  }
+  return false;
+}
+
+QString fittingInsertion(const QString& remaining, const QString& insert, int byteLimit, KeyFilter filter,
+                         bool multiLine) {
+  std::size_t used = bytesOf(remaining);
+  QString out;
+  std::size_t budget = byteLimit > 0 ? static_cast<std::size_t>(byteLimit) : SIZE_MAX;
+  for (int i = 0; i < insert.size();) {
+    int len = insert.at(i).isHighSurrogate() && i + 1 < insert.size() ? 2 : 1;
+    QString ch = insert.mid(i, len);
+    i += len;
+    if (ch == QLatin1String("\r")) continue;
+    if (ch == QLatin1String("\n") && !multiLine) continue;
+    if (filter != KeyFilter::None && (len != 1 || !keyFilterAccepts(filter, ch.at(0)))) continue;
+    if (!canEncodeGbk(ch.toStdString())) continue;
+    // A line break is stored as two characters, as on the form's home platform.
+    std::size_t b = ch == QLatin1String("\n") ? 2 : bytesOf(ch);
+    if (used + b > budget) break;
+    used += b;
+    out += ch;
+  }
+  return out;
+}
+
+LimitedLineEdit::LimitedLineEdit(Field field, QWidget* parent) : QLineEdit(parent), field_(field) {
+  setObjectName(QString::fromUtf8(fieldDef(field).name.data(), fieldDef(field).name.size()));
+  setByteLimit(fieldDef(field).byteLimit);
+  setAcceptDrops(false);
+}
+
+void LimitedLineEdit::setKeyFilter(KeyFilter f) {
+  filter_ = f;
+  // Filtered fields take no input-method text, so the input method is off there.
+  setAttribute(Qt::WA_InputMethodEnabled, f == KeyFilter::None);
+}
+
+bool LimitedLineEdit::insertFitting(const QString& text) {
+  QString current = this->text();
+  if (hasSelectedText()) current.remove(selectionStart(), selectedText().size());
+  QString fits = fittingInsertion(current, text, byteLimit_, filter_);
+  if (fits.isEmpty()) return false;
+  insert(fits);
+  emit textEdited(this->text());
+  return true;
+}
+
+void LimitedLineEdit::pasteFitting() {
+  if (isReadOnly()) return;
+  insertFitting(QApplication::clipboard()->text());
+}
+
+void LimitedLineEdit::keyPressEvent(QKeyEvent* e) {
+  if (e->matches(QKeySequence::Paste)) {
+    if (filter_ == KeyFilter::None) pasteFitting();
+    return;
+  }
+  if (filter_ != KeyFilter::None && (e->matches(QKeySequence::Copy) || e->matches(QKeySequence::Cut))) return;
+  if (isTypedCharacter(e->text()) && !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+    if (!isReadOnly()) insertFitting(e->text());
+    return;
+  }
+  QLineEdit::keyPressEvent(e);
+}
+
+void LimitedLineEdit::inputMethodEvent(QInputMethodEvent* e) {
+  if (filter_ != KeyFilter::None) {
+    e->accept();
+    return;
+  }
+  if (e->commitString().isEmpty() || isReadOnly()) {
+    QLineEdit::inputMethodEvent(e);
+    return;
+  }
+  QString current = text();
+  if (hasSelectedText()) current.remove(selectionStart(), selectedText().size());
+  QString fits = fittingInsertion(current, e->commitString(), byteLimit_, filter_);
+  QInputMethodEvent limited(e->preeditString(), e->attributes());
+  limited.setCommitString(fits, e->replacementStart(), e->replacementLength());
+  QLineEdit::inputMethodEvent(&limited);
+}
+
+void LimitedLineEdit::contextMenuEvent(QContextMenuEvent* e) {
+  if (emptyContextMenu_) {
+    e->accept();
+    return;
+  }
+  QMenu* menu = createStandardContextMenu();
+  for (QAction* a : menu->actions()) {
+    if (a->objectName() == QLatin1String("edit-paste")) {
+      disconnect(a, nullptr, nullptr, nullptr);
+      connect(a, &QAction::triggered, this, &LimitedLineEdit::pasteFitting);
+    }
+  }
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  menu->popup(e->globalPos());
+}
+
+MaskedEdit::MaskedEdit(Field field, QWidget* parent) : QLineEdit(parent), field_(field) {
+  setObjectName(QString::fromUtf8(fieldDef(field).name.data(), fieldDef(field).name.size()));
+  setInputMask(QStringLiteral("9999-9999-9999;_"));
+  setAttribute(Qt::WA_InputMethodEnabled, false);
+  connect(this, &QLineEdit::textEdited, this, [this] { changed_ = true; });
+}
+
+QString MaskedEdit::digits() const {
+  QString d;
+  for (QChar c : text())
+    if (c.isDigit()) d += c;
+  return d;
+}
+
+void MaskedEdit::setDigits(const QString& d) {
+  if (d == digits()) return;
+  setText(d.leftJustified(12, QLatin1Char(' ')).left(12));
+}
+
+bool MaskedEdit::incompleteAfterChange() const { return changed_ && digits().size() != 12; }
+
+void MaskedEdit::refuseLeaving() {
+  if (reporting_) return;
+  reporting_ = true;
+  if (onInvalid) onInvalid();
+  setFocus(Qt::OtherFocusReason);
+  reporting_ = false;
+}
+
+void MaskedEdit::focusInEvent(QFocusEvent* e) {
+  if (!reporting_ && e->reason() != Qt::ActiveWindowFocusReason && e->reason() != Qt::PopupFocusReason) {
+    entryDigits_ = digits();
+    changed_ = false;
+  }
+  QLineEdit::focusInEvent(e);
+}
+
+void MaskedEdit::focusOutEvent(QFocusEvent* e) {
+  QLineEdit::focusOutEvent(e);
+  // Leaving for another window or a popup is not leaving the field.
+  if (reporting_ || e->reason() == Qt::ActiveWindowFocusReason || e->reason() == Qt::PopupFocusReason) return;
+  if (incompleteAfterChange()) QTimer::singleShot(0, this, [this] { refuseLeaving(); });
+}
+
+void MaskedEdit::keyPressEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_Escape) {
+    if (digits() != entryDigits_) {
+      setDigits(entryDigits_);
+      emit textEdited(text());
+    }
+    changed_ = false;
+    return;
+  }
+  if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+    if (incompleteAfterChange()) refuseLeaving();
+    return;
+  }
+  QLineEdit::keyPressEvent(e);
+}
+
+ChoiceBox::ChoiceBox(Field field, QWidget* parent) : QComboBox(parent), field_(field) {
+  const FieldDef& d = fieldDef(field);
+  setObjectName(QString::fromUtf8(d.name.data(), d.name.size()));
+  setEditable(false);
+  setMaxVisibleItems(8);
+  for (int i = 0; i < d.list->size(); ++i) {
+    auto t = d.list->text(i);
+    addItem(QString::fromUtf8(t.data(), t.size()));
+  }
+  setCurrentIndex(-1);
+}
+
+}  // namespace velmora

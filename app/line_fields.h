@@ -1,0 +1,101 @@
+#pragma once
+// Single-line fields of the record: byte-limited text, the EduCode mask and
+// the choice lists.
+#include <QComboBox>
+#include <QLineEdit>
+#include <functional>
+
+#include "record/fields.h"
+
+namespace velmora {
+
+// Which typed characters a field lets through.
+enum class KeyFilter {
+  None,
+  IdentityNumber,  // digits, X and x
+  Date,            // digits
+  Amount,          // digits and the point
+};
+
+bool keyFilterAccepts(KeyFilter filter, QChar c);
+
+// Text that fits: the characters of `insert` that GBK can hold and the filter
+// lets through, cut where the byte limit would be passed by `remaining` (the
+// field's text without the part being replaced) plus the insertion.
+QString fittingInsertion(const QString& remaining, const QString& insert, int byteLimit, KeyFilter filter,
+                         bool multiLine = false);
+
+// GBK bytes of a field's text, a line break counting two.
+std::size_t fieldBytes(const QString& text);
+
+// A text field limited in GBK bytes, refusing characters GBK cannot hold,
+// optionally filtering typed characters and without a context menu.
+class LimitedLineEdit : public QLineEdit {
+  Q_OBJECT
+ public:
+  LimitedLineEdit(Field field, QWidget* parent);
+
+  Field field() const { return field_; }
+  void setByteLimit(int bytes) { byteLimit_ = bytes; }
+  int byteLimit() const { return byteLimit_; }
+  void setKeyFilter(KeyFilter f);
+  void setEmptyContextMenu(bool on) { emptyContextMenu_ = on; }
+
+  // Inserts clipboard text, as much of it as fits.
+  void pasteFitting();
+
+ protected:
+  void keyPressEvent(QKeyEvent* e) override;
+  void inputMethodEvent(QInputMethodEvent* e) override;
+  void contextMenuEvent(QContextMenuEvent* e) override;
+
+ private:
+  bool insertFitting(const QString& text);
+  Field field_;
+  int byteLimit_ = 0;
+  KeyFilter filter_ = KeyFilter::None;
+  bool emptyContextMenu_ = false;
+};
+
+// The education identity number: twelve digits shown as 0000-0000-0000 with
+// underscores in the empty positions. A changed, incomplete value cannot be
+// left (the error is reported through `onInvalid`); Escape restores the value
+// the field had when it received the focus.
+class MaskedEdit : public QLineEdit {
+  Q_OBJECT
+ public:
+  MaskedEdit(Field field, QWidget* parent);
+  Field field() const { return field_; }
+
+  // The twelve (or fewer) digits without the dashes.
+  QString digits() const;
+  void setDigits(const QString& digits);
+
+  std::function<void()> onInvalid;
+
+ protected:
+  void focusInEvent(QFocusEvent* e) override;
+  void focusOutEvent(QFocusEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+
+ private:
+  bool incompleteAfterChange() const;
+  void refuseLeaving();
+  Field field_;
+  QString entryDigits_;
+  bool changed_ = false;
+  bool reporting_ = false;
+};
+
+// A choice field: a fixed list, no typing.
+class ChoiceBox : public QComboBox {
+  Q_OBJECT
+ public:
+  ChoiceBox(Field field, QWidget* parent);
+  Field field() const { return field_; }
+
+ private:
+  Field field_;
+};
+
+}  // namespace velmora

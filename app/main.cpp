@@ -1,0 +1,32 @@
+// Velmora课题申报系统（个人版）: starts the window, opens the document named on
+// the command line, runs until the window is closed.
+#include <QApplication>
+#include <QScreen>
+
+#include "app/main_window.h"
+#include "app/qt_window_services.h"
+#include "app/window_fonts.h"
+#include "document/messages.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QString::fromUtf8(velmora::msg::kAppTitle.data()));
+  QApplication::setApplicationDisplayName(QString::fromUtf8(velmora::msg::kAppTitle.data()));
+  velmora::registerWindowFonts();
+
+  velmora::QtWindowServices services;
+  velmora::MainWindow window(services);
+  services.setOwner(&window);
+  services.setOpenFolder(QCoreApplication::applicationDirPath());
+
+  QStringList args = QCoreApplication::arguments().mid(1);
+  window.startUp(args);
+
+  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    QRect frame = window.frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    window.move(frame.topLeft());
+  }
+  window.show();
+  return QApplication::exec();
+}

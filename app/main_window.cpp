@@ -1,0 +1,308 @@
+#include "app/main_window.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QTabBar>
+
+#include "app/icons.h"
+#include "app/pages.h"
+#include "app/window_fonts.h"
+#include "check/completeness_check.h"
+#include "document/messages.h"
+
+#ifdef VELMORA_HAS_PREVIEW
+#include "app/preview/report_preview.h"
+#endif
+
+namespace velmora {
+namespace {
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+QString q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
+
+}  // namespace
+
+MainWindow::MainWindow(WindowServices& services, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
+      services_(services) {
+  setObjectName(QStringLiteral("MainForm"));
+  setWindowTitle(q(msg::kAppTitle));
+  setWindowIcon(icons::application());
+  setFont(PageBuilder::defaultFont());
+  resize(852, 562);
+
+  auto* layout = new QHBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+
+  pageControl_ = new QTabWidget(this);
+  pageControl_->setObjectName(QStringLiteral("PageControl1"));
+  pageControl_->setUsesScrollButtons(false);
+  pageControl_->tabBar()->setExpanding(false);
+  pageControl_->tabBar()->setElideMode(Qt::ElideNone);
+  pageControl_->tabBar()->setFont(windowFont("MS Sans Serif", 11));
+  pageControl_->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 4px; color: navy; }"));
+  struct Page {
+    QWidget* (*build)(FieldWidgets&);
+    const char* caption;
+  };
+  const Page kPages[] = {{pages::basic, "基本资料"},   {pages::presider, "负责人信息"}, {pages::mainActor, "主要参加者"},
+                         {pages::production, "相关成果"}, {pages::researched, "承担课题"}, {pages::reasoning, "设计论证"},
+                         {pages::analyze, "可行性分析"}, {pages::results, "预期成果"},   {pages::funding, "经费"},
+                         {pages::opinions, "推荐意见"},  {pages::looseLeaf, "活页"}};
+  for (const Page& p : kPages) pageControl_->addTab(p.build(fields_), QString::fromUtf8(p.caption));
+  layout->addWidget(pageControl_, 1);
+
+  panel_ = new SidePanel(this);
+  layout->addWidget(panel_);
+
+  connect(panel_->verifydata, &QPushButton::clicked, this, [this] { verifydataClick(); });
+  connect(panel_->openxmlfile, &QToolButton::clicked, this, [this] { openxmlfileClick(); });
+  connect(panel_->savexmlfile, &QToolButton::clicked, this, [this] { savexmlfileClick(); });
+  connect(panel_->helpinfo, &QToolButton::clicked, this, [this] { helpinfoClick(); });
+  connect(panel_->printreport, &QToolButton::clicked, this, [this] { printreportClick(); });
+  connect(panel_->verifylist, &QListWidget::currentRowChanged, this, [this](int row) { onProblemChosen(row); });
+  connect(panel_->verifylist, &QListWidget::itemClicked, this,
+          [this](QListWidgetItem* item) { onProblemChosen(panel_->verifylist->row(item)); });
+  findChild<QLabel*>(QStringLiteral("Label41"))->installEventFilter(this);
+
+  bindFields();
+  setTabOrder();
+  refresh();
+}
+
+void MainWindow::bindFields() {
+  for (const FieldDef& d : allFields()) {
+    QWidget* w = fields_[d.id];
+    if (!w) continue;
+    const Field f = d.id;
+    if (auto* e = qobject_cast<MaskedEdit*>(w)) {
+      connect(e, &QLineEdit::textEdited, this, [this, e, f] { onText(f, e->digits()); });
+      e->onInvalid = [this] {
+        services_.beep();
+        services_.showError(msg::errorBoxText(msg::kInvalidMaskInput));
+      };
+    } else if (auto* e = qobject_cast<LimitedLineEdit*>(w)) {
+      connect(e, &QLineEdit::textEdited, this, [this, f](const QString& t) { onText(f, t); });
+    } else if (auto* c = qobject_cast<ChoiceBox*>(w)) {
+      connect(c, &QComboBox::activated, this, [this, f](int item) { onPick(f, item); });
+    } else if (auto* t = qobject_cast<LongTextEdit*>(w)) {
+      connect(t, &LongTextEdit::userEdited, this, [this, f] { onLines(f); });
+    } else if (auto* t = qobject_cast<RecordTable*>(w)) {
+      connect(t, &RecordTable::cellEdited, this,
+              [this, f](int r, int c, const QString& text) { onCell(f, r, c, text); });
+      connect(t, &RecordTable::editorClosed, this,
+              [this, f](int r, int c, const QString& text) { onCell(f, r, c, text); });
+    }
+  }
+}
+
+void MainWindow::setTabOrder() {
+  const char* const kOrder[] = {
+      "verifylist", "verifydata", "PageControl1",
+      // 01
+      "ProjectName", "KeyWord", "ProjectClass", "SubjectClass", "Edit4", "Presider", "EduCode", "ExpectProduction2",
+      "InputDate", "ExpectCompleteDate", "Basis", "GuideNum", "Purpose", "ExpectProduction1", "ResearchClass",
+      "ApplyOutlay", "Edit1", "KeyWord2", "KeyWord3",
+      // 02
+      "Presider1", "Nation", "Sex", "IDcard", "ContactMail", "ContactAddress", "PostCode", "BelongSystem",
+      "ContactTelArea", "ContactTelHome", "ContactTelDepartmet", "ContactMobile", "BelongCity", "Department",
+      "EduCode1", "Birthday", "Age", "Tutor", "LastDiploma", "DutySpecial", "LastDegree", "ResearchSpecial",
+      "DutyAdmin",
+      // 03 to 08
+      "MainActor", "Production", "ResearchedProject", "Memo1", "ProjectReasoning", "Memo3", "ProjectAnalyze",
+      "ExpectProduction", "FinallyProduction",
+      // 09
+      "OutlayAddress", "OutlayBank", "OutlayPostcode", "OutlayAccounts", "OutlayPromises", "OutlayDepartment",
+      "OutlayGrid", "OutlayGrid2", "OutlayGrid3", "OutlayPromises2",
+      // 10, 11
+      "tuijian1", "tuijian2", "danweiyijian", "jiaoyujuyijian", "HuoYe", "MaskName"};
+  QWidget* previous = nullptr;
+  for (const char* name : kOrder) {
+    QWidget* w = findChild<QWidget*>(QString::fromLatin1(name));
+    if (!w) continue;
+    if (previous) QWidget::setTabOrder(previous, w);
+    previous = w;
+  }
+}
+
+void MainWindow::startUp(const QStringList& arguments) {
+  state_.modified = false;
+  QString path = arguments.join(QLatin1Char(' '));
+  state_.pendingPath = path.toStdString();
+  if (!path.isEmpty()) openxmlfileClick();
+  panel_->verifylist->setFocus();
+}
+
+void MainWindow::onText(Field f, const QString& text) {
+  state_.setText(f, text.toStdString());
+  refresh();
+}
+
+void MainWindow::onLines(Field f) {
+  auto* edit = static_cast<LongTextEdit*>(fields_[f]);
+  Lines lines = edit->displayedLines();
+  shownLines_[index(f)] = lines;
+  state_.setLines(f, std::move(lines));
+  // An edit that leaves the lines as they were (a blank typed at a wrap) is
+  // still an edit.
+  state_.modified = true;
+  refresh();
+}
+
+void MainWindow::onPick(Field f, int item) {
+  if (reacting_) return;
+  reacting_ = true;
+  state_.pickChoice(f, item, services_);
+  reacting_ = false;
+  refresh();
+}
+
+void MainWindow::onCell(Field table, int row, int column, const QString& text) {
+  if (reacting_) {
+    state_.record.setCell(table, row, column, text.toStdString());
+    return;
+  }
+  reacting_ = true;
+  state_.editCell(table, row, column, text.toStdString(), services_);
+  reacting_ = false;
+  refresh();
+}
+
+void MainWindow::onProblemChosen(int row) {
+  if (row < 0 || row >= panel_->verifylist->count()) return;
+  const QString line = panel_->verifylist->item(row)->text();
+  const int page = problemPage(line.toStdString());
+  if (page >= 1 && page <= pageControl_->count()) pageControl_->setCurrentIndex(page - 1);
+  panel_->verifylist->setToolTip(line);
+}
+
+void MainWindow::verifydataClick() {
+  state_.runCheck();
+  refresh();
+}
+
+OpenOutcome MainWindow::openxmlfileClick() {
+  OpenOutcome outcome = openDocument(state_, services_);
+  refresh();
+  // The texts just shown may wrap differently than they were stored; the
+  // record holds the lines as the fields show them.
+  if (outcome == OpenOutcome::Opened) state_.modified = false;
+  return outcome;
+}
+
+SaveOutcome MainWindow::savexmlfileClick() {
+  SaveOutcome outcome = saveDocument(state_, services_);
+  refresh();
+  return outcome;
+}
+
+void MainWindow::helpinfoClick() {
+  const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/help.doc");
+  if (QFileInfo(path).isFile())
+    services_.openExternally(path.toStdString());
+  else
+    services_.showMessage("程序目录下没有找到帮助文档help.doc，请上网下载帮助文档！");
+}
+
+void MainWindow::printreportClick() {
+#ifdef VELMORA_HAS_PREVIEW
+  showReportPreview(this, state_);
+#else
+  services_.showMessage("报表组件未安装，无法预览和打印。");
+#endif
+}
+
+void MainWindow::label41Click() { services_.openExternally(kEduCodeSite); }
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
+  if (watched->objectName() == QLatin1String("Label41") && e->type() == QEvent::MouseButtonRelease) {
+    label41Click();
+    return true;
+  }
+  return QWidget::eventFilter(watched, e);
+}
+
+void MainWindow::closeEvent(QCloseEvent* e) {
+  // Unsaved edits are never dropped silently: a non-formal document with
+  // edits always asks, and a save that did not write keeps the window open.
+  if (!state_.formal && state_.modified && services_.confirm(std::string(msg::kSaveBeforeExit))) {
+    if (savexmlfileClick() != SaveOutcome::Written) {
+      e->ignore();
+      return;
+    }
+  }
+  e->accept();
+}
+
+void MainWindow::refreshLongText(Field f) {
+  auto* edit = static_cast<LongTextEdit*>(fields_[f]);
+  Lines& shown = shownLines_[index(f)];
+  if (shown == state_.record.lines(f)) return;
+  edit->showLines(state_.record.lines(f));
+  shown = edit->displayedLines();
+  // Without changing the modified flag: the text is the same, only broken
+  // where the field breaks it.
+  state_.record.setLines(f, shown);
+}
+
+void MainWindow::refreshField(const FieldDef& d) {
+  QWidget* w = fields_[d.id];
+  if (!w) return;
+  switch (d.kind) {
+    case Kind::Text: {
+      auto* e = static_cast<QLineEdit*>(w);
+      const QString t = q(state_.record.text(d.id));
+      if (e->text() != t) e->setText(t);
+      break;
+    }
+    case Kind::Masked:
+      static_cast<MaskedEdit*>(w)->setDigits(q(state_.record.text(d.id)));
+      break;
+    case Kind::Choice: {
+      auto* c = static_cast<ChoiceBox*>(w);
+      if (c->currentIndex() != state_.record.choice(d.id)) c->setCurrentIndex(state_.record.choice(d.id));
+      break;
+    }
+    case Kind::LongText:
+      refreshLongText(d.id);
+      break;
+    case Kind::Table:
+      static_cast<RecordTable*>(w)->showRows(state_.record.rows(d.id));
+      break;
+  }
+  if (isUserField(d.id)) w->setEnabled(state_.isEnabled(d.id));
+}
+
+void MainWindow::refresh() {
+  for (const FieldDef& d : allFields()) refreshField(d);
+
+  findChild<QLabel*>(QStringLiteral("ProjectID"))->setText(q(state_.record.text(Field::ProjectID)));
+  findChild<QLineEdit*>(QStringLiteral("Presider1"))->setText(q(state_.presider1));
+  findChild<MaskedEdit*>(QStringLiteral("EduCode1"))->setDigits(q(state_.eduCode1));
+
+  const bool fourth = state_.expectProduction2Shown;
+  findChild<QLabel*>(QStringLiteral("Label67"))->setVisible(fourth);
+  fields_[Field::ExpectProduction2]->setVisible(fourth);
+  findChild<QLabel*>(QStringLiteral("lbl8"))->setVisible(state_.guideNumShown);
+  fields_[Field::GuideNum]->setVisible(state_.guideNumShown);
+  findChild<QLabel*>(QStringLiteral("passby"))->setVisible(state_.formal);
+  panel_->savexmlfile->setEnabled(state_.saveEnabled);
+
+  QListWidget* list = panel_->verifylist;
+  bool same = list->count() == static_cast<int>(state_.problems.size());
+  for (int i = 0; same && i < list->count(); ++i) same = list->item(i)->text() == q(state_.problems[i]);
+  if (!same) {
+    const bool was = list->blockSignals(true);
+    list->clear();
+    for (const auto& line : state_.problems) list->addItem(q(line));
+    list->setCurrentRow(-1);
+    list->blockSignals(was);
+  }
+}
+
+}  // namespace velmora

@@ -1,0 +1,89 @@
+#include "app/page_builder.h"
+
+#include "app/window_fonts.h"
+
+namespace velmora {
+
+namespace {
+constexpr int kEditHeight = 21;
+}
+
+QString nameOf(Field f) {
+  auto n = fieldDef(f).name;
+  return QString::fromUtf8(n.data(), static_cast<int>(n.size()));
+}
+
+QFont PageBuilder::defaultFont() { return windowFont("MS Sans Serif", 11); }
+
+void PageBuilder::style(QWidget* w, QColor color) const {
+  QPalette p = w->palette();
+  p.setColor(QPalette::Text, color);
+  p.setColor(QPalette::WindowText, color);
+  p.setColor(QPalette::ButtonText, color);
+  w->setPalette(p);
+  w->setFont(defaultFont());
+}
+
+QLabel* PageBuilder::label(const QString& text, int x, int y, const QFont& font, QColor color, const char* name) {
+  auto* l = new QLabel(text, parent_);
+  if (name) l->setObjectName(QString::fromLatin1(name));
+  l->setFont(font);
+  QPalette p = l->palette();
+  p.setColor(QPalette::WindowText, color);
+  l->setPalette(p);
+  l->move(x, y);
+  l->adjustSize();
+  return l;
+}
+
+LimitedLineEdit* PageBuilder::text(Field f, int x, int y, int width) {
+  auto* e = new LimitedLineEdit(f, parent_);
+  style(e, fieldText_);
+  e->setGeometry(x, y, width, kEditHeight);
+  fields_.byField[index(f)] = e;
+  return e;
+}
+
+MaskedEdit* PageBuilder::masked(Field f, int x, int y, int width) {
+  auto* e = new MaskedEdit(f, parent_);
+  style(e, fieldText_);
+  e->setGeometry(x, y, width, kEditHeight);
+  fields_.byField[index(f)] = e;
+  return e;
+}
+
+ChoiceBox* PageBuilder::choice(Field f, int x, int y, int width) {
+  auto* c = new ChoiceBox(f, parent_);
+  style(c, fieldText_);
+  c->setGeometry(x, y, width, kEditHeight);
+  fields_.byField[index(f)] = c;
+  return c;
+}
+
+LongTextEdit* PageBuilder::longText(Field f, int x, int y, int width, int height, const QFont& font, QColor color) {
+  auto* e = new LongTextEdit(f, parent_);
+  style(e, color);
+  e->setFont(font);
+  if (width > 0) e->setGeometry(x, y, width, height);
+  fields_.byField[index(f)] = e;
+  return e;
+}
+
+RecordTable* PageBuilder::table(Field f, const QStringList& headers, const QList<int>& widths) {
+  auto* t = new RecordTable(f, parent_);
+  style(t, colors::kNavy);
+  t->setColumns(headers, widths);
+  fields_.byField[index(f)] = t;
+  return t;
+}
+
+QLineEdit* PageBuilder::fixedText(const char* name, const QString& value, int x, int y, int width) {
+  auto* e = new QLineEdit(value, parent_);
+  e->setObjectName(QString::fromLatin1(name));
+  style(e, fieldText_);
+  e->setReadOnly(true);
+  e->setGeometry(x, y, width, kEditHeight);
+  return e;
+}
+
+}  // namespace velmora

@@ -1,0 +1,61 @@
+#pragma once
+// Places the labels and fields of a page at their pixel positions and
+// registers every field widget under its element name.
+#include <QColor>
+#include <QFont>
+#include <QLabel>
+#include <QWidget>
+#include <array>
+
+#include "app/line_fields.h"
+#include "app/long_text_edit.h"
+#include "app/record_table.h"
+
+namespace velmora {
+
+// Every field widget of the record by field, filled by the page builders.
+struct FieldWidgets {
+  std::array<QWidget*, kFieldCount> byField{};
+  QWidget* operator[](Field f) const { return byField[index(f)]; }
+};
+
+namespace colors {
+inline const QColor kBlue(0, 0, 255);
+inline const QColor kNavy(0, 0, 128);
+inline const QColor kMaroon(128, 0, 0);
+inline const QColor kRed(255, 0, 0);
+inline const QColor kBlack(0, 0, 0);
+}  // namespace colors
+
+class PageBuilder {
+ public:
+  PageBuilder(QWidget* parent, FieldWidgets& fields, QColor fieldText) : parent_(parent), fields_(fields), fieldText_(fieldText) {}
+
+  QLabel* label(const QString& text, int x, int y, const QFont& font, QColor color = colors::kBlack,
+                const char* name = nullptr);
+  QLabel* label(const QString& text, int x, int y) { return label(text, x, y, defaultFont(), colors::kBlack); }
+
+  LimitedLineEdit* text(Field f, int x, int y, int width);
+  MaskedEdit* masked(Field f, int x, int y, int width);
+  ChoiceBox* choice(Field f, int x, int y, int width);
+  LongTextEdit* longText(Field f, int x, int y, int width, int height, const QFont& font, QColor color);
+  RecordTable* table(Field f, const QStringList& headers, const QList<int>& widths);
+  // A read-only field that is not part of the record.
+  QLineEdit* fixedText(const char* name, const QString& value, int x, int y, int width);
+
+  static QFont defaultFont();
+
+  QWidget* parent() const { return parent_; }
+  void setParent(QWidget* p) { parent_ = p; }
+
+ private:
+  void style(QWidget* w, QColor color) const;
+  QWidget* parent_;
+  FieldWidgets& fields_;
+  QColor fieldText_;
+};
+
+// The widget's name as the element name of a field.
+QString nameOf(Field f);
+
+}  // namespace velmora

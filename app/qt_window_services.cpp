@@ -1,0 +1,75 @@
+#include "app/qt_window_services.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QUrl>
+
+#include "document/document_actions.h"
+#include "document/messages.h"
+
+namespace velmora {
+namespace {
+
+const QString kFilter = QStringLiteral("XDX数据交换文件 (*.xdx)");
+QString q(const std::string& s) { return QString::fromStdString(s); }
+QString appTitle() { return q(std::string(msg::kAppTitle)); }
+
+}  // namespace
+
+std::optional<std::string> QtWindowServices::askOpenPath() {
+  QFileDialog dialog(owner_, QStringLiteral("请选择需要打开的项目文件"), openFolder_, kFilter);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  // A name typed for a file that does not exist is accepted; opening reports it.
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setDefaultSuffix(QStringLiteral("xdx"));
+  if (!lastOpened_.isEmpty()) dialog.selectFile(lastOpened_);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  lastOpened_ = dialog.selectedFiles().first();
+  return lastOpened_.toStdString();
+}
+
+std::optional<std::string> QtWindowServices::askSavePath(const std::string& proposedName) {
+  QFileDialog dialog(owner_, QStringLiteral("请输入要保存的文件名："), QString(), kFilter);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDefaultSuffix(QStringLiteral("xdx"));
+  // Replacing the proposed file is what the user asked for; no second question.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  if (!proposedName.empty()) dialog.selectFile(q(proposedName));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return withDefaultExtension(dialog.selectedFiles().first().toStdString());
+}
+
+void QtWindowServices::showMessage(const std::string& text) {
+  QMessageBox box(QMessageBox::NoIcon, appTitle(), q(text), QMessageBox::Ok, owner_);
+  box.exec();
+}
+
+void QtWindowServices::showInformation(const std::string& text) {
+  QMessageBox box(QMessageBox::Information, QStringLiteral("Information"), q(text), QMessageBox::Ok, owner_);
+  box.exec();
+}
+
+void QtWindowServices::showError(const std::string& text) {
+  QMessageBox box(QMessageBox::Critical, appTitle(), q(text), QMessageBox::Ok, owner_);
+  box.exec();
+}
+
+bool QtWindowServices::confirm(const std::string& text) {
+  QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), q(text), QMessageBox::Yes | QMessageBox::No,
+                  owner_);
+  box.setDefaultButton(QMessageBox::Yes);
+  box.setEscapeButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
+}
+
+void QtWindowServices::openExternally(const std::string& urlOrPath) {
+  QUrl url(q(urlOrPath));
+  if (url.scheme().isEmpty()) url = QUrl::fromLocalFile(q(urlOrPath));
+  QDesktopServices::openUrl(url);
+}
+
+void QtWindowServices::beep() { QApplication::beep(); }
+
+}  // namespace velmora

@@ -1,0 +1,34 @@
+#pragma once
+#include <QString>
+
+#include "app/window_services.h"
+
+class QWidget;
+
+namespace velmora {
+
+// Real dialogs and message boxes, captioned and equipped as the program's
+// conventions want them.
+class QtWindowServices : public WindowServices {
+ public:
+  explicit QtWindowServices(QWidget* owner = nullptr) : owner_(owner) {}
+  void setOwner(QWidget* owner) { owner_ = owner; }
+  // The folder the open dialog starts in.
+  void setOpenFolder(const QString& folder) { openFolder_ = folder; }
+
+  std::optional<std::string> askOpenPath() override;
+  std::optional<std::string> askSavePath(const std::string& proposedName) override;
+  void showMessage(const std::string& text) override;
+  void showInformation(const std::string& text) override;
+  void showError(const std::string& text) override;
+  bool confirm(const std::string& text) override;
+  void openExternally(const std::string& urlOrPath) override;
+  void beep() override;
+
+ private:
+  QWidget* owner_;
+  QString openFolder_;
+  QString lastOpened_;
+};
+
+}  // namespace velmora

@@ -1,0 +1,90 @@
+#include "app/record_table.h"
+
+#include <QHeaderView>
+
+namespace velmora {
+namespace {
+
+class CellDelegate : public QStyledItemDelegate {
+ public:
+  explicit CellDelegate(RecordTable* table) : QStyledItemDelegate(table), table_(table) {}
+
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const override {
+    auto* editor = new LimitedLineEdit(table_->field(), parent);
+    editor->setByteLimit(0);  // cells have no length limit
+    editor->setFrame(false);
+    if (index.column() == table_->amountColumn()) editor->setKeyFilter(KeyFilter::Amount);
+    const int row = index.row(), column = index.column();
+    QObject::connect(editor, &QLineEdit::textEdited, table_,
+                     [this, row, column](const QString& text) { emit table_->cellEdited(row, column, text); });
+    QObject::connect(this, &QAbstractItemDelegate::closeEditor, editor, [this, editor, row, column](QWidget* w) {
+      if (w == editor) emit table_->editorClosed(row, column, editor->text());
+    });
+    return editor;
+  }
+
+ private:
+  RecordTable* table_;
+};
+
+}  // namespace
+
+RecordTable::RecordTable(Field field, QWidget* parent) : QTableWidget(parent), field_(field) {
+  const FieldDef& d = fieldDef(field);
+  setObjectName(QString::fromUtf8(d.name.data(), d.name.size()));
+  setColumnCount(d.table.columns);
+  setRowCount(d.table.storedRows);
+  setItemDelegate(new CellDelegate(this));
+  setEditTriggers(QAbstractItemView::CurrentChanged | QAbstractItemView::DoubleClicked |
+                  QAbstractItemView::SelectedClicked | QAbstractItemView::AnyKeyPressed);
+  setSelectionMode(QAbstractItemView::ContiguousSelection);
+  setSelectionBehavior(QAbstractItemView::SelectItems);
+  setTabKeyNavigation(false);
+  verticalHeader()->setVisible(false);
+  verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  verticalHeader()->setDefaultSectionSize(24);
+  verticalHeader()->setMinimumSectionSize(24);
+  horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+  horizontalHeader()->setSectionsMovable(false);
+  horizontalHeader()->setHighlightSections(false);
+  horizontalHeader()->setFixedHeight(24);
+  horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  horizontalHeader()->setStyleSheet(QStringLiteral(
+      "QHeaderView::section { background-color: palette(tool-tip-base); color: black;"
+      " border: 0px; border-right: 1px solid #a0a0a0; border-bottom: 1px solid #a0a0a0; padding-left: 2px; }"));
+  setWordWrap(false);
+  for (int r = 0; r < rowCount(); ++r)
+    for (int c = 0; c < columnCount(); ++c) setItem(r, c, new QTableWidgetItem);
+}
+
+void RecordTable::setColumns(const QStringList& headers, const QList<int>& widths) {
+  if (headers.isEmpty()) {
+    horizontalHeader()->setVisible(false);
+  } else {
+    setHorizontalHeaderLabels(headers);
+  }
+  for (int c = 0; c < widths.size() && c < columnCount(); ++c) setColumnWidth(c, widths[c]);
+}
+
+void RecordTable::setFixedColumns(int count) {
+  fixedColumns_ = count;
+  const QBrush face = palette().button();
+  for (int r = 0; r < rowCount(); ++r)
+    for (int c = 0; c < count; ++c) {
+      QTableWidgetItem* it = item(r, c);
+      it->setFlags(it->flags() & ~Qt::ItemIsEditable);
+      it->setBackground(face);
+    }
+}
+
+void RecordTable::showRows(const Rows& rows) {
+  const bool was = blockSignals(true);
+  for (int r = 0; r < rowCount() && r < static_cast<int>(rows.size()); ++r)
+    for (int c = 0; c < columnCount() && c < static_cast<int>(rows[r].size()); ++c) {
+      const QString text = QString::fromStdString(rows[r][c]);
+      if (item(r, c)->text() != text) item(r, c)->setText(text);
+    }
+  blockSignals(was);
+}
+
+}  // namespace velmora

@@ -1,0 +1,42 @@
+#pragma once
+// A table of the record: a fixed header row, cells edited in place as soon
+// as they are selected, 24-pixel rows, Tab leaving the table.
+#include <QStyledItemDelegate>
+#include <QTableWidget>
+
+#include "app/line_fields.h"
+#include "record/record.h"
+
+namespace velmora {
+
+class RecordTable : public QTableWidget {
+  Q_OBJECT
+ public:
+  RecordTable(Field field, QWidget* parent);
+  Field field() const { return field_; }
+
+  // Header texts and column widths; an empty list means no header row.
+  void setColumns(const QStringList& headers, const QList<int>& widths);
+  // Columns the user cannot edit (the numbers and names of the amount tables).
+  void setFixedColumns(int count);
+  int fixedColumns() const { return fixedColumns_; }
+  // The column whose typed characters pass the amount filter.
+  void setAmountColumn(int column) { amountColumn_ = column; }
+  int amountColumn() const { return amountColumn_; }
+
+  // Shows the stored rows (a program write: no edit signal).
+  void showRows(const Rows& rows);
+
+ signals:
+  // Every change of a cell's text while the user edits it.
+  void cellEdited(int row, int column, const QString& text);
+  // The cell editor was closed on a cell.
+  void editorClosed(int row, int column, const QString& text);
+
+ private:
+  Field field_;
+  int fixedColumns_ = 0;
+  int amountColumn_ = -1;
+};
+
+}  // namespace velmora

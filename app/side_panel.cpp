@@ -1,0 +1,70 @@
+#include "app/side_panel.h"
+
+#include <QLabel>
+
+#include "app/icons.h"
+#include "app/page_builder.h"
+#include "app/window_fonts.h"
+
+namespace velmora {
+namespace {
+
+QToolButton* pictureButton(QWidget* parent, const char* name, const QString& caption, const QIcon& icon, int x, int y,
+                           int fontPixels) {
+  auto* b = new QToolButton(parent);
+  b->setObjectName(QString::fromLatin1(name));
+  b->setText(caption);
+  b->setIcon(icon);
+  b->setIconSize(QSize(24, 24));
+  b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  // Flat: the border shows only under the pointer; no keyboard focus.
+  b->setAutoRaise(true);
+  b->setFocusPolicy(Qt::NoFocus);
+  b->setFont(windowFont("新宋体", fontPixels));
+  QPalette p = b->palette();
+  p.setColor(QPalette::ButtonText, colors::kNavy);
+  b->setPalette(p);
+  b->setGeometry(x, y, 66, 66);
+  return b;
+}
+
+}  // namespace
+
+SidePanel::SidePanel(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("Panel1"));
+  setFixedWidth(180);
+
+  verifydata = new QPushButton(icons::check(), QStringLiteral("检 查"), this);
+  verifydata->setObjectName(QStringLiteral("verifydata"));
+  verifydata->setIconSize(QSize(24, 24));
+  verifydata->setFont(windowFont("MS Sans Serif", 16, true));
+  QPalette bp = verifydata->palette();
+  bp.setColor(QPalette::ButtonText, colors::kRed);
+  verifydata->setPalette(bp);
+  verifydata->setGeometry(5, 2, 88, 30);
+
+  verifylist = new QListWidget(this);
+  verifylist->setObjectName(QStringLiteral("verifylist"));
+  verifylist->setGeometry(0, 36, 177, 333);
+  verifylist->setSelectionMode(QAbstractItemView::SingleSelection);
+  verifylist->setFont(windowFont("MS Sans Serif", 11));
+  verifylist->setToolTip(QStringLiteral("鼠标点击错误记录，可以定位到页面"));
+  verifylist->setStyleSheet(QStringLiteral("QListWidget#verifylist { background: rgb(194, 252, 233); color: red; }"
+                                           "QListWidget#verifylist::item { height: 13px; }"));
+
+  openxmlfile = pictureButton(this, "openxmlfile", QStringLiteral("打 开"), icons::open(), 16, 376, 16);
+  savexmlfile = pictureButton(this, "savexmlfile", QStringLiteral("保 存"), icons::save(), 88, 376, 16);
+  savexmlfile->setToolTip(QStringLiteral("保存文档前请先审核"));
+  helpinfo = pictureButton(this, "helpinfo", QStringLiteral("帮 助"), icons::help(), 16, 448, 16);
+  printreport = pictureButton(this, "printreport", QStringLiteral("预览\\打印"), icons::print(), 88, 448, 14);
+
+  auto* notice = new QLabel(QStringLiteral("填写完毕请先检查再保存；\n打印前请在预览中核对。"), this);
+  notice->setObjectName(QStringLiteral("notice"));
+  notice->setFont(windowFont("宋体", 11));
+  QPalette np = notice->palette();
+  np.setColor(QPalette::WindowText, colors::kBlue);
+  notice->setPalette(np);
+  notice->setGeometry(3, 528, 174, 26);
+}
+
+}  // namespace velmora
