@@ -28,7 +28,9 @@ bool writeFileAtomically(const std::string& path, std::string_view bytes, std::s
   struct stat target {};
   bool exists = ::stat(path.c_str(), &target) == 0;
   if (exists && S_ISDIR(target.st_mode)) return fail(error, path, EISDIR);
-  // A read-only file stays as it is, even where the folder would allow a rename.
+  // A read-only file stays as it is, even where the folder would allow a
+  // rename, and also for a user whom the system lets write anything.
+  if (exists && (target.st_mode & 0222) == 0) return fail(error, path, EACCES);
   if (exists && ::access(path.c_str(), W_OK) != 0) return fail(error, path, errno);
 
   std::string tmp = folderOf(path) + "/.velmora-save-XXXXXX";

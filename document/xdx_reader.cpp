@@ -88,8 +88,30 @@ ReadError tooLarge() {
   return ReadError{"文件过大，不是申报文档（超过 " + std::to_string(kMaxDocumentBytes / (1024 * 1024)) + " MB）"};
 }
 
-ReadError parseError(const xmlError* err, std::string_view bytes) {
-  std::string reason = err && err->message ? err->message : "Document is not well-formed XML";
+// libxml2 reports a byte sequence that the declared encoding cannot decode
+// outside the parser context (and prints it unless a handler takes it); the
+// parser itself then only sees the text end early. This keeps that first
+// reason for the error box and keeps the library quiet.
+class EncodingErrorCapture {
+ public:
+  EncodingErrorCapture() { xmlSetStructuredErrorFunc(this, &EncodingErrorCapture::take); }
+  ~EncodingErrorCapture() { xmlSetStructuredErrorFunc(nullptr, nullptr); }
+  EncodingErrorCapture(const EncodingErrorCapture&) = delete;
+  EncodingErrorCapture& operator=(const EncodingErrorCapture&) = delete;
+  const std::string& reason() const { return reason_; }
+
+ private:
+  static void take(void* self, xmlErrorPtr err) {
+    auto* capture = static_cast<EncodingErrorCapture*>(self);
+    if (err && err->domain == XML_FROM_I18N && err->message && capture->reason_.empty()) capture->reason_ = err->message;
+  }
+  std::string reason_;
+};
+
+ReadError parseError(const xmlError* err, std::string_view bytes, const std::string& encodingReason) {
+  std::string reason = !encodingReason.empty() ? encodingReason
+                       : err && err->message   ? err->message
+                                               : "Document is not well-formed XML";
   while (!reason.empty() && (reason.back() == '\n' || reason.back() == ' ')) reason.pop_back();
   int line = err ? err->line : 0;
   return ReadError{reason + "\nLine: " + std::to_string(line) + "\n" + sourceLine(bytes, line)};
@@ -165,17 +187,21 @@ ReadResult readXdxBytes(std::string_view bytes) {
   // No entity substitution, no DTD loading, no network: entity references stay
   // references (and fail the single-text rule), and nothing outside the file is read.
   const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_NOCDATA;
+  EncodingErrorCapture encodingError;
   std::unique_ptr<xmlDoc, DocFree> doc(
       xmlCtxtReadMemory(ctxt.get(), bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr, options));
-  if (!doc || !ctxt->wellFormed) return parseError(xmlCtxtGetLastError(ctxt.get()), bytes);
+  if (!doc || !ctxt->wellFormed) return parseError(xmlCtxtGetLastError(ctxt.get()), bytes, encodingError.reason());
   const xmlNode* root = xmlDocGetRootElement(doc.get());
-  if (!root) return parseError(xmlCtxtGetLastError(ctxt.get()), bytes);
+  if (!root) return parseError(xmlCtxtGetLastError(ctxt.get()), bytes, encodingError.reason());
   return readTree(root);
 }
 
 ReadResult readXdxFile(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking only for the open itself: a named pipe without a writer
+  // would otherwise hang the program; read to its end, it is simply empty.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return ReadError{"无法打开文件“" + path + "”：" + std::strerror(errno)};
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   struct Closer {
     int fd;
     ~Closer() { ::close(fd); }

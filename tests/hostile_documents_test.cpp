@@ -1,0 +1,233 @@
+// Hostile and broken documents through the open action: each is refused with a
+// readable reason, and the record, its states, the flag and the problem list
+// stay exactly as they were. Nothing outside the file is ever read.
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/inotify.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <functional>
+
+#include "document/document_actions.h"
+#include "document/xdx_reader.h"
+#include "hardening_support.h"
+#include "test_support.h"
+
+using namespace velmora;
+using namespace velmora::test;
+
+namespace {
+
+// Unsaved edits, a problem list and a proposed name: a failed open must leave
+// every part of it alone.
+FormState editedState() {
+  FormState s;
+  s.setText(Field::ProjectName, "未保存的编辑");
+  s.setText(Field::Presider, "王晓燕");
+  s.record.setCell(Field::MainActor, 0, 0, "张三");
+  s.runCheck();
+  s.saveDialogName = "/earlier/choice.xdx";
+  return s;
+}
+
+// Empty when the failed open changed nothing; otherwise what it changed.
+std::string changesAfterFailedOpen(const FormState& before, const FormState& after) {
+  std::string changed;
+  if (!(after.record == before.record)) changed += " record";
+  if (after.problems != before.problems) changed += " problems";
+  if (after.modified != before.modified) changed += " modified";
+  if (after.formal != before.formal || after.enabled != before.enabled) changed += " states";
+  if (after.saveDialogName != before.saveDialogName) changed += " save-name";
+  if (after.presider1 != before.presider1) changed += " mirrors";
+  if (!after.pendingPath.empty()) changed += " pending-path";
+  return changed;
+}
+
+struct Attempt {
+  OpenOutcome outcome;
+  std::vector<Shown> shown;
+  std::string changed;  // parts of the state a failed open changed
+};
+
+Attempt openAt(const std::string& path) {
+  const FormState before = editedState();
+  FormState s = before;
+  ScriptedPrompter p;
+  s.pendingPath = path;
+  OpenOutcome outcome = openDocument(s, p);
+  return {outcome, p.shown, changesAfterFailedOpen(before, s)};
+}
+
+void expectRefused(const Attempt& a, const std::string& reason, const std::string& label) {
+  EXPECT_EQ(a.outcome, OpenOutcome::Failed) << label;
+  ASSERT_EQ(a.shown.size(), 1u) << label;
+  EXPECT_EQ(a.shown[0].kind, "error") << label;
+  EXPECT_NE(a.shown[0].text.find(reason), std::string::npos) << label << ": " << a.shown[0].text;
+  EXPECT_EQ(a.changed, "") << label;
+}
+
+std::string sparseFile(const TempDir& dir, const std::string& name, off_t size) {
+  std::string path = dir.path(name);
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  EXPECT_GE(fd, 0);
+  EXPECT_EQ(::ftruncate(fd, size), 0);
+  ::close(fd);
+  return path;
+}
+
+}  // namespace
+
+TEST(HostileDocuments, RefusedWithAReasonAndNothingChanged) {
+  TempDir dir;
+  ::mkdir(dir.path("folder.xdx").c_str(), 0755);
+  ::mkfifo(dir.path("pipe.xdx").c_str(), 0644);
+  struct Case {
+    std::string label;
+    std::string path;
+    std::string reason;
+  } cases[] = {
+      {"external entity", fixture("external-entity.xdx"), "Element does not contain a single text node"},
+      {"XInclude", fixture("hostile/xinclude.xdx"), "Element does not contain a single text node"},
+      {"entity bomb", fixture("entity-bomb.xdx"), "Detected an entity reference loop"},
+      {"nesting beyond the parser's depth", fixture("hostile/deep-nesting.xdx"), "Excessive depth in document"},
+      {"nested elements in a value", fixture("hostile/nested-value.xdx"), "Element does not contain a single text node"},
+      {"invalid GBK bytes", fixture("hostile/invalid-gbk.xdx"), "input conversion failed"},
+      {"UTF-16 declaring GBK", fixture("hostile/utf16-declared-gbk.xdx"), "Line: 1"},
+      {"UTF-16 lone surrogate", fixture("hostile/utf16-lone-surrogate.xdx"), "input conversion failed"},
+      {"truncated", fixture("truncated.xdx"), "Line:"},
+      {"a folder", dir.path("folder.xdx"), "Is a directory"},
+      {"missing", dir.path("missing.xdx"), "No such file or directory"},
+      // 100 MB on disk: refused by its size, never read into memory.
+      {"100 MB", sparseFile(dir, "huge.xdx", 100 * 1024 * 1024), "文件过大"},
+      // A device without end is cut off at the size limit.
+      {"endless device", "/dev/zero", "文件过大"},
+      // A named pipe nobody writes to reads as empty instead of hanging.
+      {"named pipe", dir.path("pipe.xdx"), "Document is empty"},
+  };
+  for (const auto& c : cases) expectRefused(openAt(c.path), c.reason, c.label);
+}
+
+TEST(HostileDocuments, InvalidGbkNamesTheBytesAndTheLine) {
+  Attempt a = openAt(fixture("hostile/invalid-gbk.xdx"));
+  ASSERT_EQ(a.shown.size(), 1u);
+  EXPECT_EQ(a.shown[0].text,
+            "input conversion failed due to input error, bytes 0x81 0x3C 0x3C 0x2F\nLine: 2\n"
+            "<XMLPackage><ver>VL2011v1.0</ver><Projec.");
+}
+
+// The documents point at a local file and a local port; neither may be touched.
+TEST(HostileDocuments, NoFileOrNetworkIsRead) {
+  TempDir dir;
+  const std::string secret = dir.path("secret.dtd");
+  writeFile(secret, "<!ENTITY name \"泄露的内容\">");
+
+  int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  ASSERT_GE(watch, 0);
+  ASSERT_GE(::inotify_add_watch(watch, secret.c_str(), IN_OPEN | IN_ACCESS), 0);
+
+  int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  ASSERT_GE(listener, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  ASSERT_EQ(::listen(listener, 4), 0);
+  socklen_t len = sizeof addr;
+  ::getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len);
+  const std::string url = "http://127.0.0.1:" + std::to_string(ntohs(addr.sin_port)) + "/evil.dtd";
+
+  const std::string value = "<XMLPackage><ver>VL2011v1.0</ver><ProjectName>&name;</ProjectName></XMLPackage>";
+  // A reference stays a reference (the element then holds no single text),
+  // and an entity the unread file would have declared stays undeclared.
+  const std::string notText = "Element does not contain a single text node";
+  const std::string undeclared = "Entity 'name' not defined";
+  struct Case {
+    std::string label;
+    std::string doctype;
+    std::string reason;
+  } cases[] = {
+      {"external DTD file", "<!DOCTYPE XMLPackage SYSTEM \"" + secret + "\">", notText},
+      {"external DTD URL", "<!DOCTYPE XMLPackage SYSTEM \"" + url + "\">", notText},
+      {"entity from a file", "<!DOCTYPE XMLPackage [<!ENTITY name SYSTEM \"file://" + secret + "\">]>", notText},
+      {"entity from a URL", "<!DOCTYPE XMLPackage [<!ENTITY name SYSTEM \"" + url + "\">]>", notText},
+      {"parameter entity from a file", "<!DOCTYPE XMLPackage [<!ENTITY % p SYSTEM \"" + secret + "\"> %p;]>", undeclared},
+      {"parameter entity from a URL", "<!DOCTYPE XMLPackage [<!ENTITY % p SYSTEM \"" + url + "\"> %p;]>", undeclared},
+  };
+  for (const auto& c : cases) {
+    writeFile(dir.path("doc.xdx"), "<?xml version=\"1.0\"?>\n" + c.doctype + "\n" + value);
+    expectRefused(openAt(dir.path("doc.xdx")), c.reason, c.label);
+  }
+
+  // The same external DTD around a document without references opens as if
+  // the DTD were not there.
+  writeFile(dir.path("plain.xdx"), "<?xml version=\"1.0\"?>\n<!DOCTYPE XMLPackage SYSTEM \"" + secret +
+                                       "\">\n<XMLPackage><ver>VL2011v1.0</ver><ProjectName>课题</ProjectName></XMLPackage>");
+  FormState s;
+  ScriptedPrompter p;
+  s.pendingPath = dir.path("plain.xdx");
+  ASSERT_EQ(openDocument(s, p), OpenOutcome::Opened);
+  EXPECT_EQ(s.record.text(Field::ProjectName), "课题");
+
+  char events[4096];
+  EXPECT_EQ(::read(watch, events, sizeof events), -1) << "the referenced file was opened or read";
+  EXPECT_EQ(::accept(listener, nullptr, nullptr), -1) << "the referenced URL was fetched";
+  ::close(watch);
+  ::close(listener);
+}
+
+TEST(HostileDocuments, EntityBombsTakeBoundedTimeAndMemory) {
+  TempDir dir;
+  // Quadratic blow-up: one long entity referenced many times (about 2 GB if
+  // it were expanded).
+  std::string doc = "<?xml version=\"1.0\"?>\n<!DOCTYPE XMLPackage [<!ENTITY a \"" + std::string(60000, 'x') +
+                    "\">]>\n<XMLPackage><ver>VL2011v1.0</ver><ProjectName>";
+  for (int i = 0; i < 30000; ++i) doc += "&a;";
+  writeFile(dir.path("quadratic.xdx"), doc + "</ProjectName></XMLPackage>\n");
+
+  struct Case {
+    std::string path;
+    std::string reason;
+  } cases[] = {
+      {fixture("entity-bomb.xdx"), "Detected an entity reference loop"},
+      {dir.path("quadratic.xdx"), "Element does not contain a single text node"},
+  };
+  for (const auto& [path, reason] : cases) {
+    rusage before{}, after{};
+    ::getrusage(RUSAGE_SELF, &before);
+    auto start = std::chrono::steady_clock::now();
+    Attempt a = openAt(path);
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    ::getrusage(RUSAGE_SELF, &after);
+    expectRefused(a, reason, path);
+    EXPECT_LT(seconds, 5.0) << path;
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 256L * 1024) << path << ": peak memory grew (KB)";
+  }
+}
+
+// As root, permissions do not stop reading: the open then runs as "nobody".
+TEST(HostileDocuments, FileWithoutReadPermission) {
+  TempDir dir;
+  ::chmod(dir.dir().c_str(), 0755);
+  const std::string path = dir.path("locked.xdx");
+  writeFile(path, readFile(fixture("sample.xdx")));
+  ::chmod(path.c_str(), 0);
+  std::string why;
+  auto failures = runInChild(
+      [&] {
+        Attempt a = openAt(path);
+        if (a.outcome != OpenOutcome::Failed) return std::string("opened");
+        if (a.shown.size() != 1 || a.shown[0].text.find("Permission denied") == std::string::npos)
+          return "message: " + (a.shown.empty() ? std::string() : a.shown[0].text);
+        return a.changed.empty() ? std::string() : "changed:" + a.changed;
+      },
+      /*unprivileged=*/true, 0, why);
+  if (!failures) GTEST_SKIP() << why;
+  EXPECT_EQ(*failures, "");
+}

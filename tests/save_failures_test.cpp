@@ -1,0 +1,131 @@
+// Saves that cannot write their file: the earlier document of that name stays
+// byte for byte, the user sees the reason, the modified flag stays set, and no
+// temporary file is left behind.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <set>
+
+#include "document/document_actions.h"
+#include "hardening_support.h"
+#include "test_support.h"
+
+using namespace velmora;
+using namespace velmora::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+FormState editedRecord() {
+  FormState s;
+  s.setText(Field::ProjectName, "课题");
+  s.setText(Field::Presider, "王");
+  s.setText(Field::ContactMail, "w@x.cn");
+  return s;
+}
+
+std::set<std::string> entries(const std::string& folder) {
+  std::set<std::string> names;
+  for (const auto& e : fs::directory_iterator(folder)) names.insert(e.path().filename().string());
+  return names;
+}
+
+// Saves an edited record to `target` and returns what went differently from
+// a failed save that keeps `earlier` (the file's bytes before) intact; empty
+// when everything held.
+std::string failedSave(const std::string& target, const std::string& earlier, const std::string& reason) {
+  const std::string folder = fs::path(target).parent_path().string();
+  const auto namesBefore = entries(folder);
+  FormState s = editedRecord();
+  const std::string idBefore = s.record.text(Field::ProjectID);
+  ScriptedPrompter p;
+  p.saveAnswers.push_back(target);
+  std::string wrong;
+  if (saveDocument(s, p) != SaveOutcome::Failed) wrong += "not failed; ";
+  if (p.shown.size() != 1 || p.shown[0].kind != "error")
+    wrong += "no single error box; ";
+  else if (p.shown[0].text.find(reason) == std::string::npos || p.shown[0].text.find(target) == std::string::npos)
+    wrong += "message without reason or path: " + p.shown[0].text + "; ";
+  if (!s.modified) wrong += "modified flag cleared; ";
+  if (s.record.text(Field::ProjectID) == idBefore) wrong += "no new identifier; ";
+  if (fs::is_regular_file(target) && readFile(target) != earlier) wrong += "earlier file changed; ";
+  if (entries(folder) != namesBefore) wrong += "folder content changed; ";
+  return wrong;
+}
+
+std::string earlierDocument() { return readFile(fixture("sample.xdx")); }
+
+}  // namespace
+
+TEST(SaveFailures, ReadOnlyTargetFile) {
+  TempDir dir;
+  writeFile(dir.path("a.xdx"), earlierDocument());
+  ::chmod(dir.path("a.xdx").c_str(), 0444);
+  EXPECT_EQ(failedSave(dir.path("a.xdx"), earlierDocument(), "Permission denied"), "");
+}
+
+TEST(SaveFailures, TargetReplacedByAFolder) {
+  TempDir dir;
+  fs::create_directory(dir.path("a.xdx"));
+  writeFile(dir.path("a.xdx/inside.xdx"), earlierDocument());
+  EXPECT_EQ(failedSave(dir.path("a.xdx"), "", "Is a directory"), "");
+  EXPECT_EQ(readFile(dir.path("a.xdx/inside.xdx")), earlierDocument());
+}
+
+// Root may write into any folder: the save then runs as "nobody".
+TEST(SaveFailures, FolderWithoutWritePermission) {
+  TempDir dir;
+  const std::string folder = dir.path("locked");
+  fs::create_directory(folder);
+  writeFile(folder + "/a.xdx", earlierDocument());
+  ::chmod(dir.dir().c_str(), 0755);
+  ::chmod(folder.c_str(), 0555);
+  std::string why;
+  auto failures = runInChild([&] { return failedSave(folder + "/a.xdx", earlierDocument(), "Permission denied"); },
+                             /*unprivileged=*/true, 0, why);
+  if (!failures) GTEST_SKIP() << why;
+  EXPECT_EQ(*failures, "");
+}
+
+// A file system with no room left: a 64 KB tmpfs filled up after the earlier
+// document was written.
+TEST(SaveFailures, FullDisk) {
+  TempDir dir;
+  ScratchMount disk(dir.dir().string(), "64k");
+  if (!disk.mounted()) GTEST_SKIP() << disk.why();
+  writeFile(dir.path("a.xdx"), earlierDocument());
+  {
+    int fd = ::open(dir.path("filler").c_str(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    const std::string block(4096, 'x');
+    while (::write(fd, block.data(), block.size()) > 0) {
+    }
+    ::close(fd);
+  }
+  EXPECT_EQ(failedSave(dir.path("a.xdx"), earlierDocument(), "No space left on device"), "");
+}
+
+TEST(SaveFailures, ReadOnlyFileSystem) {
+  TempDir dir;
+  ScratchMount disk(dir.dir().string(), "64k");
+  if (!disk.mounted()) GTEST_SKIP() << disk.why();
+  writeFile(dir.path("a.xdx"), earlierDocument());
+  ASSERT_TRUE(disk.makeReadOnly());
+  EXPECT_EQ(failedSave(dir.path("a.xdx"), earlierDocument(), "Read-only file system"), "");
+}
+
+// The same short write without a mount: a file size limit stops the document
+// after 1 KB, as a disk that runs full during the save would.
+TEST(SaveFailures, WriteCutShort) {
+  TempDir dir;
+  writeFile(dir.path("a.xdx"), earlierDocument());
+  std::string why;
+  auto failures = runInChild([&] { return failedSave(dir.path("a.xdx"), earlierDocument(), "File too large"); },
+                             /*unprivileged=*/false, 1024, why);
+  if (!failures) GTEST_SKIP() << why;
+  EXPECT_EQ(*failures, "");
+}
