@@ -14,4 +14,6 @@ if [[ ! -f $dir/build.ninja ]]; then
     "-DCMAKE_CXX_FLAGS=$flags" \
     "-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=address,undefined" >/dev/null
 fi
-cmake --build $dir -- --quiet ${VELMORA_JOBS:+-j$VELMORA_JOBS}
+# Quiet when there is nothing to do; everything the compiler says otherwise.
+out=$(cmake --build $dir -- --quiet ${VELMORA_JOBS:+-j$VELMORA_JOBS} 2>&1) || { echo "$out" >&2; exit 1; }
+grep -v '^ninja: no work to do\.$' <<<"$out" || true
