@@ -1,0 +1,61 @@
+#include "report/report_fonts.h"
+
+#include <array>
+
+namespace velmora::report {
+namespace {
+
+const QString kSerifSc = QStringLiteral("Noto Serif CJK SC");
+const QString kSansSc = QStringLiteral("Noto Sans CJK SC");
+
+}  // namespace
+
+std::span<const FaceSubstitution> faceSubstitutions() {
+  static const std::array<FaceSubstitution, 6> table{{
+      {u"宋体", {kSerifSc}},
+      {u"黑体", {kSansSc}},
+      // No FangSong face is installed; the serif face is the closest design.
+      {u"仿宋_GB2312", {kSerifSc}},
+      {u"Times New Roman", {QStringLiteral("Liberation Serif"), kSerifSc}},
+      {u"Arial", {QStringLiteral("Liberation Sans"), kSansSc}},
+      {u"Monotype Corsiva", {QStringLiteral("Z003"), kSerifSc}},
+  }};
+  return table;
+}
+
+void registerReportFonts() {
+  static const bool done = [] {
+    for (const auto& s : faceSubstitutions()) {
+      const QString face = QString::fromUtf16(s.layoutFace);
+      // Ours first, whatever another part of the program registered before.
+      QStringList list = s.faces;
+      for (const QString& other : QFont::substitutes(face))
+        if (!list.contains(other)) list << other;
+      QFont::removeSubstitutions(face);
+      QFont::insertSubstitutions(face, list);
+    }
+    return true;
+  }();
+  (void)done;
+}
+
+QFont reportFont(const FontSpec& spec) {
+  registerReportFonts();
+  QFont f;
+  QStringList families;
+  for (const auto& s : faceSubstitutions())
+    if (spec.face == QString::fromUtf16(s.layoutFace)) families = s.faces;
+  if (families.isEmpty()) families = {spec.face, kSerifSc};
+  // The list itself resolves the font: the first face for what it holds,
+  // the paired Chinese face for the rest.
+  f.setFamilies(families);
+  f.setPointSizeF(spec.size);
+  f.setBold(spec.bold);
+  f.setItalic(spec.italic);
+  f.setKerning(false);
+  f.setHintingPreference(QFont::PreferNoHinting);
+  f.setStyleStrategy(QFont::PreferOutline);
+  return f;
+}
+
+}  // namespace velmora::report

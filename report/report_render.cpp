@@ -1,0 +1,287 @@
+#include "report/report_render.h"
+
+#include <QFontMetricsF>
+#include <QHash>
+#include <QImage>
+#include <QTextLayout>
+#include <cmath>
+#include <map>
+
+#include "report/report_fonts.h"
+#include "report/report_images.h"
+
+namespace velmora::report {
+namespace {
+
+constexpr double kPoint = kLayoutDpi / 72.0;  // layout units per point
+constexpr int kMaxSheetsPerPage = 1000;       // a guard, never reached by real texts
+
+double px(double inches) { return inches * kLayoutDpi; }
+
+// The layout device: every font is resolved and every text measured at
+// 1200 dpi here, never against a screen, so sheets do not depend on the
+// display the program runs on.
+QPaintDevice* layoutDevice() {
+  static QImage device = [] {
+    QImage img(1, 1, QImage::Format_ARGB32_Premultiplied);
+    const int dotsPerMeter = static_cast<int>(std::lround(kLayoutDpi / 0.0254));
+    img.setDotsPerMeterX(dotsPerMeter);
+    img.setDotsPerMeterY(dotsPerMeter);
+    return img;
+  }();
+  return &device;
+}
+
+struct Line {
+  QList<QGlyphRun> runs;
+  double ascent = 0;
+  double advance = 0;
+  QString text;
+};
+
+QString singleLine(QString s) {
+  s.replace(u'\r', QString()).replace(u'\n', u' ');
+  return s;
+}
+
+QList<Line> breakLines(const QString& text, const FontSpec& spec, double width, bool wrap, bool justify) {
+  QList<Line> lines;
+  const QFont font = reportFont(spec);
+  QString clean = text;
+  clean.remove(u'\r');
+  const QStringList paragraphs = wrap ? clean.split(u'\n') : QStringList{singleLine(text)};
+  for (const QString& para : paragraphs) {
+    if (para.isEmpty()) {
+      lines.append(Line{});
+      continue;
+    }
+    QTextLayout layout(para, font, layoutDevice());
+    QTextOption opt;
+    opt.setWrapMode(wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
+    opt.setAlignment(justify ? Qt::AlignJustify : Qt::AlignLeft);
+    layout.setTextOption(opt);
+    layout.beginLayout();
+    for (QTextLine tl = layout.createLine(); tl.isValid(); tl = layout.createLine()) {
+      tl.setLineWidth(wrap ? width : 1e9);
+      tl.setPosition(QPointF(0, 0));
+    }
+    layout.endLayout();
+    for (int i = 0; i < layout.lineCount(); ++i) {
+      QTextLine tl = layout.lineAt(i);
+      Line l;
+      l.runs = tl.glyphRuns();
+      l.ascent = tl.ascent();
+      l.advance = tl.naturalTextWidth();
+      l.text = para.mid(tl.textStart(), tl.textLength());
+      lines.append(std::move(l));
+    }
+  }
+  return lines;
+}
+
+class Generator {
+ public:
+  explicit Generator(const Report& r) : report_(r) {}
+
+  std::vector<Sheet> run(const std::function<void(int)>& onSheet) {
+    std::vector<Sheet> sheets;
+    int relative = 1;
+    const Page* page = report_.findPage(report_.first);
+    int repeat = 0;
+    while (page) {
+      Sheet sheet;
+      sheet.page = page->name;
+      sheet.absolute = static_cast<int>(sheets.size()) + 1;
+      sheet.relative = relative;
+      for (const Item& it : page->items)
+        if (it.kind == ItemKind::PageReset) sheet.relative = it.resetValue;
+      relative = sheet.relative + 1;
+      if (onSheet) onSheet(sheet.absolute);
+      unfinished_ = false;
+      page_ = page;
+      sheet_ = &sheet;
+      for (const Item& it : page->items) drawItem(it, QPointF(0, 0));
+      sheets.push_back(std::move(sheet));
+      if (unfinished_ && ++repeat < kMaxSheetsPerPage) continue;
+      repeat = 0;
+      progress_.clear();
+      page = page->next.isEmpty() ? nullptr : report_.findPage(page->next);
+    }
+    return sheets;
+  }
+
+ private:
+  const QList<Line>& linesOf(const Item& it, const QString& text, const FontSpec& font, bool wrap) {
+    const Key key{text, font.face, font.size, font.bold, font.italic, wrap ? it.width : -1, it.justify};
+    auto found = cache_.find(key);
+    if (found != cache_.end()) return found->second;
+    return cache_.emplace(key, breakLines(text, font, px(it.width), wrap, it.justify)).first->second;
+  }
+
+  void emitLine(const Line& l, double left, double top, const FontSpec& font, const QString& item) {
+    if (l.runs.isEmpty()) return;
+    const double em = font.size * kPoint;
+    TextOp op;
+    op.origin = QPointF(left, top + kBaseline * em - l.ascent);
+    op.runs = l.runs;
+    op.text = l.text;
+    op.box = QRectF(left, top, l.advance, kLinePitch * em);
+    op.item = item;
+    sheet_->ops.emplace_back(std::move(op));
+  }
+
+  void drawText(const Item& it, const QString& text, const FontSpec& font, QPointF at) {
+    if (text.isEmpty()) return;
+    if (it.rotation == 270) return drawVertical(it, text, font, at);
+    const auto& lines = linesOf(it, text, font, false);
+    for (const Line& l : lines) emitLine(l, at.x(), at.y(), font, it.name);
+  }
+
+  // Upright characters stacked downwards, each centred in a column one font
+  // size wide; blanks and Latin characters take half a font size.
+  void drawVertical(const Item& it, const QString& text, const FontSpec& font, QPointF at) {
+    const double em = font.size * kPoint;
+    double y = at.y();
+    for (const QChar ch : text) {
+      const auto& lines = breakLines(QString(ch), font, 0, false, false);
+      const bool wide = ch.unicode() >= 0x2E80;
+      if (!lines.isEmpty() && ch != u' ') {
+        const Line& l = lines.front();
+        emitLine(l, at.x() + (em - l.advance) / 2, y, font, it.name);
+      }
+      y += wide ? em : em / 2;
+    }
+  }
+
+  // A multi-line text: prints its lines from `first` while they fit
+  // `height`; returns the number of lines printed.
+  int drawLines(const Item& it, const QList<Line>& lines, int first, QPointF at, double height) {
+    const double pitch = kLinePitch * it.font.size * kPoint;
+    const int fit = static_cast<int>(std::floor((height + 0.5) / pitch));
+    int n = std::min<int>(fit, static_cast<int>(lines.size()) - first);
+    if (n <= 0) return 0;
+    for (int i = 0; i < n; ++i) emitLine(lines[first + i], at.x(), at.y() + i * pitch, it.font, it.name);
+    return n;
+  }
+
+  // An uncut text continues where the previous sheet of this page stopped;
+  // a finished one prints in full again when its page is repeated.
+  void drawMemo(const Item& it, QPointF at, double height) {
+    const auto& lines = linesOf(it, it.text, it.font, true);
+    if (it.cut) {
+      drawLines(it, lines, 0, at, height);
+      return;
+    }
+    const int total = static_cast<int>(lines.size());
+    const int first = progress_[&it];
+    int n = drawLines(it, lines, first, at, height);
+    // A box lower than one line still moves the text on, one line a sheet.
+    if (n == 0 && first < total) {
+      emitLine(lines[first], at.x(), at.y(), it.font, it.name);
+      n = 1;
+    }
+    if (first + n < total) {
+      progress_[&it] = first + n;
+      unfinished_ = true;
+    } else {
+      progress_[&it] = 0;
+    }
+  }
+
+  void drawFlow(const Item& area) {
+    const QPointF origin(px(area.left), px(area.top));
+    const double bottom = px(area.top + area.height);
+    // The growing text: the block's multi-line item without the cut flag.
+    const Item* growing = nullptr;
+    for (const Item& b : area.block)
+      if (b.kind == ItemKind::Memo && !b.cut) growing = &b;
+    const bool continuing = growing && progress_[growing] > 0;
+    for (const Item& b : area.block) {
+      if (continuing && &b != growing) continue;  // only the text runs on
+      if (&b == growing) {
+        const QPointF at = origin + QPointF(px(b.left), px(b.top));
+        // The item grows downwards with its text, down to the area's bottom edge.
+        drawMemo(b, at, std::max(px(b.height), bottom - at.y()));
+      } else {
+        drawItem(b, origin);
+      }
+    }
+  }
+
+  void drawItem(const Item& it, QPointF offset) {
+    const QPointF at = offset + QPointF(px(it.left), px(it.top));
+    if (it.kind == ItemKind::Copy) {
+      const Item* src = report_.resolveSource(*page_, it);
+      if (!src || !src->visible) return;
+      if (src->kind == ItemKind::Picture)
+        drawPicture(*src, at, it.width > 0 ? it.width : src->width, it.name);
+      else
+        drawText(*src, src->text, src->font, at);
+      return;
+    }
+    if (!it.visible) return;
+    switch (it.kind) {
+      case ItemKind::Text:
+        drawText(it, it.text, it.font, at);
+        break;
+      case ItemKind::Memo:
+        drawMemo(it, at, px(it.height));
+        break;
+      case ItemKind::Line: {
+        const QPointF end = at + (it.vertical ? QPointF(0, px(it.height)) : QPointF(px(it.width), 0));
+        sheet_->ops.emplace_back(LineOp{QLineF(at, end), it.onePoint ? kPoint : 0.0});
+        break;
+      }
+      case ItemKind::Frame:
+        sheet_->ops.emplace_back(FrameOp{QRectF(at, QSizeF(px(it.width), px(it.height))), it.whiteFill, 1.5 * kPoint});
+        break;
+      case ItemKind::Picture:
+        drawPicture(it, at, it.width, it.name);
+        break;
+      case ItemKind::PageNumber:
+        drawText(it, QStringLiteral("-%1-").arg(sheet_->relative), it.font, at);
+        break;
+      case ItemKind::FlowArea:
+        drawFlow(it);
+        break;
+      case ItemKind::PageReset:
+      case ItemKind::Copy:
+        break;
+    }
+  }
+
+  // The bitmap at the item's width; its height follows the bitmap's proportions.
+  void drawPicture(const Item& it, QPointF at, double widthInches, const QString& name) {
+    const QImage& img = it.picture == Picture::Watermark ? watermarkImage() : bannerImage();
+    const double w = px(widthInches);
+    sheet_->ops.emplace_back(ImageOp{QRectF(at, QSizeF(w, w * img.height() / img.width())), img, name});
+  }
+
+  struct Key {
+    QString text, face;
+    double size;
+    bool bold, italic;
+    double width;
+    bool justify;
+    bool operator<(const Key& o) const {
+      return std::tie(text, face, size, bold, italic, width, justify) <
+             std::tie(o.text, o.face, o.size, o.bold, o.italic, o.width, o.justify);
+    }
+  };
+
+  const Report& report_;
+  const Page* page_ = nullptr;
+  Sheet* sheet_ = nullptr;
+  bool unfinished_ = false;
+  std::map<const Item*, int> progress_;
+  std::map<Key, QList<Line>> cache_;
+};
+
+}  // namespace
+
+std::vector<Sheet> generateSheets(const Report& report, const std::function<void(int)>& onSheet) {
+  registerReportFonts();
+  return Generator(report).run(onSheet);
+}
+
+}  // namespace velmora::report
