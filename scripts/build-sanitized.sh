@@ -16,4 +16,4 @@ if [[ ! -f $dir/build.ninja ]]; then
 fi
 # Quiet when there is nothing to do; everything the compiler says otherwise.
 out=$(cmake --build $dir -- --quiet ${VELMORA_JOBS:+-j$VELMORA_JOBS} 2>&1) || { echo "$out" >&2; exit 1; }
-grep -v '^ninja: no work to do\.$' <<<"$out" || true
+grep -vE '^(ninja: no work to do\.|-- .*)$' <<<"$out" || true
