@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds the program and runs every test. First the core and velmora-cli with
-# their tests under AddressSanitizer and UndefinedBehaviorSanitizer, together
-# with a short run of each fuzz target (build-asan/); then the whole suite
+# Builds the program and runs every test. First the core and its tests under
+# AddressSanitizer and UndefinedBehaviorSanitizer, together with a short run
+# of each fuzz target (build-asan/); then the whole suite
 # (build/), whose ctest summary closes the output. Any failure makes the
 # script fail.
 set -euo pipefail
@@ -10,7 +10,7 @@ scripts/ensure-packages.sh
 scripts/build.sh
 scripts/build-sanitized.sh
 
-echo "== Sanitizer build (ASan+UBSan): core and velmora-cli tests, and each fuzz target for" \
+echo "== Sanitizer build (ASan+UBSan): core tests, and each fuzz target for" \
   "$(sed -n 's/^VELMORA_FUZZ_SECONDS:STRING=//p' build-asan/CMakeCache.txt) s"
 sanitized=0
 if (cd build-asan && ctest --output-on-failure -j2 >ctest.log 2>&1); then
