@@ -75,8 +75,7 @@ bool LimitedLineEdit::insertFitting(const QString& text) {
   if (hasSelectedText()) current.remove(selectionStart(), selectedText().size());
   QString fits = fittingInsertion(current, text, byteLimit_, filter_);
   if (fits.isEmpty()) return false;
-  insert(fits);
-  emit textEdited(this->text());
+  insert(fits);  // reports the change through textEdited, as typing does
   return true;
 }
 

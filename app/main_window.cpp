@@ -75,6 +75,12 @@ MainWindow::MainWindow(WindowServices& services, QWidget* parent)
   refresh();
 }
 
+MainWindow::~MainWindow() {
+  // The children outlive the state while QWidget deletes them: a cell editor
+  // closed then must not reach the state any more.
+  for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
+}
+
 void MainWindow::bindFields() {
   for (const FieldDef& d : allFields()) {
     QWidget* w = fields_[d.id];
@@ -293,10 +299,10 @@ void MainWindow::refresh() {
   findChild<QLabel*>(QStringLiteral("passby"))->setVisible(state_.formal);
   panel_->savexmlfile->setEnabled(state_.saveEnabled);
 
+  // Every check empties and refills the list, leaving no line selected.
   QListWidget* list = panel_->verifylist;
-  bool same = list->count() == static_cast<int>(state_.problems.size());
-  for (int i = 0; same && i < list->count(); ++i) same = list->item(i)->text() == q(state_.problems[i]);
-  if (!same) {
+  if (shownCheck_ != state_.checksRun) {
+    shownCheck_ = state_.checksRun;
     const bool was = list->blockSignals(true);
     list->clear();
     for (const auto& line : state_.problems) list->addItem(q(line));

@@ -22,6 +22,7 @@ class MainWindow : public QWidget {
   Q_OBJECT
  public:
   explicit MainWindow(WindowServices& services, QWidget* parent = nullptr);
+  ~MainWindow() override;
 
   FormState& state() { return state_; }
   QTabWidget* pages() const { return pageControl_; }
@@ -65,6 +66,7 @@ class MainWindow : public QWidget {
   // not start the same reaction again.
   bool reacting_ = false;
   std::array<Lines, kFieldCount> shownLines_;
+  unsigned shownCheck_ = ~0u;
 };
 
 }  // namespace velmora

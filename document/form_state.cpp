@@ -114,7 +114,10 @@ void FormState::budgetTotalRule(Field editedTable, Prompter& prompter) {
   record.setText(Field::OutlayAccounts, formatAmount(total));
 }
 
-void FormState::runCheck() { problems = completenessProblems(record); }
+void FormState::runCheck() {
+  problems = completenessProblems(record);
+  ++checksRun;
+}
 
 void FormState::setFormal(bool on) {
   formal = on;

@@ -37,6 +37,9 @@ class FormState {
   std::string pendingPath;     // the document the next open action loads without asking
   std::string saveDialogName;  // the name the save dialog proposes
   std::vector<std::string> problems;
+  // Counts the checks run, so a view knows the list was refilled even when
+  // the lines are the same.
+  unsigned checksRun = 0;
 
   bool isEnabled(Field f) const { return enabled[index(f)]; }
 

@@ -1,0 +1,1 @@
+#include "scripted_window_services.h"

@@ -1,0 +1,115 @@
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QTabBar>
+#include <QToolButton>
+
+#include "window_fixture.h"
+
+using namespace velmora;
+using namespace velmora::test;
+
+using WindowLayout = WindowTest;
+
+TEST_F(WindowLayout, FrameCaptionAndPanel) {
+  EXPECT_EQ(window->windowTitle(), QStringLiteral("Velmora课题申报系统（个人版）"));
+  EXPECT_EQ(window->size(), QSize(852, 562));
+  EXPECT_FALSE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
+  EXPECT_TRUE(window->windowFlags() & Qt::WindowMinimizeButtonHint);
+  EXPECT_FALSE(window->windowIcon().isNull());
+  auto* panel = find("Panel1");
+  EXPECT_EQ(panel->width(), 180);
+  EXPECT_EQ(panel->geometry().right(), window->width() - 1);
+  EXPECT_EQ(find("PageControl1")->width(), 672);
+
+  // The panel keeps its width when the window grows.
+  window->resize(1000, 700);
+  QApplication::processEvents();
+  EXPECT_EQ(panel->width(), 180);
+  EXPECT_EQ(find("PageControl1")->width(), 820);
+}
+
+TEST_F(WindowLayout, ElevenTabsAllVisibleAtTheInitialSize) {
+  const char* captions[] = {"基本资料", "负责人信息", "主要参加者", "相关成果", "承担课题", "设计论证",
+                            "可行性分析", "预期成果", "经费", "推荐意见", "活页"};
+  const char* sheets[] = {"TabSheet9", "TabSheet1", "TabSheet2", "TabSheet3", "TabSheet4", "TabSheet5",
+                          "TabSheet6", "TabSheet7", "TabSheet8", "TabSheet10", "TabSheet11"};
+  QTabWidget* tabs = window->pages();
+  ASSERT_EQ(tabs->count(), 11);
+  for (int i = 0; i < 11; ++i) {
+    EXPECT_EQ(tabs->tabText(i), QString::fromUtf8(captions[i]));
+    EXPECT_EQ(tabs->widget(i)->objectName(), QString::fromLatin1(sheets[i]));
+  }
+  EXPECT_EQ(tabs->currentIndex(), 0);
+  EXPECT_LE(tabs->tabBar()->tabRect(10).right(), tabs->width());
+}
+
+TEST_F(WindowLayout, EveryFieldIsFoundByItsElementName) {
+  for (const FieldDef& d : allFields()) {
+    if (d.id == Field::ProjectID) continue;  // a label, found below
+    QWidget* w = window->findChild<QWidget*>(nameOf(d.id));
+    EXPECT_NE(w, nullptr) << d.name;
+  }
+  for (const char* name : {"ProjectID", "passby", "Label67", "lbl8", "lbl9", "Label41", "Presider1", "EduCode1",
+                           "Edit4", "Edit1", "Memo1", "Memo3", "GroupBox1", "GroupBox2", "verifydata",
+                           "verifylist", "openxmlfile", "savexmlfile", "helpinfo", "printreport"})
+    find(name);
+}
+
+TEST_F(WindowLayout, HiddenAndDisabledAtStart) {
+  for (const char* hidden : {"Purpose", "lbl9", "SN", "ProjectID", "passby", "Label67", "ExpectProduction2"})
+    EXPECT_FALSE(find(hidden)->isVisibleTo(window.get())) << hidden;
+  for (const char* shown : {"GuideNum", "lbl8", "ExpectProduction1"})
+    EXPECT_TRUE(find(shown)->isVisibleTo(window.get())) << shown;
+  for (const char* disabled : {"Presider1", "EduCode1", "OutlayAccounts", "SN"})
+    EXPECT_FALSE(find(disabled)->isEnabled()) << disabled;
+  EXPECT_TRUE(find("ExpectProduction1")->isEnabled());
+  EXPECT_TRUE(find("ApplyOutlay")->isEnabled());
+  EXPECT_TRUE(find<QLineEdit>("ApplyOutlay")->isReadOnly());
+  EXPECT_EQ(find<QLineEdit>("Edit4")->text(), QStringLiteral("D.研究报告"));
+  EXPECT_EQ(find<QLineEdit>("Edit1")->text(), QStringLiteral("C.研究论文"));
+  EXPECT_EQ(find<QLabel>("ProjectID")->text(), QStringLiteral("000000000000000000000000"));
+}
+
+TEST_F(WindowLayout, TablesHaveHeadersWidthsAndFixedCells) {
+  auto* actors = find<RecordTable>("MainActor");
+  EXPECT_EQ(actors->rowCount(), 15);
+  EXPECT_EQ(actors->columnCount(), 9);
+  EXPECT_EQ(actors->horizontalHeaderItem(0)->text(), QStringLiteral("  姓  名"));
+  EXPECT_EQ(actors->columnWidth(8), 170);
+  EXPECT_EQ(actors->rowHeight(3), 24);
+  EXPECT_FALSE(actors->tabKeyNavigation());
+  auto* grid = find<RecordTable>("OutlayGrid");
+  EXPECT_EQ(grid->item(0, 1)->text(), QStringLiteral("资料费"));
+  EXPECT_EQ(grid->item(5, 2)->text(), QStringLiteral("0"));
+  EXPECT_FALSE(grid->item(0, 1)->flags() & Qt::ItemIsEditable);
+  EXPECT_TRUE(grid->item(0, 2)->flags() & Qt::ItemIsEditable);
+  auto* years = find<RecordTable>("OutlayGrid3");
+  EXPECT_FALSE(years->horizontalHeader()->isVisible());
+  EXPECT_EQ(years->item(0, 3)->text(), QStringLiteral("          年"));
+  EXPECT_EQ(find<RecordTable>("OutlayGrid2")->contextMenuPolicy(), Qt::PreventContextMenu);
+}
+
+TEST_F(WindowLayout, PictureButtonsTakeNoFocusAndFocusStartsInTheProblemList) {
+  for (const char* name : {"openxmlfile", "savexmlfile", "helpinfo", "printreport"}) {
+    auto* b = find<QToolButton>(name);
+    EXPECT_EQ(b->focusPolicy(), Qt::NoFocus) << name;
+    EXPECT_TRUE(b->autoRaise()) << name;
+    EXPECT_EQ(b->size(), QSize(66, 66));
+  }
+  EXPECT_EQ(QApplication::focusWidget(), find("verifylist"));
+  EXPECT_EQ(find("verifylist")->toolTip(), QStringLiteral("鼠标点击错误记录，可以定位到页面"));
+}
+
+TEST_F(WindowLayout, FocusOrderOfPageOneSkipsHiddenFields) {
+  find("ProjectName")->setFocus();
+  const char* expected[] = {"KeyWord", "ProjectClass", "SubjectClass", "Edit4", "Presider", "EduCode",
+                            "InputDate", "ExpectCompleteDate", "Basis", "GuideNum", "ExpectProduction1",
+                            "ResearchClass", "ApplyOutlay", "Edit1", "KeyWord2", "KeyWord3"};
+  for (const char* name : expected) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), QString::fromLatin1(name));
+  }
+}
