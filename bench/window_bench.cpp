@@ -1,0 +1,54 @@
+// Speed of the window: creating it and opening the largest application.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <QApplication>
+
+#include "app/main_window.h"
+#include "app/window_fonts.h"
+#include "bench/maximal_record.h"
+#include "check/completeness_check.h"
+#include "document/atomic_file.h"
+#include "document/xdx_writer.h"
+
+namespace {
+
+class NoDialogs : public velmora::WindowServices {
+ public:
+  std::optional<std::string> askOpenPath() override { return std::nullopt; }
+  std::optional<std::string> askSavePath(const std::string&) override { return std::nullopt; }
+  void showMessage(const std::string&) override {}
+  void showInformation(const std::string&) override {}
+  void showError(const std::string&) override {}
+  bool confirm(const std::string&) override { return false; }
+  void openExternally(const std::string&) override {}
+  void beep() override {}
+};
+
+void CreateWindowAndOpenMaximal(benchmark::State& state) {
+  const std::string path = "/tmp/velmora-window-bench-" + std::to_string(::getpid()) + ".xdx";
+  velmora::Record r = velmora::bench::maximalRecord();
+  std::string error;
+  velmora::writeFileAtomically(path, velmora::buildXdx(r, velmora::completenessProblems(r)), error);
+  NoDialogs services;
+  for (auto _ : state) {
+    velmora::MainWindow window(services);
+    window.startUp({QString::fromStdString(path)});
+    if (window.state().record.text(velmora::Field::SN) != "BJA110012") state.SkipWithError("open failed");
+    window.state().modified = false;
+  }
+  ::unlink(path.c_str());
+}
+BENCHMARK(CreateWindowAndOpenMaximal)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  velmora::registerWindowFonts();
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
