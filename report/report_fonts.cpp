@@ -12,10 +12,14 @@ const QString kSansSc = QStringLiteral("Noto Sans CJK SC");
 
 std::span<const FaceSubstitution> faceSubstitutions() {
   static const std::array<FaceSubstitution, 6> table{{
-      {u"宋体", {kSerifSc}},
-      {u"黑体", {kSansSc}},
+      // The Chinese faces take their digits and Latin letters from a Latin
+      // face: runs of digits alone, shaped in the CJK faces, come out as
+      // glyphs that the PDF's character map cannot name, so they would not
+      // copy out of the file.
+      {u"宋体", {QStringLiteral("Liberation Serif"), kSerifSc}},
+      {u"黑体", {QStringLiteral("Liberation Sans"), kSansSc}},
       // No FangSong face is installed; the serif face is the closest design.
-      {u"仿宋_GB2312", {kSerifSc}},
+      {u"仿宋_GB2312", {QStringLiteral("Liberation Serif"), kSerifSc}},
       {u"Times New Roman", {QStringLiteral("Liberation Serif"), kSerifSc}},
       {u"Arial", {QStringLiteral("Liberation Sans"), kSansSc}},
       {u"Monotype Corsiva", {QStringLiteral("Z003"), kSerifSc}},
@@ -38,6 +42,8 @@ void registerReportFonts() {
   }();
   (void)done;
 }
+
+QStringList chineseFaces() { return {kSerifSc, kSansSc}; }
 
 QFont reportFont(const FontSpec& spec) {
   registerReportFonts();

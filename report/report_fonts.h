@@ -22,6 +22,9 @@ std::span<const FaceSubstitution> faceSubstitutions();
 // report font is resolved.
 void registerReportFonts();
 
+// The Chinese faces the table pairs with the layout's faces.
+QStringList chineseFaces();
+
 // The font of an item at its point size (fractional sizes kept), resolved
 // through the table.
 QFont reportFont(const FontSpec& spec);

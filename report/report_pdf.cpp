@@ -24,23 +24,26 @@ bool isRadical(char32_t c) { return c >= kRadicalsFirst && c <= kRadicalsLast; }
 const QHash<char32_t, char32_t>& radicalTable() {
   static const QHash<char32_t, char32_t> table = [] {
     QHash<char32_t, char32_t> t;
-    for (const char* face : {"宋体", "黑体"}) {
-      FontSpec spec{QString::fromUtf8(face), 12, false, false};
-      const QRawFont raw = QRawFont::fromFont(reportFont(spec));
+    for (const QString& face : chineseFaces()) {
+      QFont font(face);
+      font.setPixelSize(48);
+      const QRawFont raw = QRawFont::fromFont(font);
       if (!raw.isValid()) continue;
-      QHash<quint32, char32_t> radicalOfGlyph;
+      QHash<quint32, QList<char32_t>> radicalsOfGlyph;  // radicals may share a glyph
       for (char32_t r = kRadicalsFirst; r <= kRadicalsLast; ++r) {
         const QString s = QString::fromUcs4(&r, 1);
         const auto g = raw.glyphIndexesForString(s);
-        if (!g.isEmpty() && g[0] != 0) radicalOfGlyph.insert(g[0], r);
+        if (!g.isEmpty() && g[0] != 0) radicalsOfGlyph[g[0]].append(r);
       }
       QString ideographs;
       for (char32_t c = 0x3400; c <= 0x9FFF; ++c)
         if (c < 0x4DC0 || c >= 0x4E00) ideographs += QString::fromUcs4(&c, 1);
       const auto glyphs = raw.glyphIndexesForString(ideographs);
       for (qsizetype i = 0; i < glyphs.size() && i < ideographs.size(); ++i) {
-        auto found = radicalOfGlyph.constFind(glyphs[i]);
-        if (found != radicalOfGlyph.constEnd() && !t.contains(*found)) t.insert(*found, ideographs[i].unicode());
+        auto found = radicalsOfGlyph.constFind(glyphs[i]);
+        if (found == radicalsOfGlyph.constEnd()) continue;
+        for (char32_t r : *found)
+          if (!t.contains(r)) t.insert(r, ideographs[i].unicode());
       }
     }
     return t;

@@ -1,0 +1,143 @@
+// velmora-cli pdf: exit codes, messages, embedded fonts, extractable text,
+// and sheets that do not depend on the screen or the locale.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include "report_test_support.h"
+#include "test_support.h"
+
+namespace velmora::test {
+namespace {
+
+struct Result {
+  int exit = -1;
+  QString out, err;
+};
+
+Result runCli(const QStringList& args, const std::map<QString, QString>& env = {}) {
+  QProcess p;
+  QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+  // No display and no platform: the command finds its own.
+  e.remove(QStringLiteral("DISPLAY"));
+  e.remove(QStringLiteral("WAYLAND_DISPLAY"));
+  e.remove(QStringLiteral("QT_QPA_PLATFORM"));
+  for (const auto& [k, v] : env) e.insert(k, v);
+  p.setProcessEnvironment(e);
+  p.start(QStringLiteral(VELMORA_CLI), args);
+  p.waitForFinished(60000);
+  return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
+          QString::fromUtf8(p.readAllStandardError())};
+}
+
+QString tool(const QString& program, const QStringList& args) {
+  QProcess p;
+  p.start(program, args);
+  p.waitForFinished(60000);
+  return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+QByteArray readAll(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+TEST(PdfCommand, ExitCodesAndMessages) {
+  QTemporaryDir dir;
+  const QString out = dir.filePath(QStringLiteral("out.pdf"));
+  struct Case {
+    QStringList args;
+    int exit;
+    const char* errContains;
+    bool written;
+  } cases[] = {
+      {{"pdf", QString::fromStdString(fixture("sample.xdx")), out}, 0, "", true},
+      {{"pdf", QString::fromStdString(fixture("formal.xdx")), out}, 0, "", true},
+      {{"pdf", QString::fromStdString(fixture("wrong-version.xdx")), out}, 2, "wrong-version.xdx: ", false},
+      {{"pdf", QString::fromStdString(fixture("malformed.xdx")), out}, 2, "malformed.xdx: ", false},
+      {{"pdf", dir.filePath(QStringLiteral("missing.xdx")), out}, 2, "missing.xdx: ", false},
+      {{"pdf", QString::fromStdString(fixture("sample.xdx")), dir.filePath(QStringLiteral("no/such/dir.pdf"))},
+       2, "dir.pdf: ", false},
+      {{"pdf", QString::fromStdString(fixture("sample.xdx"))}, 2, "用法: velmora-cli pdf", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args.join(u' ').toStdString());
+    QFile::remove(out);
+    const Result r = runCli(c.args);
+    EXPECT_EQ(r.exit, c.exit) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.errContains))) << r.err.toStdString();
+    EXPECT_EQ(readAll(out).startsWith("%PDF-"), c.written);
+  }
+  const Result help = runCli({"pdf", "--help"});
+  EXPECT_EQ(help.exit, 0);
+  EXPECT_TRUE(help.out.contains(u"用法: velmora-cli pdf IN OUT.pdf"));
+}
+
+// Every font embedded as a subset; every field's text extractable.
+TEST(PdfCommand, FontsEmbeddedAndTextExtractable) {
+  QTemporaryDir dir;
+  const QString out = dir.filePath(QStringLiteral("sample.pdf"));
+  ASSERT_EQ(runCli({"pdf", QString::fromStdString(fixture("sample.xdx")), out}).exit, 0);
+  const QStringList fonts = tool(QStringLiteral("pdffonts"), {out}).split(u'\n', Qt::SkipEmptyParts).mid(2);
+  ASSERT_GE(fonts.size(), 4);
+  for (const QString& line : fonts) {
+    const QStringList cols = line.simplified().split(u' ');
+    ASSERT_GE(cols.size(), 7) << line.toStdString();
+    EXPECT_EQ(cols[cols.size() - 5], "yes") << "embedded: " << line.toStdString();
+    EXPECT_EQ(cols[cols.size() - 4], "yes") << "subset: " << line.toStdString();
+    EXPECT_FALSE(line.contains(u"JP")) << line.toStdString();
+  }
+  QString text = tool(QStringLiteral("pdftotext"), {out, QStringLiteral("-")}).normalized(QString::NormalizationForm_KC);
+  text.remove(QRegularExpression(QStringLiteral("\\s")));
+  const FormState s = openedFixture("sample.xdx");
+  int checked = 0;
+  for (const FieldDef& d : allFields()) {
+    if (d.kind == Kind::Table || d.id == Field::GuideNum || d.id == Field::Age || d.id == Field::Purpose ||
+        d.id == Field::ProjectID || d.kind == Kind::LongText)
+      continue;
+    QString v = QString::fromStdString(s.record.valueText(d.id)).normalized(QString::NormalizationForm_KC);
+    v.remove(QRegularExpression(QStringLiteral("\\s")));
+    if (v.isEmpty()) continue;
+    EXPECT_TRUE(text.contains(v)) << d.name << ": " << v.toStdString();
+    ++checked;
+  }
+  EXPECT_GT(checked, 30);
+  for (const auto& row : s.record.rows(Field::MainActor))
+    for (const auto& cell : row)
+      EXPECT_TRUE(text.contains(QString::fromStdString(cell).remove(u' ').normalized(QString::NormalizationForm_KC)))
+          << cell;
+}
+
+// The sheets are laid out at the program's own resolution: the screen's dots
+// per inch, its scale factor and the locale change nothing on paper.
+TEST(PdfCommand, SheetsIgnoreScreenAndLocale) {
+  QTemporaryDir dir;
+  const QString sample = QString::fromStdString(fixture("sample.xdx"));
+  auto render = [&](const QString& name, const std::map<QString, QString>& env) {
+    const QString out = dir.filePath(name);
+    EXPECT_EQ(runCli({"pdf", sample, out}, env).exit, 0);
+    return pdfText(readAll(out));
+  };
+  const auto base = render("a.pdf", {{"LANG", "C.UTF-8"}});
+  const std::map<QString, QString> others[] = {
+      {{"QT_QPA_PLATFORM", "offscreen"}, {"QT_FONT_DPI", "192"}, {"QT_SCALE_FACTOR", "2"}},
+      {{"LANG", "ja_JP.UTF-8"}, {"LC_ALL", "ja_JP.UTF-8"}, {"QT_FONT_DPI", "72"}},
+  };
+  int n = 0;
+  for (const auto& env : others) {
+    const auto other = render(QStringLiteral("b%1.pdf").arg(++n), env);
+    ASSERT_EQ(other.size(), base.size());
+    for (std::size_t i = 0; i < base.size(); ++i) {
+      EXPECT_EQ(other[i].chars, base[i].chars) << i;
+      ASSERT_EQ(other[i].boxes.size(), base[i].boxes.size());
+      for (std::size_t k = 0; k < base[i].boxes.size(); ++k)
+        ASSERT_EQ(other[i].boxes[k], base[i].boxes[k]) << "sheet " << i << " char " << k;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace velmora::test
