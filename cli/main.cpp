@@ -13,9 +13,10 @@ void usage(std::ostream& out) {
   out << "用法: velmora-cli COMMAND [ARGS]\n"
          "\n"
          "命令:\n"
-         "  check FILE...    列出每个文档的完整性检查问题\n"
+         "  check FILE...    列出每个文档（或文件夹中所有文档）的完整性检查问题\n"
          "  dump FILE        把文档记录输出为 JSON\n"
          "  resave IN OUT    打开 IN 并按保存操作写入 OUT\n"
+         "  import JSON OUT  由 dump 格式的 JSON 生成文档 OUT\n"
          "  pdf IN OUT.pdf   打开 IN 并把打印的申请书写入 OUT（PDF）\n"
          "\n"
          "每个命令都接受 --help。\n";
@@ -38,6 +39,7 @@ int main(int argc, char** argv) {
   if (command == "check") return velmora::cli::checkCommand(args);
   if (command == "dump") return velmora::cli::dumpCommand(args);
   if (command == "resave") return velmora::cli::resaveCommand(args);
+  if (command == "import") return velmora::cli::importCommand(args);
   if (command == "pdf") return velmora::cli::pdfCommand(argc, argv, args);
   std::cerr << "velmora-cli: 未知命令“" << command << "”\n";
   usage(std::cerr);

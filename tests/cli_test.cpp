@@ -147,3 +147,64 @@ TEST(Cli, HelpForTheProgramAndEveryCommand) {
   }
   EXPECT_EQ(cli({"frobnicate"}).exit, 2);
 }
+
+TEST(Cli, CheckTakesFoldersAndPrintsJsonLines) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.path("office/late"));
+  std::filesystem::copy_file(fixture("sample.xdx"), dir.path("office/a.xdx"));
+  std::filesystem::copy_file(fixture("empty-items.xdx"), dir.path("office/late/b.XDX"));
+  writeFile(dir.path("office/notes.txt"), "not a document");
+  CliRun r = cli({"check", dir.path("office")});
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_EQ(r.out, dir.path("office/late/b.XDX") + ": 03、主要参加者  资料未填写完整\n" + dir.path("office/late/b.XDX") +
+                       ": 09、年度预算  资料未填写完整\n");
+
+  CliRun j = cli({"check", "--json", dir.path("office"), fixture("wrong-version.xdx")});
+  EXPECT_EQ(j.exit, 2);
+  EXPECT_EQ(j.out,
+            "{\"file\":" + std::string("\"") + dir.path("office/a.xdx") +
+                "\",\"status\":\"complete\",\"problems\":[],\"messages\":[]}\n"
+                "{\"file\":\"" + dir.path("office/late/b.XDX") +
+                "\",\"status\":\"problems\",\"problems\":[\"03、主要参加者  资料未填写完整\",\"09、年度预算  资料未填写完整\"],\"messages\":[]}\n"
+                "{\"file\":\"" + fixture("wrong-version.xdx") +
+                "\",\"status\":\"refused\",\"problems\":[],\"messages\":[\"您选择的文档不是用本申报系统生成的\"]}\n");
+}
+
+TEST(Cli, ManyDocumentsGiveTheSameLinesInTheirOrder) {
+  TempDir dir;
+  std::string expected;
+  for (int i = 0; i < 40; ++i) {
+    const char* source = i % 3 == 0 ? "empty-items.xdx" : i % 3 == 1 ? "sample.xdx" : "fresh-required.xdx";
+    char name[32];
+    std::snprintf(name, sizeof name, "doc%02d.xdx", i);
+    std::filesystem::copy_file(fixture(source), dir.path(name));
+    CliRun one = cli({"check", dir.path(name)});
+    std::istringstream lines(one.out);
+    for (std::string l; std::getline(lines, l);) expected += dir.path(name) + ": " + l + "\n";
+  }
+  CliRun all = cli({"check", dir.dir().string()});
+  EXPECT_EQ(all.out, expected);
+}
+
+TEST(Cli, DumpThenImportGivesBackTheSameRecord) {
+  TempDir dir;
+  for (const char* source : {"sample.xdx", "empty-items.xdx", "fresh-required.xdx"}) {
+    CliRun dumped = cli({"dump", fixture(source)});
+    writeFile(dir.path("r.json"), dumped.out);
+    CliRun imported = cli({"import", dir.path("r.json"), dir.path("r.xdx")});
+    ASSERT_EQ(imported.exit, 0) << imported.err;
+    CliRun again = cli({"dump", dir.path("r.xdx")});
+    auto withoutId = [](std::string s) { return s.erase(0, s.find('\n', s.find("ProjectID"))); };
+    EXPECT_EQ(withoutId(again.out), withoutId(dumped.out)) << source;
+  }
+}
+
+TEST(Cli, ImportReportsViolationsAndWritesNothing) {
+  TempDir dir;
+  writeFile(dir.path("bad.json"), R"({"ProjectName":"课题","Presider":"王","Sex":"X.男"})");
+  CliRun r = cli({"import", dir.path("bad.json"), dir.path("bad.xdx")});
+  EXPECT_EQ(r.exit, 2);
+  EXPECT_NE(r.err.find("Sex: “X.男”不是可选的项目"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("ContactMail: 必须填写"), std::string::npos) << r.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.path("bad.xdx")));
+}
