@@ -1,0 +1,301 @@
+#include "app/preview/preview_window.h"
+
+#include <poppler-qt6.h>
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "report/report_pdf.h"
+
+namespace velmora::preview {
+namespace {
+
+constexpr int kGap = 16;  // pixels between sheets and around them
+constexpr double kZoomStep = 1.25;
+constexpr double kMinZoom = 0.1, kMaxZoom = 8.0;
+
+}  // namespace
+
+StatusWindow::StatusWindow(QWidget* parent) : QDialog(parent), label_(new QLabel(this)) {
+  setWindowTitle(QStringLiteral("报表状态"));
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(label_);
+  label_->setMinimumWidth(220);
+  label_->setAlignment(Qt::AlignCenter);
+}
+
+void StatusWindow::show(const QString& pattern, int sheet) {
+  label_->setText(QString(pattern).replace(QStringLiteral("%p"), QString::number(sheet)));
+  if (!isVisible()) QDialog::show();
+  QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+SheetView::SheetView(QWidget* parent) : QWidget(parent) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setAutoFillBackground(false);
+}
+
+void SheetView::setSheets(std::vector<report::Sheet> sheets) {
+  sheets_ = std::move(sheets);
+  pdf_.reset();
+  relayout();
+}
+
+void SheetView::setPdf(std::unique_ptr<Poppler::Document> doc) {
+  pdf_ = std::move(doc);
+  pdf_->setRenderHint(Poppler::Document::Antialiasing);
+  pdf_->setRenderHint(Poppler::Document::TextAntialiasing);
+  sheets_.clear();
+  relayout();
+}
+
+int SheetView::count() const { return pdf_ ? pdf_->numPages() : static_cast<int>(sheets_.size()); }
+
+QSizeF SheetView::pageInches(int i) const {
+  if (pdf_) {
+    std::unique_ptr<Poppler::Page> page = pdf_->page(i);
+    return page ? page->pageSizeF() / 72.0 : QSizeF(8.27, 11.69);
+  }
+  return {report::kSheetWidthInches, report::kSheetHeightInches};
+}
+
+// 100 per cent shows a sheet at its size on paper.
+double SheetView::pixelsPerInch() const { return logicalDpiX() * zoom_; }
+
+void SheetView::setZoom(double zoom) {
+  zoom_ = std::clamp(zoom, kMinZoom, kMaxZoom);
+  relayout();
+}
+
+QRect SheetView::pageRect(int i) const {
+  int y = kGap;
+  int widest = 0;
+  for (int k = 0; k < count(); ++k) widest = std::max(widest, static_cast<int>(pageInches(k).width() * pixelsPerInch()));
+  for (int k = 0; k < count(); ++k) {
+    const QSizeF in = pageInches(k);
+    const QSize px(static_cast<int>(in.width() * pixelsPerInch()), static_cast<int>(in.height() * pixelsPerInch()));
+    if (k == i) return QRect(QPoint(kGap + (widest - px.width()) / 2, y), px);
+    y += px.height() + kGap;
+  }
+  return {};
+}
+
+void SheetView::relayout() {
+  const QRect lastRect = count() ? pageRect(count() - 1) : QRect();
+  int widest = 0;
+  for (int k = 0; k < count(); ++k) widest = std::max(widest, pageRect(k).width());
+  resize(widest + 2 * kGap, lastRect.bottom() + kGap);
+  update();
+}
+
+void SheetView::paintEvent(QPaintEvent* e) {
+  QPainter p(this);
+  p.fillRect(e->rect(), QColor(128, 128, 128));
+  painted_.clear();
+  for (int i = 0; i < count(); ++i) {
+    const QRect r = pageRect(i);
+    if (!r.intersects(e->rect())) continue;  // only the sheets in view are drawn
+    painted_.push_back(i);
+    p.fillRect(r, Qt::white);
+    if (pdf_) {
+      std::unique_ptr<Poppler::Page> page = pdf_->page(i);
+      const double dpi = pixelsPerInch() * devicePixelRatioF();
+      QImage img = page->renderToImage(dpi, dpi);
+      img.setDevicePixelRatio(devicePixelRatioF());
+      p.drawImage(r.topLeft(), img);
+    } else {
+      p.save();
+      p.translate(r.topLeft());
+      p.setClipRect(QRect(QPoint(0, 0), r.size()));
+      report::drawSheet(p, sheets_[static_cast<std::size_t>(i)], pixelsPerInch() / report::kLayoutDpi);
+      p.restore();
+    }
+  }
+}
+
+PreviewWindow::PreviewWindow(std::vector<report::Sheet> sheets, QWidget* parent)
+    : QDialog(parent), view_(new SheetView(nullptr)), scroll_(new QScrollArea(this)), pageBox_(new QSpinBox(this)),
+      zoomLabel_(new QLabel(this)) {
+  setWindowTitle(QStringLiteral("报表预览"));
+  setModal(true);
+  setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint);
+  view_->setSheets(std::move(sheets));
+  scroll_->setWidget(view_);
+  scroll_->setAlignment(Qt::AlignHCenter);
+  scroll_->setBackgroundRole(QPalette::Dark);
+
+  auto* bar = new QToolBar(this);
+  bar->addAction(QStringLiteral("首页"), this, &PreviewWindow::first);
+  bar->addAction(QStringLiteral("上一页"), this, &PreviewWindow::previous);
+  bar->addAction(QStringLiteral("下一页"), this, &PreviewWindow::next);
+  bar->addAction(QStringLiteral("末页"), this, &PreviewWindow::last);
+  bar->addWidget(new QLabel(QStringLiteral(" 第 "), this));
+  bar->addWidget(pageBox_);
+  bar->addWidget(new QLabel(QStringLiteral(" 页 "), this));
+  connect(pageBox_, &QSpinBox::editingFinished, this, [this] { goTo(pageBox_->value() - 1); });
+  bar->addSeparator();
+  bar->addAction(QStringLiteral("放大"), this, &PreviewWindow::zoomIn);
+  bar->addAction(QStringLiteral("缩小"), this, &PreviewWindow::zoomOut);
+  bar->addAction(QStringLiteral("整页"), this, &PreviewWindow::fitWholeSheet);
+  bar->addAction(QStringLiteral("页宽"), this, &PreviewWindow::fitWidth);
+  bar->addAction(QStringLiteral("100%"), this, [this] { setZoom(1.0); });
+  bar->addWidget(zoomLabel_);
+  bar->addSeparator();
+  bar->addAction(QStringLiteral("打印"), this, &PreviewWindow::print);
+  bar->addAction(QStringLiteral("保存"), this, &PreviewWindow::save);
+  bar->addAction(QStringLiteral("打开"), this, &PreviewWindow::open);
+  bar->addAction(QStringLiteral("关闭"), this, &QDialog::accept);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(bar);
+  layout->addWidget(scroll_);
+  connect(scroll_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int y) {
+    for (int i = 0; i < view_->count(); ++i)
+      if (view_->pageRect(i).bottom() > y + scroll_->viewport()->height() / 3) {
+        current_ = i;
+        break;
+      }
+    syncControls();
+  });
+  syncControls();
+}
+
+PreviewWindow::~PreviewWindow() = default;
+
+void PreviewWindow::syncControls() {
+  pageBox_->setRange(1, std::max(1, view_->count()));
+  pageBox_->setSuffix(QStringLiteral(" / %1").arg(view_->count()));
+  pageBox_->setValue(current_ + 1);
+  zoomLabel_->setText(QStringLiteral(" %1% ").arg(std::lround(view_->zoom() * 100)));
+}
+
+void PreviewWindow::goTo(int sheet) {
+  current_ = std::clamp(sheet, 0, std::max(0, view_->count() - 1));
+  scroll_->verticalScrollBar()->setValue(view_->pageRect(current_).top() - 8);
+  syncControls();
+}
+
+void PreviewWindow::setZoom(double zoom) {
+  const int keep = current_;
+  view_->setZoom(zoom);
+  goTo(keep);
+}
+
+void PreviewWindow::zoomIn() { setZoom(view_->zoom() * kZoomStep); }
+void PreviewWindow::zoomOut() { setZoom(view_->zoom() / kZoomStep); }
+
+void PreviewWindow::fitWholeSheet() {
+  const QSizeF in = view_->pageInches(current_);
+  const QSize room = scroll_->viewport()->size() - QSize(2 * kGap, 2 * kGap);
+  setZoom(std::min(room.width() / (in.width() * logicalDpiX()), room.height() / (in.height() * logicalDpiY())));
+}
+
+void PreviewWindow::fitWidth() {
+  const QSizeF in = view_->pageInches(current_);
+  const int room = scroll_->viewport()->width() - 2 * kGap - scroll_->verticalScrollBar()->sizeHint().width();
+  setZoom(room / (in.width() * logicalDpiX()));
+}
+
+void PreviewWindow::printTo(QPrinter& printer) {
+  const auto& sheets = view_->sheets();
+  const int n = static_cast<int>(sheets.size());
+  std::vector<int> chosen;
+  if (printer.printRange() == QPrinter::PageRange && !printer.pageRanges().isEmpty()) {
+    for (int i = 1; i <= n; ++i)
+      if (printer.pageRanges().contains(i)) chosen.push_back(i - 1);
+  } else if (printer.printRange() == QPrinter::PageRange) {
+    for (int i = std::max(1, printer.fromPage()); i <= std::min(n, printer.toPage()); ++i) chosen.push_back(i - 1);
+  } else if (printer.printRange() == QPrinter::CurrentPage) {
+    chosen.push_back(current_);
+  } else {
+    for (int i = 0; i < n; ++i) chosen.push_back(i);
+  }
+  if (chosen.empty()) return;
+  printer.setDocName(QStringLiteral("报表打印"));
+  printer.setFullPage(true);  // layout units are measured from the paper's corner
+  StatusWindow status(this);
+  if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
+    // Printing to a file goes through the program's own PDF writer, whose
+    // text copies out as printed.
+    std::vector<report::Sheet> part;
+    for (int i : chosen) {
+      status.show(QStringLiteral("正在打印第%p页"), sheets[static_cast<std::size_t>(i)].absolute);
+      part.push_back(sheets[static_cast<std::size_t>(i)]);
+    }
+    QString error;
+    if (!report::writePdf(part, printer.outputFileName(), &error, printer.pageLayout().pageSize()))
+      QMessageBox::critical(this, windowTitle(), error);
+    return;
+  }
+  QPainter painter;
+  if (!painter.begin(&printer)) return;
+  const double scale = printer.resolution() / report::kLayoutDpi;
+  for (std::size_t k = 0; k < chosen.size(); ++k) {
+    if (k) printer.newPage();
+    status.show(QStringLiteral("正在打印第%p页"), sheets[static_cast<std::size_t>(chosen[k])].absolute);
+    report::drawSheet(painter, sheets[static_cast<std::size_t>(chosen[k])], scale);
+  }
+  painter.end();
+}
+
+void PreviewWindow::print() {
+  if (view_->sheets().empty()) return;  // an opened PDF is for reading
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setDocName(QStringLiteral("报表打印"));
+  printer.setFromTo(1, static_cast<int>(view_->sheets().size()));
+  QPrintDialog dialog(&printer, this);
+  dialog.setMinMax(1, static_cast<int>(view_->sheets().size()));
+  QAbstractPrintDialog::PrintDialogOptions options =
+      QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintCurrentPage | QAbstractPrintDialog::PrintToFile;
+  // Copies, collation, duplex and printer setup need a printer.
+  if (!QPrinterInfo::availablePrinters().isEmpty())
+    options |= QAbstractPrintDialog::PrintCollateCopies | QAbstractPrintDialog::PrintShowPageSize;
+  dialog.setOptions(options);
+  if (dialog.exec() != QDialog::Accepted) return;
+  printTo(printer);
+}
+
+bool PreviewWindow::saveAs(const QString& path, QString* error) {
+  const QPageSize paper = QPrinterInfo::defaultPrinter().isNull() ? QPageSize(QPageSize::A4)
+                                                                   : QPrinterInfo::defaultPrinter().defaultPageSize();
+  return report::writePdf(view_->sheets(), path, error, paper.isValid() ? paper : QPageSize(QPageSize::A4));
+}
+
+void PreviewWindow::save() {
+  if (view_->sheets().empty()) return;
+  const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("保存报表"), QString(),
+                                                    QStringLiteral("PDF 文件 (*.pdf)"));
+  if (path.isEmpty()) return;
+  QString error;
+  if (!saveAs(path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive) ? path : path + QStringLiteral(".pdf"), &error))
+    QMessageBox::critical(this, windowTitle(), error);
+}
+
+bool PreviewWindow::openPdf(const QString& path) {
+  std::unique_ptr<Poppler::Document> doc = Poppler::Document::load(path);
+  if (!doc || doc->isLocked() || doc->numPages() == 0) return false;
+  view_->setPdf(std::move(doc));
+  goTo(0);
+  return true;
+}
+
+void PreviewWindow::open() {
+  const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("打开报表"), QString(),
+                                                    QStringLiteral("PDF 文件 (*.pdf)"));
+  if (!path.isEmpty() && !openPdf(path))
+    QMessageBox::critical(this, windowTitle(), QStringLiteral("无法打开“%1”。").arg(path));
+}
+
+}  // namespace velmora::preview

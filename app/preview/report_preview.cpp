@@ -1,0 +1,24 @@
+#include "app/preview/report_preview.h"
+
+#include "app/preview/preview_window.h"
+#include "document/form_state.h"
+#include "report/report_fill.h"
+#include "report/report_render.h"
+
+namespace velmora {
+
+void showReportPreview(QWidget* parent, const FormState& state) {
+  std::vector<report::Sheet> sheets;
+  {
+    // The working copy lives only while the sheets are made; every call
+    // starts again from the stored layout.
+    const report::Report working = report::filledReport(state.record, state.formal);
+    preview::StatusWindow status(parent);
+    sheets = report::generateSheets(working, [&](int sheet) { status.show(QStringLiteral("正在生成第%p页"), sheet); });
+  }
+  preview::PreviewWindow window(std::move(sheets), parent);
+  window.setWindowState(window.windowState() | Qt::WindowMaximized);
+  window.exec();
+}
+
+}  // namespace velmora

@@ -1,0 +1,15 @@
+#pragma once
+// The one entry point of the printed application for the main window.
+class QWidget;
+
+namespace velmora {
+
+class FormState;
+
+// Fills a fresh working copy of the report from the state's record and its
+// formal-document state, generates every sheet under the status window
+// "报表状态" and shows the modal preview "报表预览"; returns when the preview
+// is closed, the working copy being discarded with it.
+void showReportPreview(QWidget* parent, const FormState& state);
+
+}  // namespace velmora
