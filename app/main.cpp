@@ -5,6 +5,7 @@
 
 #include "app/main_window.h"
 #include "app/qt_window_services.h"
+#include "app/translations.h"
 #include "app/window_fonts.h"
 #include "document/messages.h"
 
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QString::fromUtf8(velmora::msg::kAppTitle.data()));
   QApplication::setApplicationDisplayName(QString::fromUtf8(velmora::msg::kAppTitle.data()));
   velmora::registerWindowFonts();
+  velmora::installChineseTranslations(app);
 
   velmora::QtWindowServices services;
   velmora::MainWindow window(services);

@@ -1,6 +1,9 @@
 #include "app/main_window.h"
 
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -72,6 +75,7 @@ MainWindow::MainWindow(WindowServices& services, QWidget* parent)
 
   bindFields();
   setTabOrder();
+  setAcceptDrops(true);
   refresh();
 }
 
@@ -243,6 +247,31 @@ void MainWindow::closeEvent(QCloseEvent* e) {
     }
   }
   e->accept();
+}
+
+namespace {
+// The first local .xdx file among dropped URLs.
+QString droppedDocument(const QMimeData* data) {
+  if (!data || !data->hasUrls()) return {};
+  for (const QUrl& url : data->urls())
+    if (url.isLocalFile() && url.toLocalFile().endsWith(QStringLiteral(".xdx"), Qt::CaseInsensitive))
+      return url.toLocalFile();
+  return {};
+}
+}  // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* e) {
+  if (!droppedDocument(e->mimeData()).isEmpty()) e->acceptProposedAction();
+}
+
+// A dropped document is opened as the open button would open it, with the
+// file taken as the pending document instead of asking.
+void MainWindow::dropEvent(QDropEvent* e) {
+  const QString path = droppedDocument(e->mimeData());
+  if (path.isEmpty()) return;
+  e->acceptProposedAction();
+  state_.pendingPath = path.toStdString();
+  openxmlfileClick();
 }
 
 void MainWindow::refreshLongText(Field f) {
