@@ -1,6 +1,10 @@
 #include "cli/batch.h"
 
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <algorithm>
 #include <atomic>
@@ -12,26 +16,55 @@
 namespace velmora::cli {
 
 std::vector<std::string> expandDocuments(const std::vector<std::string>& inputs) {
-  namespace fs = std::filesystem;
   std::vector<std::string> files;
+  for (auto& d : expandNamedDocuments(inputs)) files.push_back(std::move(d.path));
+  return files;
+}
+
+std::vector<NamedDocument> expandNamedDocuments(const std::vector<std::string>& inputs) {
+  namespace fs = std::filesystem;
+  auto stem = [](const fs::path& p) {
+    fs::path named = p;
+    std::string ext = named.extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (ext == ".xdx") named.replace_extension();
+    return named.string();
+  };
+  std::vector<NamedDocument> files;
   for (const auto& input : inputs) {
     std::error_code ec;
     if (!fs::is_directory(input, ec)) {
-      files.push_back(input);
+      files.push_back({input, stem(fs::path(input).filename())});
       continue;
     }
-    std::vector<std::string> found;
+    std::vector<NamedDocument> found;
     for (fs::recursive_directory_iterator it(input, fs::directory_options::skip_permission_denied, ec), end;
          !ec && it != end; it.increment(ec)) {
       std::error_code fileEc;
       std::string ext = it->path().extension().string();
       std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-      if (ext == ".xdx" && it->is_regular_file(fileEc)) found.push_back(it->path().string());
+      if (ext == ".xdx" && it->is_regular_file(fileEc))
+        found.push_back({it->path().string(), stem(it->path().lexically_relative(input))});
     }
-    std::sort(found.begin(), found.end());
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.path < b.path; });
     files.insert(files.end(), found.begin(), found.end());
   }
   return files;
+}
+
+int runSelf(const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  std::string self = "/proc/self/exe";
+  argv.push_back(self.data());
+  std::vector<std::string> copy = args;
+  for (auto& a : copy) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  pid_t pid;
+  if (::posix_spawn(&pid, self.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return 2;
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0)
+    if (errno != EINTR) return 2;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 2;
 }
 
 void forEachInParallel(std::size_t count, const std::string& verb, const std::function<void(std::size_t)>& work) {

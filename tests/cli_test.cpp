@@ -208,3 +208,23 @@ TEST(Cli, ImportReportsViolationsAndWritesNothing) {
   EXPECT_NE(r.err.find("ContactMail: 必须填写"), std::string::npos) << r.err;
   EXPECT_FALSE(std::filesystem::exists(dir.path("bad.xdx")));
 }
+
+TEST(Cli, PdfWritesAFolderOfDocumentsIntoAnotherFolder) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.path("in/sub"));
+  std::filesystem::copy_file(fixture("sample.xdx"), dir.path("in/a.xdx"));
+  std::filesystem::copy_file(fixture("formal.xdx"), dir.path("in/sub/b.xdx"));
+  std::filesystem::copy_file(fixture("wrong-version.xdx"), dir.path("in/sub/c.xdx"));
+  CliRun r = cli({"pdf", "--out-dir", dir.path("out"), dir.path("in"), fixture("empty-items.xdx")});
+  EXPECT_EQ(r.exit, 2);
+  EXPECT_NE(r.err.find(dir.path("in/sub/c.xdx") + ": 您选择的文档不是用本申报系统生成的"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("XDG_RUNTIME_DIR"), std::string::npos) << r.err;
+  for (const char* made : {"out/a.pdf", "out/sub/b.pdf", "out/empty-items.pdf"}) {
+    ASSERT_TRUE(std::filesystem::exists(dir.path(made))) << made;
+    EXPECT_EQ(readFile(dir.path(made)).substr(0, 5), "%PDF-") << made;
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.path("out/sub/c.pdf")));
+
+  CliRun ok = cli({"pdf", "--out-dir", dir.path("out2"), fixture("sample.xdx")});
+  EXPECT_EQ(ok.exit, 0) << ok.err;
+}
