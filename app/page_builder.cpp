@@ -36,29 +36,18 @@ QLabel* PageBuilder::label(const QString& text, int x, int y, const QFont& font,
   return l;
 }
 
-LimitedLineEdit* PageBuilder::text(Field f, int x, int y, int width) {
-  auto* e = new LimitedLineEdit(f, parent_);
-  style(e, fieldText_);
-  e->setGeometry(x, y, width, kEditHeight);
-  fields_.byField[index(f)] = e;
-  return e;
+template <typename Widget>
+Widget* PageBuilder::lineField(Field f, int x, int y, int width) {
+  auto* w = new Widget(f, parent_);
+  style(w, fieldText_);
+  w->setGeometry(x, y, width, kEditHeight);
+  fields_.byField[index(f)] = w;
+  return w;
 }
 
-MaskedEdit* PageBuilder::masked(Field f, int x, int y, int width) {
-  auto* e = new MaskedEdit(f, parent_);
-  style(e, fieldText_);
-  e->setGeometry(x, y, width, kEditHeight);
-  fields_.byField[index(f)] = e;
-  return e;
-}
-
-ChoiceBox* PageBuilder::choice(Field f, int x, int y, int width) {
-  auto* c = new ChoiceBox(f, parent_);
-  style(c, fieldText_);
-  c->setGeometry(x, y, width, kEditHeight);
-  fields_.byField[index(f)] = c;
-  return c;
-}
+LimitedLineEdit* PageBuilder::text(Field f, int x, int y, int width) { return lineField<LimitedLineEdit>(f, x, y, width); }
+MaskedEdit* PageBuilder::masked(Field f, int x, int y, int width) { return lineField<MaskedEdit>(f, x, y, width); }
+ChoiceBox* PageBuilder::choice(Field f, int x, int y, int width) { return lineField<ChoiceBox>(f, x, y, width); }
 
 LongTextEdit* PageBuilder::longText(Field f, int x, int y, int width, int height, const QFont& font, QColor color) {
   auto* e = new LongTextEdit(f, parent_);

@@ -49,6 +49,8 @@ class PageBuilder {
   void setParent(QWidget* p) { parent_ = p; }
 
  private:
+  template <typename Widget>
+  Widget* lineField(Field f, int x, int y, int width);
   void style(QWidget* w, QColor color) const;
   QWidget* parent_;
   FieldWidgets& fields_;
