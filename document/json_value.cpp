@@ -81,7 +81,7 @@ class Parser {
       ++p_;
       JsonValue member;
       if (!value(member, depth + 1)) return false;
-      v.members.emplace_back(std::move(key), std::move(member));
+      v.members.push_back({std::move(key), std::move(member)});
       skip();
       if (p_ < t_.size() && t_[p_] == ',') {
         ++p_;

@@ -11,13 +11,23 @@
 
 namespace velmora {
 
+struct JsonMember;
+
 struct JsonValue {
   enum class Type { Null, Bool, Number, String, Array, Object };
   Type type = Type::Null;
   bool boolean = false;
   std::string text;  // String: the UTF-8 text; Number: the source text
   std::vector<JsonValue> items;                             // Array
-  std::vector<std::pair<std::string, JsonValue>> members;  // Object, in source order
+  std::vector<JsonMember> members;                          // Object, in source order
+};
+
+// A key with its value. Not a std::pair: a pair may not hold the still
+// incomplete JsonValue inside JsonValue itself (clang's standard library
+// checks refuse it).
+struct JsonMember {
+  std::string first;
+  JsonValue second;
 };
 
 struct JsonError {
