@@ -3,13 +3,13 @@
 # each for SECONDS (default 300), at low priority. New inputs are kept in
 # build-asan/fuzz/corpus-NAME and reused by the next run; a crashing input is
 # written to build-asan/fuzz/artifacts/ and the script fails.
-#   fuzz/run.sh [SECONDS] [TARGET...]     TARGET: comma_text, xdx_open
+#   fuzz/run.sh [SECONDS] [TARGET...]     TARGET: comma_text, xdx_open, json_import
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-300}
 shift || true
 targets=("$@")
-((${#targets[@]})) || targets=(comma_text xdx_open)
+((${#targets[@]})) || targets=(comma_text xdx_open json_import)
 
 scripts/build-sanitized.sh
 out=build-asan/fuzz

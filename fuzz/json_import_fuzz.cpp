@@ -1,0 +1,49 @@
+// The JSON reader and the record importer of velmora-cli on arbitrary bytes:
+// no crash, and an accepted record holds only text that GBK can hold.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+
+#include "document/json_value.h"
+#include "document/record_import.h"
+#include "record/gbk.h"
+
+namespace {
+
+using namespace velmora;
+
+[[noreturn]] void fail(const char* what) {
+  std::fprintf(stderr, "json import: %s\n", what);
+  std::abort();
+}
+
+bool onlyGbkText(const Record& r) {
+  for (const FieldDef& d : allFields()) {
+    switch (d.kind) {
+      case Kind::Table:
+        for (const Row& row : r.rows(d.id))
+          for (const std::string& cell : row)
+            if (!canEncodeGbk(cell)) return false;
+        break;
+      case Kind::LongText:
+        for (const std::string& line : r.lines(d.id))
+          if (!canEncodeGbk(line)) return false;
+        break;
+      default:
+        if (!canEncodeGbk(r.text(d.id))) return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  JsonError error;
+  (void)parseJson(text, error);
+  ImportResult imported = importRecordJson(text);
+  if (imported.ok() && !onlyGbkText(imported.record)) fail("a value GBK cannot hold entered the record");
+  return 0;
+}
