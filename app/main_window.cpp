@@ -113,7 +113,7 @@ void MainWindow::bindFields() {
 
 void MainWindow::setTabOrder() {
   const char* const kOrder[] = {
-      "verifylist", "verifydata", "PageControl1",
+      "verifylist", "verifydata",
       // 01
       "ProjectName", "KeyWord", "ProjectClass", "SubjectClass", "Edit4", "Presider", "EduCode", "ExpectProduction2",
       "InputDate", "ExpectCompleteDate", "Basis", "GuideNum", "Purpose", "ExpectProduction1", "ResearchClass",

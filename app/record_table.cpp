@@ -1,6 +1,8 @@
 #include "app/record_table.h"
 
+#include <QApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 
 namespace velmora {
 namespace {
@@ -9,8 +11,24 @@ class CellDelegate : public QStyledItemDelegate {
  public:
   explicit CellDelegate(RecordTable* table) : QStyledItemDelegate(table), table_(table) {}
 
+  // Tab and Backtab leave the table instead of moving to the next cell.
+  bool eventFilter(QObject* object, QEvent* event) override {
+    auto* editor = qobject_cast<QWidget*>(object);
+    if (editor && event->type() == QEvent::KeyPress) {
+      auto* key = static_cast<QKeyEvent*>(event);
+      if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+        emit commitData(editor);
+        emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+        table_->leaveTable(key->key() == Qt::Key_Tab);
+        return true;
+      }
+    }
+    return QStyledItemDelegate::eventFilter(object, event);
+  }
+
   QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const override {
     auto* editor = new LimitedLineEdit(table_->field(), parent);
+    editor->setObjectName(QString());  // the table alone carries the field's name
     editor->setByteLimit(0);  // cells have no length limit
     editor->setFrame(false);
     if (index.column() == table_->amountColumn()) editor->setKeyFilter(KeyFilter::Amount);
@@ -75,6 +93,19 @@ void RecordTable::setFixedColumns(int count) {
       it->setFlags(it->flags() & ~Qt::ItemIsEditable);
       it->setBackground(face);
     }
+}
+
+void RecordTable::leaveTable(bool forward) {
+  QWidget* w = this;
+  for (int guard = 0; guard < 10000; ++guard) {
+    w = forward ? w->nextInFocusChain() : w->previousInFocusChain();
+    if (!w || w == this) return;
+    if (isAncestorOf(w)) continue;
+    if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(window()) && w->isEnabled()) {
+      w->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+      return;
+    }
+  }
 }
 
 void RecordTable::showRows(const Rows& rows) {

@@ -24,6 +24,9 @@ class RecordTable : public QTableWidget {
   void setAmountColumn(int column) { amountColumn_ = column; }
   int amountColumn() const { return amountColumn_; }
 
+  // Moves the keyboard focus to the next (or previous) control after the table.
+  void leaveTable(bool forward);
+
   // Shows the stored rows (a program write: no edit signal).
   void showRows(const Rows& rows);
 

@@ -1,4 +1,5 @@
 #include <QGroupBox>
+#include <QSet>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
@@ -112,4 +113,20 @@ TEST_F(WindowLayout, FocusOrderOfPageOneSkipsHiddenFields) {
     ASSERT_NE(QApplication::focusWidget(), nullptr);
     EXPECT_EQ(QApplication::focusWidget()->objectName(), QString::fromLatin1(name));
   }
+}
+
+TEST_F(WindowLayout, OneFocusChainReachesEveryField) {
+  QSet<QWidget*> chain;
+  QWidget* start = find("verifylist");
+  QWidget* w = start;
+  do {
+    chain.insert(w);
+    w = w->nextInFocusChain();
+  } while (w && w != start && chain.size() < 5000);
+  ASSERT_EQ(w, start);
+  for (const FieldDef& d : allFields()) {
+    if (d.id == Field::ProjectID) continue;
+    EXPECT_TRUE(chain.contains(window->findChild<QWidget*>(nameOf(d.id)))) << d.name;
+  }
+  EXPECT_TRUE(chain.contains(find("verifydata")));
 }
