@@ -1,12 +1,9 @@
 #pragma once
 // A small JSON reader for the records velmora-cli imports: objects keep their
 // key order, numbers are kept as their source text.
-#include <map>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace velmora {
