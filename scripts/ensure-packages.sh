@@ -7,7 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   libxml2-dev libxml2-utils
   libgtest-dev libgmock-dev libbenchmark-dev bc
-  qt6-base-dev qt6-svg-dev libgl-dev qt6-translations-l10n
+  qt6-base-dev libgl-dev qt6-translations-l10n
   libpoppler-qt6-dev poppler-utils
   fonts-noto-cjk fonts-liberation fonts-urw-base35
   xvfb xauth
