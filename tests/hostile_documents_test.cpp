@@ -26,18 +26,6 @@ using namespace velmora::test;
 
 namespace {
 
-// Unsaved edits, a problem list and a proposed name: a failed open must leave
-// every part of it alone.
-FormState editedState() {
-  FormState s;
-  s.setText(Field::ProjectName, "未保存的编辑");
-  s.setText(Field::Presider, "王晓燕");
-  s.record.setCell(Field::MainActor, 0, 0, "张三");
-  s.runCheck();
-  s.saveDialogName = "/earlier/choice.xdx";
-  return s;
-}
-
 // Empty when the failed open changed nothing; otherwise what it changed.
 std::string changesAfterFailedOpen(const FormState& before, const FormState& after) {
   std::string changed;

@@ -15,18 +15,6 @@ OpenOutcome openPath(FormState& s, const std::string& path, ScriptedPrompter& p)
   return openDocument(s, p);
 }
 
-// A state with edits, a problem list and a proposed name, to see that failed
-// opens leave every part of it alone.
-FormState editedState() {
-  FormState s;
-  s.setText(Field::ProjectName, "未保存的编辑");
-  s.setText(Field::PostCode, "123");
-  s.record.setCell(Field::MainActor, 0, 0, "张三");
-  s.runCheck();
-  s.saveDialogName = "/earlier/choice.xdx";
-  return s;
-}
-
 void expectSame(const FormState& a, const FormState& b) {
   EXPECT_TRUE(a.record == b.record);
   EXPECT_EQ(a.problems, b.problems);

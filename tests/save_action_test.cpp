@@ -12,14 +12,6 @@ using namespace velmora::test;
 
 namespace {
 
-FormState fillable() {
-  FormState s;
-  s.setText(Field::ProjectName, "课题");
-  s.setText(Field::Presider, "王");
-  s.setText(Field::ContactMail, "w@x.cn");
-  return s;
-}
-
 std::string element(const std::string& bytes, const std::string& name) {
   auto a = bytes.find("<" + name + ">");
   if (a == std::string::npos) return {};
@@ -31,7 +23,7 @@ std::string element(const std::string& bytes, const std::string& name) {
 
 TEST(SaveAction, WritesTheDocumentAndClearsTheFlag) {
   TempDir dir;
-  FormState s = fillable();
+  FormState s = savableState();
   s.record.setText(Field::SN, "SN-42");
   ScriptedPrompter p;
   p.saveAnswers.push_back(dir.path("a.xdx"));
@@ -51,7 +43,7 @@ TEST(SaveAction, WritesTheDocumentAndClearsTheFlag) {
 
 TEST(SaveAction, TwoSavesDifferOnlyInTheIdentifier) {
   TempDir dir;
-  FormState s = fillable();
+  FormState s = savableState();
   ScriptedPrompter p;
   p.saveAnswers = {dir.path("1.xdx"), dir.path("2.xdx")};
   ASSERT_EQ(saveDocument(s, p), SaveOutcome::Written);
@@ -66,7 +58,7 @@ TEST(SaveAction, RequiredFieldsRefuseAfterTheCheck) {
     Field empty;
   } cases[] = {{Field::ProjectName}, {Field::Presider}, {Field::ContactMail}};
   for (const auto& c : cases) {
-    FormState s = fillable();
+    FormState s = savableState();
     s.setText(c.empty, "");
     s.problems = {"stale"};
     Record before = s.record;
@@ -85,7 +77,7 @@ TEST(SaveAction, RequiredFieldsRefuseAfterTheCheck) {
 
 TEST(SaveAction, BlanksCountAsFilled) {
   TempDir dir;
-  FormState s = fillable();
+  FormState s = savableState();
   s.setText(Field::ProjectName, "   ");
   ScriptedPrompter p;
   p.saveAnswers.push_back(dir.path("b.xdx"));
@@ -93,7 +85,7 @@ TEST(SaveAction, BlanksCountAsFilled) {
 }
 
 TEST(SaveAction, CancelledDialogKeepsIdentifierAndFlag) {
-  FormState s = fillable();
+  FormState s = savableState();
   ScriptedPrompter p;
   s.saveDialogName = "/proposed.xdx";
   EXPECT_EQ(saveDocument(s, p), SaveOutcome::Cancelled);
@@ -128,7 +120,7 @@ TEST(SaveAction, FailedWriteKeepsTheEarlierFile) {
       {dir.path("no/such/folder/x.xdx"), "No such file or directory"},
   };
   for (const auto& c : cases) {
-    FormState s = fillable();
+    FormState s = savableState();
     ScriptedPrompter p;
     p.saveAnswers.push_back(c.target);
     EXPECT_EQ(saveDocument(s, p), SaveOutcome::Failed) << c.target;
@@ -148,7 +140,7 @@ TEST(SaveAction, ReplacesAnExistingFileAndKeepsItsPermissions) {
   TempDir dir;
   writeFile(dir.path("old.xdx"), "old");
   ::chmod(dir.path("old.xdx").c_str(), 0640);
-  FormState s = fillable();
+  FormState s = savableState();
   ScriptedPrompter p;
   p.saveAnswers.push_back(dir.path("old.xdx"));
   ASSERT_EQ(saveDocument(s, p), SaveOutcome::Written);

@@ -20,14 +20,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-FormState editedRecord() {
-  FormState s;
-  s.setText(Field::ProjectName, "课题");
-  s.setText(Field::Presider, "王");
-  s.setText(Field::ContactMail, "w@x.cn");
-  return s;
-}
-
 std::set<std::string> entries(const std::string& folder) {
   std::set<std::string> names;
   for (const auto& e : fs::directory_iterator(folder)) names.insert(e.path().filename().string());
@@ -40,7 +32,7 @@ std::set<std::string> entries(const std::string& folder) {
 std::string failedSave(const std::string& target, const std::string& earlier, const std::string& reason) {
   const std::string folder = fs::path(target).parent_path().string();
   const auto namesBefore = entries(folder);
-  FormState s = editedRecord();
+  FormState s = savableState();
   const std::string idBefore = s.record.text(Field::ProjectID);
   ScriptedPrompter p;
   p.saveAnswers.push_back(target);

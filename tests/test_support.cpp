@@ -65,6 +65,24 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(dir_, ec);
 }
 
+FormState editedState() {
+  FormState s;
+  s.setText(Field::ProjectName, "未保存的编辑");
+  s.setText(Field::PostCode, "123");
+  s.record.setCell(Field::MainActor, 0, 0, "张三");
+  s.runCheck();
+  s.saveDialogName = "/earlier/choice.xdx";
+  return s;
+}
+
+FormState savableState() {
+  FormState s;
+  s.setText(Field::ProjectName, "课题");
+  s.setText(Field::Presider, "王");
+  s.setText(Field::ContactMail, "w@x.cn");
+  return s;
+}
+
 Record completeRecord() {
   Record r = Record::initial();
   for (const FieldDef& d : allFields()) {

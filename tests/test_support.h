@@ -52,6 +52,13 @@ class TempDir {
   std::filesystem::path dir_;
 };
 
+// Unsaved edits, a problem list and a proposed name: what a failed open must
+// leave exactly as it was.
+FormState editedState();
+
+// A fresh application with the three fields saving requires.
+FormState savableState();
+
 // A record that passes every rule of the completeness check.
 Record completeRecord();
 
