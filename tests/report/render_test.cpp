@@ -118,7 +118,7 @@ TEST_F(Rendered, FormalSheetsCarryWatermarkAndBanner) {
     std::vector<double> widths;
     for (const auto& [at, w] : found) widths.push_back(std::round(w * 10) / 10);
     EXPECT_EQ(widths, expected.at(s.page));
-    if (!found.empty() && widths.front() == 3.5) EXPECT_LE(found.front().first, s.page == "Page9" ? 1u : 0u);
+    if (!found.empty() && widths.front() == 3.5) { EXPECT_LE(found.front().first, s.page == "Page9" ? 1u : 0u); }
   }
   for (const auto& s : sheetsOf(state_->record, false)) EXPECT_TRUE(pictures(s).empty()) << s.page.toStdString();
 }
