@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "fuzz/fuzz_support.h"
 #include "document/json_value.h"
 #include "document/record_import.h"
 #include "record/gbk.h"
@@ -18,25 +19,6 @@ using namespace velmora;
   std::abort();
 }
 
-bool onlyGbkText(const Record& r) {
-  for (const FieldDef& d : allFields()) {
-    switch (d.kind) {
-      case Kind::Table:
-        for (const Row& row : r.rows(d.id))
-          for (const std::string& cell : row)
-            if (!canEncodeGbk(cell)) return false;
-        break;
-      case Kind::LongText:
-        for (const std::string& line : r.lines(d.id))
-          if (!canEncodeGbk(line)) return false;
-        break;
-      default:
-        if (!canEncodeGbk(r.text(d.id))) return false;
-    }
-  }
-  return true;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -44,6 +26,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   JsonError error;
   (void)parseJson(text, error);
   ImportResult imported = importRecordJson(text);
-  if (imported.ok() && !onlyGbkText(imported.record)) fail("a value GBK cannot hold entered the record");
+  if (imported.ok() && !fuzz::onlyGbkText(imported.record)) fail("a value GBK cannot hold entered the record");
   return 0;
 }

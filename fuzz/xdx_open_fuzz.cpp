@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "fuzz/fuzz_support.h"
 #include "check/completeness_check.h"
 #include "document/document_actions.h"
 #include "document/xdx_reader.h"
@@ -56,25 +57,6 @@ bool sameExceptPath(const FormState& a, const FormState& b) {
          a.expectProduction2Shown == b.expectProduction2Shown && a.guideNumShown == b.guideNumShown;
 }
 
-bool onlyGbkText(const Record& r) {
-  for (const FieldDef& d : allFields()) {
-    switch (d.kind) {
-      case Kind::Table:
-        for (const Row& row : r.rows(d.id))
-          for (const std::string& cell : row)
-            if (!canEncodeGbk(cell)) return false;
-        break;
-      case Kind::LongText:
-        for (const std::string& line : r.lines(d.id))
-          if (!canEncodeGbk(line)) return false;
-        break;
-      default:
-        if (!canEncodeGbk(r.text(d.id))) return false;
-    }
-  }
-  return true;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -101,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       break;
   }
   if (p.errors != 0) fail("an opened document showed an error");
-  if (!onlyGbkText(s.record)) fail("a value GBK cannot hold entered the record");
+  if (!fuzz::onlyGbkText(s.record)) fail("a value GBK cannot hold entered the record");
   if (s.problems != completenessProblems(s.record)) fail("problem list not of the opened record");
 
   // Saved and opened again, the record is the same.

@@ -45,19 +45,19 @@ void registerReportFonts() {
 
 QStringList chineseFaces() { return {kSerifSc, kSansSc}; }
 
-QFont reportFont(const FontSpec& spec) {
+QFont reportFont(const FontSpec& style) {
   registerReportFonts();
   QFont f;
   QStringList families;
   for (const auto& s : faceSubstitutions())
-    if (spec.face == QString::fromUtf16(s.layoutFace)) families = s.faces;
-  if (families.isEmpty()) families = {spec.face, kSerifSc};
+    if (style.face == QString::fromUtf16(s.layoutFace)) families = s.faces;
+  if (families.isEmpty()) families = {style.face, kSerifSc};
   // The list itself resolves the font: the first face for what it holds,
   // the paired Chinese face for the rest.
   f.setFamilies(families);
-  f.setPointSizeF(spec.size);
-  f.setBold(spec.bold);
-  f.setItalic(spec.italic);
+  f.setPointSizeF(style.size);
+  f.setBold(style.bold);
+  f.setItalic(style.italic);
   f.setKerning(false);
   f.setHintingPreference(QFont::PreferNoHinting);
   f.setStyleStrategy(QFont::PreferOutline);

@@ -27,6 +27,6 @@ QStringList chineseFaces();
 
 // The font of an item at its point size (fractional sizes kept), resolved
 // through the table.
-QFont reportFont(const FontSpec& spec);
+QFont reportFont(const FontSpec& style);
 
 }  // namespace velmora::report

@@ -15,9 +15,9 @@ const QString kMark = QStringLiteral("Velmora课题");
 // The outline of the words, at most `length` pixels along their baseline and
 // `thickness` pixels across it, centred on the origin.
 QPainterPath markOutline(double length, double thickness) {
-  FontSpec spec{QStringLiteral("黑体"), 48, true, false};
+  FontSpec style{QStringLiteral("黑体"), 48, true, false};
   QPainterPath path;
-  path.addText(0, 0, reportFont(spec), kMark);
+  path.addText(0, 0, reportFont(style), kMark);
   const QRectF r = path.boundingRect();
   QTransform t;
   const double k = qMin(length / r.width(), thickness / r.height());

@@ -44,9 +44,9 @@ QString singleLine(QString s) {
   return s;
 }
 
-QList<Line> breakLines(const QString& text, const FontSpec& spec, double width, bool wrap, bool justify) {
+QList<Line> breakLines(const QString& text, const FontSpec& style, double width, bool wrap, bool justify) {
   QList<Line> lines;
-  const QFont font = reportFont(spec);
+  const QFont font = reportFont(style);
   QString clean = text;
   clean.remove(u'\r');
   const QStringList paragraphs = wrap ? clean.split(u'\n') : QStringList{singleLine(text)};

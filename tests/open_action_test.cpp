@@ -222,7 +222,7 @@ TEST(OpenAction, FormalDocumentLocksTheRecordUntilAnOrdinaryOne) {
 TEST(OpenAction, LoadedPostcodeRunsThePurposeRule) {
   FormState s;
   ScriptedPrompter p;
-  ASSERT_EQ(openPath(s, fixture("special-purpose.xdx"), p), OpenOutcome::Opened);
+  ASSERT_EQ(openPath(s, fixture("teacher-programme.xdx"), p), OpenOutcome::Opened);
   EXPECT_EQ(s.record.choiceText(Field::Purpose), "特级教师计划专项");
   EXPECT_EQ(s.record.text(Field::ApplyOutlay), "");
   EXPECT_FALSE(s.isEnabled(Field::ApplyOutlay));
@@ -230,7 +230,7 @@ TEST(OpenAction, LoadedPostcodeRunsThePurposeRule) {
   // The same postcode again is no change: the stored amount stays.
   FormState again;
   again.setText(Field::PostCode, "100875");
-  ASSERT_EQ(openPath(again, fixture("special-purpose.xdx"), p), OpenOutcome::Opened);
+  ASSERT_EQ(openPath(again, fixture("teacher-programme.xdx"), p), OpenOutcome::Opened);
   EXPECT_EQ(again.record.text(Field::ApplyOutlay), "3");
 }
 
