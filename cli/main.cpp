@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "cli/commands.h"
+#ifdef VELMORA_CLI_PDF
 #include "cli/pdf_command.h"
+#endif
 
 namespace {
 
@@ -17,7 +19,9 @@ void usage(std::ostream& out) {
          "  dump FILE        把文档记录输出为 JSON\n"
          "  resave IN OUT    打开 IN 并按保存操作写入 OUT\n"
          "  import JSON OUT  由 dump 格式的 JSON 生成文档 OUT\n"
+#ifdef VELMORA_CLI_PDF
          "  pdf IN OUT.pdf   打开 IN 并把打印的申请书写入 OUT（PDF）\n"
+#endif
          "\n"
          "每个命令都接受 --help。\n";
 }
@@ -40,7 +44,9 @@ int main(int argc, char** argv) {
   if (command == "dump") return velmora::cli::dumpCommand(args);
   if (command == "resave") return velmora::cli::resaveCommand(args);
   if (command == "import") return velmora::cli::importCommand(args);
+#ifdef VELMORA_CLI_PDF
   if (command == "pdf") return velmora::cli::pdfCommand(argc, argv, args);
+#endif
   std::cerr << "velmora-cli: 未知命令“" << command << "”\n";
   usage(std::cerr);
   return 2;
