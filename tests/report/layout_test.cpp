@@ -3,6 +3,7 @@
 
 #include <QPointF>
 #include <QStringList>
+#include <cmath>
 
 #include "record/fields.h"
 #include "report/report_model.h"
@@ -111,6 +112,53 @@ TEST(ReportLayout, EveryPrintedFieldHasAnItem) {
     } else {
       EXPECT_TRUE(anywhere(name)) << d.name;
     }
+  }
+}
+
+// Rules whose extent the form fixes: each is one line item of exactly this
+// position and length (block items relative to their flow area).
+TEST(ReportLayout, RulesStandWhereTheFormPutsThem) {
+  const Report r = loadReport();
+  struct Case {
+    const char* page;
+    bool vertical;
+    double x, y, length;
+    bool onePoint;
+  } cases[] = {
+      {"Page1", true, 1.0, 1.2, 0.3, true},     // across the number box
+      {"Page1", false, 5.7, 1.15, 2.2, false},  // across the identity box
+      {"Page1", false, 3.0, 4.48, 4.5, true},   // under the project name
+      {"Page1", false, 3.0, 8.35, 4.5, true},   // under the date
+      {"Page4", true, 1.65, 0.5, 0.7, false},   // the first two rows
+      {"Page4", true, 1.8, 1.2, 1.7, false},    // from y 1.2 to 2.9
+      {"Page4", true, 3.3, 1.2, 0.4, false},
+      {"Page4", true, 4.1, 1.2, 0.4, false},
+      {"Page4", true, 6.4, 1.2, 0.4, false},
+      {"Page4", true, 7.1, 1.2, 0.4, false},
+      {"Page4", true, 6.0, 4.55, 5.5, false},   // participants, full height
+      {"Page4", false, 1.2, 9.7, 6.8, false},   // the last data row
+      {"Page8", true, 7.1, 8.2, 2.4, false},    // down to the frame's foot
+      {"Page9", false, 1.5, 5.0, 6.1, false},
+      {"Page9", true, 6.3, 1.0, 3.0, false},
+      {"Page14", true, 4.25, 0.2, 0.3, true},   // in the block's number box
+  };
+  auto near = [](double a, double b) { return std::abs(a - b) < 1e-9; };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.page) + (c.vertical ? " x " : " y ") + std::to_string(c.vertical ? c.x : c.y));
+    const Page* p = r.findPage(QString::fromLatin1(c.page));
+    ASSERT_NE(p, nullptr);
+    std::vector<const Item*> all;
+    for (const Item& it : p->items) {
+      all.push_back(&it);
+      for (const Item& b : it.block) all.push_back(&b);
+    }
+    const Item* found = nullptr;
+    for (const Item* it : all)
+      if (it->kind == ItemKind::Line && it->vertical == c.vertical && near(it->left, c.x) && near(it->top, c.y))
+        found = it;
+    ASSERT_NE(found, nullptr);
+    EXPECT_NEAR(c.vertical ? found->height : found->width, c.length, 1e-9);
+    EXPECT_EQ(found->onePoint, c.onePoint);
   }
 }
 
