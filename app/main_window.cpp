@@ -137,6 +137,14 @@ void MainWindow::setTabOrder() {
     if (!w) continue;
     if (previous) QWidget::setTabOrder(previous, w);
     previous = w;
+    // The tab control follows the side panel, before the fields of its pages;
+    // its tab bar is its one stop in the chain.
+    if (w == panel_->verifydata) {
+      pageControl_->setFocusPolicy(Qt::NoFocus);  // passed on to the tab bar,
+      pageControl_->tabBar()->setFocusPolicy(Qt::TabFocus);  // which keeps its own
+      QWidget::setTabOrder(w, pageControl_->tabBar());
+      previous = pageControl_->tabBar();
+    }
   }
 }
 

@@ -130,3 +130,53 @@ TEST_F(WindowLayout, OneFocusChainReachesEveryField) {
   }
   EXPECT_TRUE(chain.contains(find("verifydata")));
 }
+
+namespace {
+// The name of the control that holds the keyboard focus; a table's cell
+// editor counts as its table, the tab bar as the tab control.
+QString focusName(MainWindow* window) {
+  QWidget* f = QApplication::focusWidget();
+  if (!f) return QStringLiteral("(none)");
+  if (f == window->pages()->tabBar()) return QStringLiteral("PageControl1");
+  for (QWidget* w = f; w; w = w->parentWidget())
+    if (auto* t = qobject_cast<RecordTable*>(w)) return t->objectName();
+  return f->objectName();
+}
+}  // namespace
+
+TEST_F(WindowLayout, TabVisitsThePanelTheTabsAndThePageInTheStoredOrder) {
+  struct Case {
+    int page;
+    std::vector<const char*> fields;  // enabled and shown ones at start, in order
+  } cases[] = {
+      {0, {"ProjectName", "KeyWord", "ProjectClass", "SubjectClass", "Edit4", "Presider", "EduCode", "InputDate",
+           "ExpectCompleteDate", "Basis", "GuideNum", "ExpectProduction1", "ResearchClass", "ApplyOutlay", "Edit1",
+           "KeyWord2", "KeyWord3"}},
+      {1, {"Nation", "Sex", "IDcard", "ContactMail", "ContactAddress", "PostCode", "BelongSystem", "ContactTelArea",
+           "ContactTelHome", "ContactTelDepartmet", "ContactMobile", "BelongCity", "Department", "Birthday", "Age",
+           "Tutor", "LastDiploma", "DutySpecial", "LastDegree", "ResearchSpecial", "DutyAdmin"}},
+      {2, {"MainActor"}},
+      {5, {"Memo1", "ProjectReasoning"}},
+      {6, {"Memo3", "ProjectAnalyze"}},
+      {7, {"ExpectProduction", "FinallyProduction"}},
+      {8, {"OutlayAddress", "OutlayBank", "OutlayPostcode", "OutlayPromises", "OutlayDepartment", "OutlayGrid",
+           "OutlayGrid2", "OutlayGrid3", "OutlayPromises2"}},
+      {9, {"tuijian1", "tuijian2", "danweiyijian", "jiaoyujuyijian"}},
+      {10, {"HuoYe", "MaskName"}},
+  };
+  for (const Case& c : cases) {
+    window->pages()->setCurrentIndex(c.page);
+    QApplication::processEvents();
+    find("verifylist")->setFocus(Qt::TabFocusReason);
+    QStringList expected{QStringLiteral("verifydata"), QStringLiteral("PageControl1")};
+    for (const char* f : c.fields) expected << QString::fromLatin1(f);
+    expected << QStringLiteral("verifylist");  // and round again
+    QStringList visited;
+    for (int i = 0; i < expected.size(); ++i) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      visited << focusName(window.get());
+    }
+    EXPECT_EQ(visited.join(QLatin1Char(' ')).toStdString(), expected.join(QLatin1Char(' ')).toStdString())
+        << "page " << c.page + 1;
+  }
+}
