@@ -30,14 +30,14 @@ QWidget* basic(FieldWidgets& fields) {
   b.setParent(group);
 
   b.label(QStringLiteral("课题名称："), 8, 31);
-  b.text(Field::ProjectName, 72, 28, 473)->setToolTip(QStringLiteral("最多不超过40个汉字"));
+  b.text(Field::ProjectName, 72, 28, 473);
 
   b.label(QStringLiteral("关键词1："), 8, 75);
-  b.text(Field::KeyWord, 64, 72, 113)->setToolTip(QStringLiteral("不超过20字"));
+  b.text(Field::KeyWord, 64, 72, 113);
   b.label(QStringLiteral("关键词2："), 192, 75);
-  b.text(Field::KeyWord2, 248, 72, 113)->setToolTip(QStringLiteral("不超过20字"));
+  b.text(Field::KeyWord2, 248, 72, 113);
   b.label(QStringLiteral("关键词3："), 376, 75);
-  b.text(Field::KeyWord3, 432, 72, 113)->setToolTip(QStringLiteral("不超过20字"));
+  b.text(Field::KeyWord3, 432, 72, 113);
 
   // The special programme is carried by documents but never shown.
   b.label(QStringLiteral("研究专项："), 392, 50, PageBuilder::defaultFont(), colors::kBlack, "lbl9")->hide();

@@ -1,3 +1,4 @@
+#include <map>
 #include <QGroupBox>
 #include <QSet>
 #include <QHeaderView>
@@ -179,4 +180,29 @@ TEST_F(WindowLayout, TabVisitsThePanelTheTabsAndThePageInTheStoredOrder) {
     EXPECT_EQ(visited.join(QLatin1Char(' ')).toStdString(), expected.join(QLatin1Char(' ')).toStdString())
         << "page " << c.page + 1;
   }
+}
+
+TEST_F(WindowLayout, OnlyTheNamedControlsShowTooltips) {
+  const std::map<QString, QString> expected{
+      {QStringLiteral("InputDate"), QStringLiteral("格式：20110801")},
+      {QStringLiteral("ExpectCompleteDate"), QStringLiteral("格式：201208")},
+      {QStringLiteral("Birthday"), QStringLiteral("格式：19710809")},
+      {QStringLiteral("IDcard"), QStringLiteral("身份证号只允许填写数字和字母X，不可复制粘贴")},
+      {QStringLiteral("Department"), QStringLiteral("按单位和部门公章全称填写")},
+      {QStringLiteral("MainActor"), QStringLiteral("本页需要填写：姓名、性别、年龄、职称、职务、研究专长、工作单位七项数据")},
+      {QStringLiteral("Production"),
+       QStringLiteral("本页需要填写成果名称、作者、成果形式、发表刊物或出版单位、发表出版时间五项内容")},
+      {QStringLiteral("ResearchedProject"),
+       QStringLiteral("本页需要填写主持人、课题名称、课题类别、批准时间、批准单位、完成情况六项内容")},
+      {QStringLiteral("ExpectProduction"),
+       QStringLiteral("本表格需要填写序号、研究阶段（起止时间）、阶段成果名称、成果形式、负责人五项内容")},
+      {QStringLiteral("FinallyProduction"),
+       QStringLiteral("本表格要填写序号、完成时间、最终成果名称、成果形式、负责人五项内容")},
+      {QStringLiteral("savexmlfile"), QStringLiteral("保存文档前请先审核")},
+      {QStringLiteral("verifylist"), QStringLiteral("鼠标点击错误记录，可以定位到页面")},
+  };
+  std::map<QString, QString> shown;
+  for (QWidget* w : window->findChildren<QWidget*>())
+    if (!w->toolTip().isEmpty()) shown[w->objectName()] = w->toolTip();
+  EXPECT_EQ(shown, expected);
 }
