@@ -250,6 +250,14 @@ void PreviewWindow::printTo(QPrinter& printer) {
   painter.end();
 }
 
+QAbstractPrintDialog::PrintDialogOptions PreviewWindow::printOptions(bool printerInstalled) {
+  QAbstractPrintDialog::PrintDialogOptions options =
+      QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintToFile;
+  // Copies, collation, duplex and printer setup need a printer.
+  if (printerInstalled) options |= QAbstractPrintDialog::PrintCollateCopies | QAbstractPrintDialog::PrintShowPageSize;
+  return options;
+}
+
 void PreviewWindow::print() {
   if (view_->sheets().empty()) return;  // an opened PDF is for reading
   QPrinter printer(QPrinter::HighResolution);
@@ -257,12 +265,7 @@ void PreviewWindow::print() {
   printer.setFromTo(1, static_cast<int>(view_->sheets().size()));
   QPrintDialog dialog(&printer, this);
   dialog.setMinMax(1, static_cast<int>(view_->sheets().size()));
-  QAbstractPrintDialog::PrintDialogOptions options =
-      QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintCurrentPage | QAbstractPrintDialog::PrintToFile;
-  // Copies, collation, duplex and printer setup need a printer.
-  if (!QPrinterInfo::availablePrinters().isEmpty())
-    options |= QAbstractPrintDialog::PrintCollateCopies | QAbstractPrintDialog::PrintShowPageSize;
-  dialog.setOptions(options);
+  dialog.setOptions(printOptions(!QPrinterInfo::availablePrinters().isEmpty()));
   if (dialog.exec() != QDialog::Accepted) return;
   printTo(printer);
 }

@@ -1,5 +1,6 @@
 #pragma once
 // The preview window "报表预览" and the status window "报表状态".
+#include <QAbstractPrintDialog>
 #include <QDialog>
 #include <QLabel>
 #include <QScrollArea>
@@ -71,6 +72,11 @@ class PreviewWindow : public QDialog {
   void fitWidth();
   void setZoom(double zoom);
   SheetView* view() const { return view_; }
+
+  // The choices of the print dialog: the page range (all sheets, typed
+  // sheets or from-to) and printing to a file; copies, collation, duplex and
+  // printer setup only when a printer is installed.
+  static QAbstractPrintDialog::PrintDialogOptions printOptions(bool printerInstalled);
 
   // Sends the chosen sheets to a configured printer under "报表打印".
   void printTo(QPrinter& printer);

@@ -103,6 +103,21 @@ TEST_F(Preview, SavesAndOpensThePdf) {
   EXPECT_EQ(window->view()->lastPainted(), std::vector<int>{10});
 }
 
+// The page range offers all sheets, typed sheets or from-to, never "the
+// current page"; copies, collation and printer setup only with a printer.
+TEST(PreviewPrintOptions, OfferTheRangesAndWhatAPrinterAllows) {
+  using D = QAbstractPrintDialog;
+  for (bool printer : {false, true}) {
+    SCOPED_TRACE(printer);
+    const D::PrintDialogOptions o = PreviewWindow::printOptions(printer);
+    EXPECT_TRUE(o.testFlag(D::PrintPageRange));
+    EXPECT_FALSE(o.testFlag(D::PrintCurrentPage));
+    EXPECT_FALSE(o.testFlag(D::PrintSelection));
+    EXPECT_EQ(o.testFlag(D::PrintCollateCopies), printer);
+    EXPECT_EQ(o.testFlag(D::PrintShowPageSize), printer);
+  }
+}
+
 TEST(PreviewStatus, ShowsTheSheetNumber) {
   StatusWindow status(nullptr);
   status.show(QStringLiteral("正在生成第%p页"), 5);
