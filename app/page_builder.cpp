@@ -13,6 +13,12 @@ QString nameOf(Field f) {
   return QString::fromUtf8(n.data(), static_cast<int>(n.size()));
 }
 
+void setPageText(QWidget* w, QColor color) {
+  QPalette p = w->palette();
+  p.setColor(QPalette::WindowText, color);
+  w->setPalette(p);
+}
+
 QFont PageBuilder::defaultFont() { return windowFont("MS Sans Serif", 11); }
 
 void PageBuilder::style(QWidget* w, QColor color) const {

@@ -29,11 +29,15 @@ inline const QColor kBlack(0, 0, 0);
 
 class PageBuilder {
  public:
-  PageBuilder(QWidget* parent, FieldWidgets& fields, QColor fieldText) : parent_(parent), fields_(fields), fieldText_(fieldText) {}
+  // `pageText` is the colour of the page's own texts: the window text on
+  // page 01, navy, as the tabs, on the other pages.
+  PageBuilder(QWidget* parent, FieldWidgets& fields, QColor fieldText, QColor pageText = colors::kNavy)
+      : parent_(parent), fields_(fields), fieldText_(fieldText), pageText_(pageText) {}
 
-  QLabel* label(const QString& text, int x, int y, const QFont& font, QColor color = colors::kBlack,
-                const char* name = nullptr);
-  QLabel* label(const QString& text, int x, int y) { return label(text, x, y, defaultFont(), colors::kBlack); }
+  QLabel* label(const QString& text, int x, int y, const QFont& font, QColor color, const char* name = nullptr);
+  // A label in the page's text colour.
+  QLabel* label(const QString& text, int x, int y, const QFont& font) { return label(text, x, y, font, pageText_); }
+  QLabel* label(const QString& text, int x, int y) { return label(text, x, y, defaultFont(), pageText_); }
 
   LimitedLineEdit* text(Field f, int x, int y, int width);
   MaskedEdit* masked(Field f, int x, int y, int width);
@@ -55,7 +59,12 @@ class PageBuilder {
   QWidget* parent_;
   FieldWidgets& fields_;
   QColor fieldText_;
+  QColor pageText_;
 };
+
+// Gives a page (or group) and the labels on it that have no colour of their
+// own the page's text colour.
+void setPageText(QWidget* w, QColor color);
 
 // The widget's name as the element name of a field.
 QString nameOf(Field f);

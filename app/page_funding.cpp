@@ -8,10 +8,11 @@ namespace velmora::pages {
 QWidget* funding(FieldWidgets& fields) {
   auto* page = new QWidget;
   page->setObjectName(QStringLiteral("TabSheet8"));
+  setPageText(page, colors::kNavy);
   PageBuilder b(page, fields, colors::kMaroon);
   const QFont hei14 = windowFont("黑体", 14);
 
-  b.label(QStringLiteral("经费预算（金额只能输入阿拉伯数字，若无法输入，请先关闭中文输入法）"), 16, 0, windowFont("黑体", 16));
+  b.label(QStringLiteral("经费预算（金额只能输入阿拉伯数字，若无法输入，请先关闭中文输入法）"), 16, 0, windowFont("黑体", 16), colors::kBlack);
 
   const QStringList outlayHeaders{QStringLiteral("序号"), QStringLiteral("经费开支科目"), QStringLiteral("金额（元）")};
   RecordTable* grid = b.table(Field::OutlayGrid, outlayHeaders, {31, 112, 68});

@@ -10,7 +10,7 @@ namespace velmora::pages {
 QWidget* basic(FieldWidgets& fields) {
   auto* page = new QWidget;
   page->setObjectName(QStringLiteral("TabSheet9"));
-  PageBuilder b(page, fields, colors::kBlue);
+  PageBuilder b(page, fields, colors::kBlue, colors::kBlack);
 
   b.label(QStringLiteral("Velmora课题"), 104, 40, windowFont("黑体", 35, true));
   b.label(QStringLiteral("课题申请·评审书"), 152, 80, windowFont("宋体", 32, true));
@@ -108,6 +108,8 @@ QWidget* presider(FieldWidgets& fields) {
   group->setObjectName(QStringLiteral("GroupBox2"));
   group->setGeometry(4, 4, 660, 500);
   group->setFont(PageBuilder::defaultFont());
+  setPageText(page, colors::kNavy);
+  setPageText(group, colors::kNavy);
   PageBuilder b(group, fields, colors::kBlue);
 
   b.label(QStringLiteral("姓名："), 8, 39);
@@ -131,6 +133,9 @@ QWidget* presider(FieldWidgets& fields) {
   auto* eduMirror = new MaskedEdit(Field::EduCode, group);
   eduMirror->setObjectName(QStringLiteral("EduCode1"));
   eduMirror->setFont(PageBuilder::defaultFont());
+  QPalette blue = eduMirror->palette();
+  blue.setColor(QPalette::Text, colors::kBlue);
+  eduMirror->setPalette(blue);
   eduMirror->setGeometry(368, 77, 110, 21);
   eduMirror->setEnabled(false);
 

@@ -16,6 +16,7 @@ QWidget* band(int height, const QString& heading) {
   w->setFixedHeight(height);
   auto* l = new QLabel(heading, w);
   l->setFont(headingFont());
+  setPageText(l, colors::kBlack);
   l->move(8, 6);
   return w;
 }
@@ -40,6 +41,7 @@ QWidget* tablePage(FieldWidgets& fields, const char* pageName, Field table, cons
                    QList<QLabel*> notes, const QList<int>& noteTops) {
   auto* page = new QWidget;
   page->setObjectName(QString::fromLatin1(pageName));
+  setPageText(page, colors::kNavy);
   PageBuilder b(page, fields, colors::kNavy);
   auto* layout = new QVBoxLayout(page);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -101,6 +103,7 @@ QWidget* researched(FieldWidgets& fields) {
 QWidget* results(FieldWidgets& fields) {
   auto* page = new QWidget;
   page->setObjectName(QStringLiteral("TabSheet7"));
+  setPageText(page, colors::kNavy);
   PageBuilder b(page, fields, colors::kNavy);
   auto* layout = new QVBoxLayout(page);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -125,6 +128,7 @@ QWidget* results(FieldWidgets& fields) {
   auto line = [&](const QString& text, int x, int y) {
     auto* l = new QLabel(text, lower);
     l->setFont(small);
+    setPageText(l, colors::kNavy);
     l->move(x, y);
   };
   line(QStringLiteral("（国家一般课题必填研究报告、专著、研究论文1、研究论文2、研究论文3；国家青年基金"), 104, 8);

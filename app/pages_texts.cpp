@@ -31,6 +31,7 @@ QWidget* instructedText(FieldWidgets& fields, const char* pageName, const char* 
                         int memoWidth, int memoHeight, Field field) {
   auto* page = new QWidget;
   page->setObjectName(QString::fromLatin1(pageName));
+  setPageText(page, colors::kNavy);
   auto* layout = new QVBoxLayout(page);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
@@ -68,6 +69,7 @@ QWidget* analyze(FieldWidgets& fields) {
 QWidget* opinions(FieldWidgets& fields) {
   auto* page = new QWidget;
   page->setObjectName(QStringLiteral("TabSheet10"));
+  setPageText(page, colors::kNavy);
   PageBuilder b(page, fields, colors::kMaroon);
   const QFont f = windowFont("宋体", 12);
   auto instruction = [&](const QString& t, int y) { b.label(t, 16, y, f, colors::kNavy); };
@@ -94,10 +96,11 @@ QWidget* opinions(FieldWidgets& fields) {
 QWidget* looseLeaf(FieldWidgets& fields) {
   auto* page = new QWidget;
   page->setObjectName(QStringLiteral("TabSheet11"));
+  setPageText(page, colors::kNavy);
   PageBuilder b(page, fields, colors::kNavy);
   const QFont f = windowFont("黑体", 16);
-  b.label(QStringLiteral("此表供匿名评审使用，填写要求同申请书的\"设计论证\"和\"可行性分析\"两部分，"), 40, 8, f);
-  b.label(QStringLiteral("但不得出现负责人和课题组成员姓名、单位名称等个人资料。"), 8, 32, f);
+  b.label(QStringLiteral("此表供匿名评审使用，填写要求同申请书的\"设计论证\"和\"可行性分析\"两部分，"), 40, 8, f, colors::kBlack);
+  b.label(QStringLiteral("但不得出现负责人和课题组成员姓名、单位名称等个人资料。"), 8, 32, f, colors::kBlack);
   b.label(QStringLiteral("课题名称："), 8, 59, f, colors::kNavy);
   b.text(Field::MaskName, 80, 56, 521);
   b.longText(Field::HuoYe, 0, 80, 601, 454, windowFont("宋体", 14), colors::kNavy);

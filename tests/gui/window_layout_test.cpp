@@ -206,3 +206,50 @@ TEST_F(WindowLayout, OnlyTheNamedControlsShowTooltips) {
     if (!w->toolTip().isEmpty()) shown[w->objectName()] = w->toolTip();
   EXPECT_EQ(shown, expected);
 }
+
+namespace {
+QLabel* labelOnPage(MainWindow* window, int page, const QString& text) {
+  for (QLabel* l : window->pages()->widget(page)->findChildren<QLabel*>())
+    if (l->text() == text) return l;
+  return nullptr;
+}
+}  // namespace
+
+TEST_F(WindowLayout, PagesTwoToElevenWriteNavyUnlessTheirTextsHaveAColourOfTheirOwn) {
+  const QColor black(0, 0, 0), navy(0, 0, 128), red(255, 0, 0), maroon(128, 0, 0), blue(0, 0, 255);
+  struct Case {
+    int page;
+    const char* text;
+    QColor color;
+  } cases[] = {
+      {0, "课题名称：", black},
+      {0, "（格式：8位阿拉伯数，例如20110801）", red},
+      {0, "点击申请号码    ", blue},
+      {0, "Velmora领导小组办公室", black},
+      {1, "姓名：", navy},
+      {1, "所在省（自治区、直辖市）", navy},
+      {1, "联系电话：", navy},
+      {1, "手机号码：", navy},
+      {2, "主要参加者（限填15人，不包括负责人）", black},
+      {2, "本页需要填写：姓名、性别、年龄、出生年月、专业职务、研究专长、学历、学位、工作单位九项数据", red},
+      {7, "最终研究成果", black},
+      {7, "论文2、研究论文3；教育部青年专项课题必填研究报告、研究论文1、研究论文2）", navy},
+      {8, "经费预算（金额只能输入阿拉伯数字，若无法输入，请先关闭中文输入法）", black},
+      {8, "合计：", navy},
+      {8, "年度预算", navy},
+      {8, "经费管理：", navy},
+      {8, "银行帐号：", navy},
+      {8, "国家一般课题12万元", navy},
+      {9, "课题负责人所在单位意见:", maroon},
+      {9, "研究工作；本单位能够提供完成课题所需的时间和条件；本单位同意承担课题的管理职责和信誉保证。", navy},
+      {10, "但不得出现负责人和课题组成员姓名、单位名称等个人资料。", black},
+      {10, "课题名称：", navy},
+  };
+  for (const Case& c : cases) {
+    QLabel* l = labelOnPage(window.get(), c.page, QString::fromUtf8(c.text));
+    ASSERT_NE(l, nullptr) << c.text;
+    EXPECT_EQ(l->palette().color(QPalette::WindowText), c.color) << c.text;
+  }
+  EXPECT_EQ(find("GroupBox1")->palette().color(QPalette::WindowText), black);
+  EXPECT_EQ(find("GroupBox2")->palette().color(QPalette::WindowText), navy);
+}
