@@ -172,9 +172,12 @@ class Generator {
       drawLines(it, lines, 0, at, height);
       return;
     }
-    const int total = static_cast<int>(lines.size());
+    // Blank lines at the end hold nothing to print: they never make a sheet
+    // of their own.
+    int total = static_cast<int>(lines.size());
+    while (total > 0 && lines[total - 1].runs.isEmpty()) --total;
     const int first = progress_[&it];
-    int n = drawLines(it, lines, first, at, height);
+    int n = std::min(drawLines(it, lines, first, at, height), total - first);
     // A box lower than one line still moves the text on, one line a sheet.
     if (n == 0 && first < total) {
       emitLine(lines[first], at.x(), at.y(), it.font, it.name);

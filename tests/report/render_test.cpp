@@ -193,6 +193,26 @@ TEST(RenderedContinuation, LongRecommendationRepeatsItsPage) {
   EXPECT_NEAR(cont->top(), 1.8, 0.1);
 }
 
+// Blank lines after the last written line of an uncut text have nothing to
+// print: a text that fills its box and ends in line breaks makes no further
+// sheet, while one more written line does.
+TEST(RenderedContinuation, TrailingBlankLinesMakeNoSheet) {
+  // Lines in tuijian1's box: 3.6 in at one line per 1.1 times 10 pt.
+  const int fit = static_cast<int>((3.6 + 0.5 / 1200) / (10 * report::kLinePitch / 72.0));
+  struct Case {
+    int written, blank;
+    std::size_t sheets;
+  } cases[] = {{fit, 0, 11u}, {fit, 1, 11u}, {fit, 3, 11u}, {fit - 1, 2, 11u}, {fit + 1, 0, 12u}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.written) + " + " + std::to_string(c.blank));
+    Record rec = openedFixture("sample.xdx").record;
+    std::vector<std::string> lines = numberedLines(c.written);
+    lines.insert(lines.end(), static_cast<std::size_t>(c.blank), std::string());
+    rec.setLines(Field::tuijian1, lines);
+    EXPECT_EQ(sheetsOf(rec, false).size(), c.sheets);
+  }
+}
+
 // A cut cell prints the lines that fit its box and nothing else; a single-line
 // cell runs on past its column.
 TEST(RenderedCells, CutCellsAndRunningLines) {
