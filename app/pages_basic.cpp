@@ -1,5 +1,6 @@
 // Pages 01 and 02: the project's basic data and the person in charge.
 #include <QGroupBox>
+#include <QVBoxLayout>
 
 #include "app/pages.h"
 #include "app/window_fonts.h"
@@ -33,7 +34,7 @@ QWidget* basic(FieldWidgets& fields) {
   b.text(Field::ProjectName, 72, 28, 473);
 
   b.label(QStringLiteral("关键词1："), 8, 75);
-  b.text(Field::KeyWord, 64, 72, 113);
+  b.text(Field::KeyWord, 72, 72, 113);
   b.label(QStringLiteral("关键词2："), 192, 75);
   b.text(Field::KeyWord2, 248, 72, 113);
   b.label(QStringLiteral("关键词3："), 376, 75);
@@ -106,7 +107,10 @@ QWidget* presider(FieldWidgets& fields) {
   page->setObjectName(QStringLiteral("TabSheet1"));
   auto* group = new QGroupBox(QStringLiteral("负责人情况"), page);
   group->setObjectName(QStringLiteral("GroupBox2"));
-  group->setGeometry(4, 4, 660, 500);
+  // The group fills the page.
+  auto* fill = new QVBoxLayout(page);
+  fill->setContentsMargins(0, 0, 0, 0);
+  fill->addWidget(group);
   group->setFont(PageBuilder::defaultFont());
   setPageText(page, colors::kNavy);
   setPageText(group, colors::kNavy);

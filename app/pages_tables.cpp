@@ -109,10 +109,15 @@ QWidget* results(FieldWidgets& fields) {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
 
+  // The band holds the heading and under it the red note.
   QWidget* upper = band(40, QStringLiteral("主要阶段性成果（限报10项）"));
+  QLabel* upperHeading = upper->findChild<QLabel*>();
+  upperHeading->adjustSize();
+  upperHeading->setGeometry(8, 1, upperHeading->width(), 20);
   QLabel* upperNote = note(QStringLiteral("需填写序号、研究阶段、阶段成果名称、成果形式、负责人五项内容"), windowFont("宋体", 14));
   upperNote->setParent(upper);
-  upperNote->move(232, 10);
+  upperNote->adjustSize();
+  upperNote->setGeometry(0, 21, upperNote->width(), 18);
   layout->addWidget(upper);
   RecordTable* expected = b.table(
       Field::ExpectProduction,

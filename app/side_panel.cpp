@@ -58,13 +58,17 @@ SidePanel::SidePanel(QWidget* parent) : QWidget(parent) {
   helpinfo = pictureButton(this, "helpinfo", QStringLiteral("帮 助"), icons::help(), 16, 448, 16);
   printreport = pictureButton(this, "printreport", QStringLiteral("预览\\打印"), icons::print(), 88, 448, 14);
 
-  auto* notice = new QLabel(QStringLiteral("填写完毕请先检查再保存；\n打印前请在预览中核对。"), this);
+  // Two lines of 11 pixels each in the 22 pixels of the label.
+  auto* notice = new QLabel(QStringLiteral("<div style=\"line-height: 11px; -qt-line-height-type: fixed;\">"
+                                           "填写完毕请先检查再保存；<br>打印前请在预览中核对。</div>"),
+                            this);
+  notice->setTextFormat(Qt::RichText);
   notice->setObjectName(QStringLiteral("notice"));
   notice->setFont(windowFont("宋体", 11));
   QPalette np = notice->palette();
   np.setColor(QPalette::WindowText, colors::kBlue);
   notice->setPalette(np);
-  notice->setGeometry(3, 528, 174, 26);
+  notice->setGeometry(3, 528, 174, 22);
 }
 
 }  // namespace velmora

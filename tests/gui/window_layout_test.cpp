@@ -253,3 +253,77 @@ TEST_F(WindowLayout, PagesTwoToElevenWriteNavyUnlessTheirTextsHaveAColourOfTheir
   EXPECT_EQ(find("GroupBox1")->palette().color(QPalette::WindowText), black);
   EXPECT_EQ(find("GroupBox2")->palette().color(QPalette::WindowText), navy);
 }
+
+TEST_F(WindowLayout, ControlsStandWhereTheFormPutsThem) {
+  struct Case {
+    const char* name;
+    QRect geometry;  // in the parent; a width or height of 0 is not compared
+  } cases[] = {
+      // page 01: first-column fields at x 72 in their rows, the given widths
+      {"ProjectName", {72, 28, 473, 0}},
+      {"KeyWord", {72, 72, 113, 0}},
+      {"KeyWord2", {0, 72, 113, 0}},
+      {"KeyWord3", {0, 72, 113, 0}},
+      {"Basis", {72, 104, 0, 0}},
+      {"SubjectClass", {72, 144, 0, 0}},
+      {"ResearchClass", {72, 176, 0, 0}},
+      {"ApplyOutlay", {0, 176, 57, 0}},
+      {"Presider", {72, 214, 0, 0}},
+      {"InputDate", {72, 246, 0, 0}},
+      {"Edit4", {0, 300, 65, 0}},
+      {"Edit1", {0, 300, 65, 0}},
+      {"ExpectProduction1", {0, 300, 100, 0}},
+      {"ExpectProduction2", {0, 300, 100, 0}},
+      {"GroupBox1", {8, 120, 569, 329}},
+      {"passby", {32, 496, 529, 20}},
+      // side panel
+      {"verifydata", {5, 2, 88, 30}},
+      {"verifylist", {0, 36, 177, 333}},
+      {"openxmlfile", {16, 376, 66, 66}},
+      {"savexmlfile", {88, 376, 66, 66}},
+      {"helpinfo", {16, 448, 66, 66}},
+      {"printreport", {88, 448, 66, 66}},
+      {"notice", {3, 528, 174, 22}},
+  };
+  for (const Case& c : cases) {
+    QRect g = find(c.name)->geometry();
+    const QRect& e = c.geometry;
+    if (e.x()) EXPECT_EQ(g.x(), e.x()) << c.name;
+    EXPECT_EQ(g.y(), e.y()) << c.name;
+    if (e.width()) EXPECT_EQ(g.width(), e.width()) << c.name;
+    if (e.height()) EXPECT_EQ(g.height(), e.height()) << c.name;
+  }
+  // Page 01's labels: the first column at x 8, the second at 288 or 240.
+  struct LabelCase {
+    const char* text;
+    int x;
+  } labels[] = {{"课题名称：", 8},   {"关键词1：", 8},  {"选题依据：", 8},
+                {"学科分类：", 8},   {"研究类型：", 8}, {"负责人：  ", 8},
+                {"申报日期：", 8},   {"指南题号：", 288}, {"课题类别：", 288},
+                {"申请经费（万元）：", 288}, {"教育电子身份证号：     ", 240}, {"预期完成时间：   ", 240}};
+  for (const LabelCase& l : labels) {
+    QLabel* label = labelOnPage(window.get(), 0, QString::fromUtf8(l.text));
+    ASSERT_NE(label, nullptr) << l.text;
+    EXPECT_EQ(label->x(), l.x) << l.text;
+  }
+}
+
+TEST_F(WindowLayout, HeadingsAndNotesOverTheTablesOfPageEight) {
+  window->pages()->setCurrentIndex(7);
+  QApplication::processEvents();
+  QLabel* heading = labelOnPage(window.get(), 7, QStringLiteral("主要阶段性成果（限报10项）"));
+  QLabel* note = labelOnPage(window.get(), 7, QStringLiteral("需填写序号、研究阶段、阶段成果名称、成果形式、负责人五项内容"));
+  ASSERT_TRUE(heading && note);
+  // The note stands under the heading, inside the 40-pixel band over the table.
+  const QWidget* page = window->pages()->widget(7);
+  const QRect h(heading->mapTo(page, QPoint()), heading->size());
+  const QRect n(note->mapTo(page, QPoint()), note->size());
+  EXPECT_GE(n.top(), h.bottom());
+  EXPECT_LE(n.bottom(), 40);
+  EXPECT_EQ(find("ExpectProduction")->y(), 40);
+  EXPECT_EQ(find("ExpectProduction")->geometry().bottom() + 1, 329);
+  // Page 02's group fills its page.
+  window->pages()->setCurrentIndex(1);
+  QApplication::processEvents();
+  EXPECT_EQ(find("GroupBox2")->geometry(), window->pages()->widget(1)->rect());
+}
