@@ -288,10 +288,10 @@ TEST_F(WindowLayout, ControlsStandWhereTheFormPutsThem) {
   for (const Case& c : cases) {
     QRect g = find(c.name)->geometry();
     const QRect& e = c.geometry;
-    if (e.x()) EXPECT_EQ(g.x(), e.x()) << c.name;
+    if (e.x()) { EXPECT_EQ(g.x(), e.x()) << c.name; }
     EXPECT_EQ(g.y(), e.y()) << c.name;
-    if (e.width()) EXPECT_EQ(g.width(), e.width()) << c.name;
-    if (e.height()) EXPECT_EQ(g.height(), e.height()) << c.name;
+    if (e.width()) { EXPECT_EQ(g.width(), e.width()) << c.name; }
+    if (e.height()) { EXPECT_EQ(g.height(), e.height()) << c.name; }
   }
   // Page 01's labels: the first column at x 8, the second at 288 or 240.
   struct LabelCase {
