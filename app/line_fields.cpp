@@ -13,8 +13,6 @@
 namespace velmora {
 namespace {
 
-std::size_t bytesOf(const QString& s) { return fieldBytes(s); }
-
 bool isTypedCharacter(const QString& text) {
   return !text.isEmpty() && text.at(0).unicode() >= 32 && text.at(0).unicode() != 127;
 }
@@ -38,7 +36,7 @@ bool keyFilterAccepts(KeyFilter filter, QChar c) {
 
 QString fittingInsertion(const QString& remaining, const QString& insert, int byteLimit, KeyFilter filter,
                          bool multiLine) {
-  std::size_t used = bytesOf(remaining);
+  std::size_t used = fieldBytes(remaining);
   QString out;
   std::size_t budget = byteLimit > 0 ? static_cast<std::size_t>(byteLimit) : SIZE_MAX;
   for (int i = 0; i < insert.size();) {
@@ -49,8 +47,7 @@ QString fittingInsertion(const QString& remaining, const QString& insert, int by
     if (ch == QLatin1String("\n") && !multiLine) continue;
     if (filter != KeyFilter::None && (len != 1 || !keyFilterAccepts(filter, ch.at(0)))) continue;
     if (!canEncodeGbk(ch.toStdString())) continue;
-    // A line break is stored as two characters, as on the form's home platform.
-    std::size_t b = ch == QLatin1String("\n") ? 2 : bytesOf(ch);
+    std::size_t b = fieldBytes(ch);
     if (used + b > budget) break;
     used += b;
     out += ch;

@@ -25,7 +25,8 @@ bool keyFilterAccepts(KeyFilter filter, QChar c);
 QString fittingInsertion(const QString& remaining, const QString& insert, int byteLimit, KeyFilter filter,
                          bool multiLine = false);
 
-// GBK bytes of a field's text, a line break counting two.
+// GBK bytes of a field's text, a line break counting two (a carriage return
+// and a line feed, as the form's home platform stores it).
 std::size_t fieldBytes(const QString& text);
 
 // A text field limited in GBK bytes, refusing characters GBK cannot hold,

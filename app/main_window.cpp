@@ -206,10 +206,9 @@ void MainWindow::verifydataClick() {
 
 OpenOutcome MainWindow::openxmlfileClick() {
   OpenOutcome outcome = openDocument(state_, services_);
+  // Shows the document; long texts take the lines as their fields wrap them,
+  // which is no edit.
   refresh();
-  // The texts just shown may wrap differently than they were stored; the
-  // record holds the lines as the fields show them.
-  if (outcome == OpenOutcome::Opened) state_.modified = false;
   return outcome;
 }
 

@@ -139,15 +139,6 @@ std::optional<std::string> gbkToUtf8(std::string_view gbk) {
   return fromGbk().convert(gbk);
 }
 
-std::size_t characterCount(std::string_view utf8) {
-  std::size_t n = 0, pos = 0;
-  while (pos < utf8.size()) {
-    nextCodePoint(utf8, pos);
-    ++n;
-  }
-  return n;
-}
-
 std::string firstCharacters(std::string_view utf8, std::size_t n) {
   std::size_t pos = 0;
   for (std::size_t i = 0; i < n && pos < utf8.size(); ++i) nextCodePoint(utf8, pos);

@@ -26,9 +26,6 @@ std::optional<std::string> gbkToUtf8(std::string_view gbk);
 // U+FFFD and advances one byte on malformed input.
 char32_t nextCodePoint(std::string_view text, std::size_t& pos);
 
-// Number of characters (code points) in a UTF-8 text.
-std::size_t characterCount(std::string_view utf8);
-
 // The first n characters of a UTF-8 text.
 std::string firstCharacters(std::string_view utf8, std::size_t n);
 

@@ -71,20 +71,6 @@ std::string textFromLines(const Lines& lines) {
   return out;
 }
 
-Lines linesFromText(std::string_view text) {
-  Lines lines;
-  std::size_t start = 0;
-  while (start <= text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.emplace_back(line);
-    start = end + 1;
-  }
-  if (!lines.empty() && lines.back().empty()) lines.pop_back();
-  return lines;
-}
 
 void Record::clearRow(Field f, int storedRow) {
   for (auto& c : values_[index(f)].rows[storedRow]) c.clear();

@@ -65,11 +65,10 @@ class Record {
   std::vector<Value> values_ = std::vector<Value>(kFieldCount);
 };
 
-// A long text's lines and its text: the lines are the text split at line
-// breaks, without a final empty line; the text ends in a line break when the
-// last line is empty.
+// A long text rebuilt from its lines: they are joined by line breaks, and
+// the text ends in a line break when the last line is empty (an empty last
+// line is never a line of its own).
 std::string textFromLines(const Lines& lines);
-Lines linesFromText(std::string_view text);
 
 // The fixed texts of the amount tables: item number and name per stored row.
 struct OutlayItem {
