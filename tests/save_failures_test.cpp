@@ -73,11 +73,14 @@ TEST(SaveFailures, FolderWithoutWritePermission) {
   TempDir dir;
   const std::string folder = dir.path("locked");
   fs::create_directory(folder);
-  writeFile(folder + "/a.xdx", earlierDocument());
+  // Read before dropping privileges: the fixtures may lie in a folder only
+  // root can enter.
+  const std::string earlier = earlierDocument();
+  writeFile(folder + "/a.xdx", earlier);
   ::chmod(dir.dir().c_str(), 0755);
   ::chmod(folder.c_str(), 0555);
   std::string why;
-  auto failures = runInChild([&] { return failedSave(folder + "/a.xdx", earlierDocument(), "Permission denied"); },
+  auto failures = runInChild([&] { return failedSave(folder + "/a.xdx", earlier, "Permission denied"); },
                              /*unprivileged=*/true, 0, why);
   if (!failures) GTEST_SKIP() << why;
   EXPECT_EQ(*failures, "");
