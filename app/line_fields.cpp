@@ -3,10 +3,15 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QTimer>
+#include <QValidator>
 
 #include "record/gbk.h"
 
@@ -17,7 +22,32 @@ bool isTypedCharacter(const QString& text) {
   return !text.isEmpty() && text.at(0).unicode() >= 32 && text.at(0).unicode() != 127;
 }
 
+// Control characters other than tab and line break cannot be stored in an
+// XML document: a text holding one could be saved but never opened again.
+bool isStorable(QChar c) { return c.unicode() >= 0x20 || c == QLatin1Char('\t') || c == QLatin1Char('\n'); }
+
 }  // namespace
+
+// Every change of a LimitedLineEdit's text, whatever path made it, is checked
+// against the text accepted before it. The changed middle part is taken as
+// the insertion and cut to what fits, exactly as a paste would be.
+class FieldTextGate : public QValidator {
+ public:
+  explicit FieldTextGate(LimitedLineEdit* edit) : QValidator(edit), edit_(edit) {}
+
+  State validate(QString& input, int& pos) const override {
+    const QString gated = edit_->gate(input);
+    if (gated != input) {
+      input = gated;
+      pos = std::min(pos, static_cast<int>(input.size()));
+    }
+    edit_->accepted_ = input;
+    return Acceptable;
+  }
+
+ private:
+  LimitedLineEdit* edit_;
+};
 
 std::size_t fieldBytes(const QString& text) {
   return gbkByteLength(text.toStdString()) + static_cast<std::size_t>(text.count(QLatin1Char('\n')));
@@ -45,6 +75,7 @@ QString fittingInsertion(const QString& remaining, const QString& insert, int by
     i += len;
     if (ch == QLatin1String("\r")) continue;
     if (ch == QLatin1String("\n") && !multiLine) continue;
+    if (len == 1 && !isStorable(ch.at(0))) continue;
     if (filter != KeyFilter::None && (len != 1 || !keyFilterAccepts(filter, ch.at(0)))) continue;
     if (!canEncodeGbk(ch.toStdString())) continue;
     std::size_t b = fieldBytes(ch);
@@ -58,7 +89,40 @@ QString fittingInsertion(const QString& remaining, const QString& insert, int by
 LimitedLineEdit::LimitedLineEdit(Field field, QWidget* parent) : QLineEdit(parent), field_(field) {
   setObjectName(QString::fromUtf8(fieldDef(field).name.data(), fieldDef(field).name.size()));
   setByteLimit(fieldDef(field).byteLimit);
-  setAcceptDrops(false);
+  setValidator(new FieldTextGate(this));
+  connect(this, &QLineEdit::textEdited, this, [this](const QString& t) {
+    if (t == lastEdited_) return;
+    lastEdited_ = t;
+    emit userEdited(t);
+  });
+}
+
+QString LimitedLineEdit::gate(const QString& proposed) const {
+  if (programWrite_) return proposed;
+  const QString& before = accepted_;
+  const qsizetype shorter = std::min(before.size(), proposed.size());
+  qsizetype head = 0;
+  while (head < shorter && before.at(head) == proposed.at(head)) ++head;
+  qsizetype tail = 0;
+  while (tail < shorter - head && before.at(before.size() - 1 - tail) == proposed.at(proposed.size() - 1 - tail))
+    ++tail;
+  // Never split a surrogate pair between the kept and the inserted part.
+  if (head > 0 && proposed.at(head - 1).isHighSurrogate()) --head;
+  if (tail > 0 && proposed.at(proposed.size() - tail).isLowSurrogate()) --tail;
+  const QString inserted = proposed.mid(head, proposed.size() - head - tail);
+  if (inserted.isEmpty()) return proposed;
+  const QString kept = before.left(head) + before.right(tail);
+  const QString fits = fittingInsertion(kept, inserted, byteLimit_, filter_);
+  if (fits == inserted) return proposed;
+  return before.left(head) + fits + before.right(tail);
+}
+
+void LimitedLineEdit::showText(const QString& text) {
+  if (text == this->text()) return;
+  programWrite_ = true;
+  setText(text);
+  programWrite_ = false;
+  accepted_ = lastEdited_ = this->text();
 }
 
 void LimitedLineEdit::setKeyFilter(KeyFilter f) {
@@ -109,6 +173,32 @@ void LimitedLineEdit::inputMethodEvent(QInputMethodEvent* e) {
   QInputMethodEvent limited(e->preeditString(), e->attributes());
   limited.setCommitString(fits, e->replacementStart(), e->replacementLength());
   QLineEdit::inputMethodEvent(&limited);
+}
+
+// Fields with a key filter take no pasted text at all ("不可复制粘贴"), from
+// the selection or a drop as from the clipboard; the others take what fits.
+void LimitedLineEdit::mouseReleaseEvent(QMouseEvent* e) {
+  if (e->button() == Qt::MiddleButton && filter_ != KeyFilter::None) {
+    e->accept();
+    return;
+  }
+  QLineEdit::mouseReleaseEvent(e);
+}
+
+void LimitedLineEdit::dragEnterEvent(QDragEnterEvent* e) {
+  if (filter_ != KeyFilter::None) {
+    e->ignore();
+    return;
+  }
+  QLineEdit::dragEnterEvent(e);
+}
+
+void LimitedLineEdit::dropEvent(QDropEvent* e) {
+  if (filter_ != KeyFilter::None) {
+    e->ignore();
+    return;
+  }
+  QLineEdit::dropEvent(e);
 }
 
 void LimitedLineEdit::contextMenuEvent(QContextMenuEvent* e) {

@@ -31,6 +31,12 @@ std::size_t fieldBytes(const QString& text);
 
 // A text field limited in GBK bytes, refusing characters GBK cannot hold,
 // optionally filtering typed characters and without a context menu.
+//
+// Typing, pasting and input-method text are cut to what fits before they
+// reach the field, so the undo history stays intact. Behind that, every
+// change of the text (middle-click paste, a drop, undo and redo, anything
+// QLineEdit inserts on its own) passes one gate that holds the same rule:
+// what was inserted since the last accepted text is cut to what fits.
 class LimitedLineEdit : public QLineEdit {
   Q_OBJECT
  public:
@@ -40,22 +46,43 @@ class LimitedLineEdit : public QLineEdit {
   void setByteLimit(int bytes) { byteLimit_ = bytes; }
   int byteLimit() const { return byteLimit_; }
   void setKeyFilter(KeyFilter f);
+  KeyFilter keyFilter() const { return filter_; }
   void setEmptyContextMenu(bool on) { emptyContextMenu_ = on; }
+
+  // Shows a text written by the program (a loaded document): not filtered,
+  // and no userEdited.
+  void showText(const QString& text);
 
   // Inserts clipboard text, as much of it as fits.
   void pasteFitting();
+
+  // The text as the gate last let it in.
+  const QString& acceptedText() const { return accepted_; }
+
+ signals:
+  // The user changed the text (every path, after the gate); not emitted when
+  // an edit leaves the text as it was.
+  void userEdited(const QString& text);
 
  protected:
   void keyPressEvent(QKeyEvent* e) override;
   void inputMethodEvent(QInputMethodEvent* e) override;
   void contextMenuEvent(QContextMenuEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void dragEnterEvent(QDragEnterEvent* e) override;
+  void dropEvent(QDropEvent* e) override;
 
  private:
+  friend class FieldTextGate;
   bool insertFitting(const QString& text);
+  QString gate(const QString& proposed) const;
   Field field_;
   int byteLimit_ = 0;
   KeyFilter filter_ = KeyFilter::None;
   bool emptyContextMenu_ = false;
+  bool programWrite_ = false;
+  QString accepted_;     // the text the gate last accepted
+  QString lastEdited_;   // the text last reported through userEdited
 };
 
 // The education identity number: twelve digits shown as 0000-0000-0000 with

@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
@@ -15,6 +16,7 @@
 #include "app/window_fonts.h"
 #include "check/completeness_check.h"
 #include "document/messages.h"
+#include "document/xdx_writer.h"
 
 #ifdef VELMORA_HAS_PREVIEW
 #include "app/preview/report_preview.h"
@@ -28,10 +30,15 @@ QString q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<i
 
 }  // namespace
 
-MainWindow::MainWindow(WindowServices& services, QWidget* parent)
+MainWindow::MainWindow(WindowServices& services, QWidget* parent, std::string recoveryFolder)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      services_(services) {
+      services_(services),
+      ruleMessages_(services, this),
+      recoveryFolder_(recoveryFolder.empty() ? defaultRecoveryFolder() : std::move(recoveryFolder)),
+      recovery_(std::make_unique<RecoverySlot>(recoveryFolder_)) {
+  recoveryTimer_.setSingleShot(true);
+  connect(&recoveryTimer_, &QTimer::timeout, this, [this] { writeRecoveryCopy(); });
   setObjectName(QStringLiteral("MainForm"));
   setWindowTitle(q(msg::kAppTitle));
   setWindowIcon(icons::application());
@@ -83,6 +90,8 @@ MainWindow::~MainWindow() {
   // The children outlive the state while QWidget deletes them: a cell editor
   // closed then must not reach the state any more.
   for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
+  // Ending normally drops the copy; a crash leaves it for the next start.
+  if (copyWritten_) recovery_->discard();
 }
 
 void MainWindow::bindFields() {
@@ -94,10 +103,10 @@ void MainWindow::bindFields() {
       connect(e, &QLineEdit::textEdited, this, [this, e, f] { onText(f, e->digits()); });
       e->onInvalid = [this] {
         services_.beep();
-        services_.showError(msg::errorBoxText(msg::kInvalidMaskInput));
+        ruleMessages_.showError(msg::errorBoxText(msg::kInvalidMaskInput));
       };
     } else if (auto* e = qobject_cast<LimitedLineEdit*>(w)) {
-      connect(e, &QLineEdit::textEdited, this, [this, f](const QString& t) { onText(f, t); });
+      connect(e, &LimitedLineEdit::userEdited, this, [this, f](const QString& t) { onText(f, t); });
     } else if (auto* c = qobject_cast<ChoiceBox*>(w)) {
       connect(c, &QComboBox::activated, this, [this, f](int item) { onPick(f, item); });
     } else if (auto* t = qobject_cast<LongTextEdit*>(w)) {
@@ -153,12 +162,14 @@ void MainWindow::startUp(const QStringList& arguments) {
   QString path = arguments.join(QLatin1Char(' '));
   state_.pendingPath = path.toStdString();
   if (!path.isEmpty()) openxmlfileClick();
+  offerRecovery();
   panel_->verifylist->setFocus();
 }
 
 void MainWindow::onText(Field f, const QString& text) {
   state_.setText(f, text.toStdString());
   refresh();
+  noteEdit();
 }
 
 void MainWindow::onLines(Field f) {
@@ -170,14 +181,16 @@ void MainWindow::onLines(Field f) {
   // still an edit.
   state_.modified = true;
   refresh();
+  noteEdit();
 }
 
 void MainWindow::onPick(Field f, int item) {
   if (reacting_) return;
   reacting_ = true;
-  state_.pickChoice(f, item, services_);
+  state_.pickChoice(f, item, ruleMessages_);
   reacting_ = false;
   refresh();
+  noteEdit();
 }
 
 void MainWindow::onCell(Field table, int row, int column, const QString& text) {
@@ -186,9 +199,10 @@ void MainWindow::onCell(Field table, int row, int column, const QString& text) {
     return;
   }
   reacting_ = true;
-  state_.editCell(table, row, column, text.toStdString(), services_);
+  state_.editCell(table, row, column, text.toStdString(), ruleMessages_);
   reacting_ = false;
   refresh();
+  noteEdit();
 }
 
 void MainWindow::onProblemChosen(int row) {
@@ -205,7 +219,7 @@ void MainWindow::verifydataClick() {
 }
 
 OpenOutcome MainWindow::openxmlfileClick() {
-  OpenOutcome outcome = openDocument(state_, services_);
+  OpenOutcome outcome = openDocumentOverEdits(state_, services_);
   // Shows the document; long texts take the lines as their fields wrap them,
   // which is no edit.
   refresh();
@@ -254,6 +268,12 @@ void MainWindow::closeEvent(QCloseEvent* e) {
     }
   }
   e->accept();
+  // Saved, or "No": the recovery copy has done its work.
+  recoveryTimer_.stop();
+  if (copyWritten_) {
+    recovery_->discard();
+    copyWritten_ = false;
+  }
 }
 
 namespace {
@@ -272,13 +292,70 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* e) {
 }
 
 // A dropped document is opened as the open button would open it, with the
-// file taken as the pending document instead of asking.
+// file taken as the pending document instead of asking. The drop is finished
+// first: the questions and boxes of opening must not run inside the drag and
+// drop protocol, whose source waits for the answer.
 void MainWindow::dropEvent(QDropEvent* e) {
   const QString path = droppedDocument(e->mimeData());
   if (path.isEmpty()) return;
   e->acceptProposedAction();
-  state_.pendingPath = path.toStdString();
-  openxmlfileClick();
+  QMetaObject::invokeMethod(this, [this, path] { openDropped(path); }, Qt::QueuedConnection);
+}
+
+void MainWindow::openDropped(const QString& path) {
+  openDocumentOverEdits(state_, services_, path.toStdString());
+  refresh();
+}
+
+void MainWindow::noteEdit() {
+  if (!state_.modified || state_.formal) return;
+  if (!unsavedSince_.isValid()) unsavedSince_.start();
+  const qint64 left = recoveryMaxDelayMs_ - unsavedSince_.elapsed();
+  recoveryTimer_.start(static_cast<int>(std::clamp<qint64>(left, 0, recoveryIdleMs_)));
+}
+
+void MainWindow::writeRecoveryCopy() {
+  recoveryTimer_.stop();
+  unsavedSince_.invalidate();
+  if (!state_.modified || state_.formal) return;
+  // Built here, where the record lives; written and synced on the slot's thread.
+  recovery_->save(buildXdx(state_.record, state_.problems), state_.saveDialogName);
+  copyWritten_ = true;
+}
+
+void MainWindow::offerRecovery() {
+  for (const LeftCopy& copy : findLeftCopies(recoveryFolder_)) {
+    ReadResult read = readXdxFile(copy.xdx);
+    if (auto* error = std::get_if<ReadError>(&read)) {
+      const std::string aside = setLeftCopyAside(copy);
+      services_.showError(msg::errorBoxText("未保存编辑的恢复文件无法打开，已保留为“" + aside + "”：" + error->message));
+      continue;
+    }
+    const QString when = QDateTime::fromSecsSinceEpoch(copy.savedAt).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    const Answer answer = services_.askYesNoCancel(std::string(msg::kRecoverEdits.first) + when.toStdString() +
+                                                   std::string(msg::kRecoverEdits.second));
+    if (answer == Answer::Cancel) continue;  // kept for the next start
+    if (answer == Answer::No) {
+      removeLeftCopy(copy);
+      continue;
+    }
+    recoverFrom(copy, std::get<DocumentContent>(read));
+    return;
+  }
+}
+
+// The copy is opened as a document, then made what it was: unsaved edits of
+// the document they started from.
+void MainWindow::recoverFrom(const LeftCopy& copy, const DocumentContent& content) {
+  state_.pendingPath = copy.xdx;
+  applyReadResult(state_, services_, content);
+  state_.saveDialogName = copy.origin;
+  state_.modified = true;
+  refresh();
+  // This window's own copy takes over before the old one goes.
+  writeRecoveryCopy();
+  recovery_->flush();
+  removeLeftCopy(copy);
 }
 
 void MainWindow::refreshLongText(Field f) {
@@ -297,9 +374,11 @@ void MainWindow::refreshField(const FieldDef& d) {
   if (!w) return;
   switch (d.kind) {
     case Kind::Text: {
-      auto* e = static_cast<QLineEdit*>(w);
       const QString t = q(state_.record.text(d.id));
-      if (e->text() != t) e->setText(t);
+      if (auto* e = qobject_cast<LimitedLineEdit*>(w))
+        e->showText(t);
+      else if (auto* plain = static_cast<QLineEdit*>(w); plain->text() != t)
+        plain->setText(t);
       break;
     }
     case Kind::Masked:
@@ -322,6 +401,13 @@ void MainWindow::refreshField(const FieldDef& d) {
 
 void MainWindow::refresh() {
   for (const FieldDef& d : allFields()) refreshField(d);
+  // Saved or opened: nothing unsaved is left to recover.
+  if (!state_.modified && (copyWritten_ || recoveryTimer_.isActive())) {
+    recoveryTimer_.stop();
+    unsavedSince_.invalidate();
+    if (copyWritten_) recovery_->discard();
+    copyWritten_ = false;
+  }
 
   findChild<QLabel*>(QStringLiteral("ProjectID"))->setText(q(state_.record.text(Field::ProjectID)));
   findChild<QLineEdit*>(QStringLiteral("Presider1"))->setText(q(state_.presider1));

@@ -3,15 +3,20 @@
 // to the application's FormState. Every rule and document action lives in
 // FormState and the document actions; the window only shows the state and
 // passes the user's edits and clicks on.
+#include <QElapsedTimer>
 #include <QStringList>
 #include <QTabWidget>
+#include <QTimer>
 #include <QWidget>
+#include <memory>
 
+#include "app/deferred_messages.h"
 #include "app/page_builder.h"
 #include "app/side_panel.h"
 #include "app/window_services.h"
 #include "document/document_actions.h"
 #include "document/form_state.h"
+#include "document/recovery.h"
 
 namespace velmora {
 
@@ -21,16 +26,35 @@ inline constexpr const char* kEduCodeSite = "https://www.eduyun.cn/";
 class MainWindow : public QWidget {
   Q_OBJECT
  public:
-  explicit MainWindow(WindowServices& services, QWidget* parent = nullptr);
+  // `recoveryFolder` holds the recovery copies of unsaved edits (empty: the
+  // user's state folder).
+  explicit MainWindow(WindowServices& services, QWidget* parent = nullptr, std::string recoveryFolder = {});
   ~MainWindow() override;
 
   FormState& state() { return state_; }
   QTabWidget* pages() const { return pageControl_; }
 
   // Start-up: the command-line arguments joined with single blanks name the
-  // document to open before the window is shown.
+  // document to open before the window is shown; then edits that a window
+  // which no longer runs left unsaved are offered.
   void startUp(const QStringList& arguments);
 
+  // How long typing must rest before the recovery copy is written, and the
+  // longest it waits while typing goes on.
+  static constexpr int kRecoveryIdleMs = 3000;
+  static constexpr int kRecoveryMaxDelayMs = 30000;
+  void setRecoveryDelays(int idleMs, int maxDelayMs) {
+    recoveryIdleMs_ = idleMs;
+    recoveryMaxDelayMs_ = maxDelayMs;
+  }
+  RecoverySlot& recovery() { return *recovery_; }
+  // Writes the recovery copy now (when there are unsaved edits).
+  void writeRecoveryCopy();
+  // Offers the copies that windows no longer running left behind.
+  void offerRecovery();
+
+  // Opens a document as a drop on the window does.
+  void openDropped(const QString& path);
   // The side panel's commands, also run by program exactly as a click would.
   void verifydataClick();
   OpenOutcome openxmlfileClick();
@@ -58,8 +82,12 @@ class MainWindow : public QWidget {
   void onProblemChosen(int row);
   void refreshField(const FieldDef& d);
   void refreshLongText(Field f);
+  void noteEdit();
+  void recoverFrom(const LeftCopy& copy, const DocumentContent& content);
 
   WindowServices& services_;
+  // The input rules' messages, shown after the event that raised them.
+  DeferredMessages ruleMessages_;
   FormState state_;
   FieldWidgets fields_;
   SidePanel* panel_;
@@ -69,6 +97,14 @@ class MainWindow : public QWidget {
   bool reacting_ = false;
   std::array<Lines, kFieldCount> shownLines_;
   unsigned shownCheck_ = ~0u;
+
+  std::string recoveryFolder_;
+  std::unique_ptr<RecoverySlot> recovery_;
+  QTimer recoveryTimer_;
+  QElapsedTimer unsavedSince_;  // the first edit not yet in the recovery copy
+  bool copyWritten_ = false;
+  int recoveryIdleMs_ = kRecoveryIdleMs;
+  int recoveryMaxDelayMs_ = kRecoveryMaxDelayMs;
 };
 
 }  // namespace velmora

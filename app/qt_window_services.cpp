@@ -64,6 +64,18 @@ bool QtWindowServices::confirm(const std::string& text) {
   return box.exec() == QMessageBox::Yes;
 }
 
+Answer QtWindowServices::askYesNoCancel(const std::string& text) {
+  QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), q(text),
+                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, owner_);
+  box.setDefaultButton(QMessageBox::Yes);
+  box.setEscapeButton(QMessageBox::Cancel);
+  switch (box.exec()) {
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::No: return Answer::No;
+    default: return Answer::Cancel;
+  }
+}
+
 void QtWindowServices::openExternally(const std::string& urlOrPath) {
   QUrl url(q(urlOrPath));
   if (url.scheme().isEmpty()) url = QUrl::fromLocalFile(q(urlOrPath));

@@ -22,6 +22,7 @@ class QtWindowServices : public WindowServices {
   void showInformation(const std::string& text) override;
   void showError(const std::string& text) override;
   bool confirm(const std::string& text) override;
+  Answer askYesNoCancel(const std::string& text) override;
   void openExternally(const std::string& urlOrPath) override;
   void beep() override;
 

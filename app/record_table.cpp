@@ -14,6 +14,13 @@ class CellDelegate : public QStyledItemDelegate {
   // Tab and Backtab leave the table instead of moving to the next cell.
   bool eventFilter(QObject* object, QEvent* event) override {
     auto* editor = qobject_cast<QWidget*>(object);
+    // The focus going to another window (a message box, a dialog, another
+    // program) or a popup does not end the edit: the editor may be inside its
+    // own key or mouse handler, and the user goes on typing where he was.
+    if (editor && event->type() == QEvent::FocusOut) {
+      const auto reason = static_cast<QFocusEvent*>(event)->reason();
+      if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return false;
+    }
     if (editor && event->type() == QEvent::KeyPress) {
       auto* key = static_cast<QKeyEvent*>(event);
       if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
@@ -33,12 +40,18 @@ class CellDelegate : public QStyledItemDelegate {
     editor->setFrame(false);
     if (index.column() == table_->amountColumn()) editor->setKeyFilter(KeyFilter::Amount);
     const int row = index.row(), column = index.column();
-    QObject::connect(editor, &QLineEdit::textEdited, table_,
+    QObject::connect(editor, &LimitedLineEdit::userEdited, table_,
                      [this, row, column](const QString& text) { emit table_->cellEdited(row, column, text); });
     QObject::connect(this, &QAbstractItemDelegate::closeEditor, editor, [this, editor, row, column](QWidget* w) {
       if (w == editor) emit table_->editorClosed(row, column, editor->text());
     });
     return editor;
+  }
+
+  // The cell's stored text is shown as it is: the gate filters only what the
+  // user brings in.
+  void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+    static_cast<LimitedLineEdit*>(editor)->showText(index.data(Qt::EditRole).toString());
   }
 
  private:

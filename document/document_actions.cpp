@@ -101,6 +101,22 @@ OpenOutcome openDocument(FormState& s, Prompter& prompter) {
   return applyReadResult(s, prompter, readXdxFile(s.pendingPath));
 }
 
+OpenOutcome openDocumentOverEdits(FormState& s, Prompter& prompter, const std::string& path) {
+  if (s.modified && !s.formal) {
+    switch (prompter.askYesNoCancel(std::string(msg::kSaveBeforeOpen))) {
+      case Answer::Cancel:
+        return OpenOutcome::Cancelled;
+      case Answer::Yes:
+        if (saveDocument(s, prompter) != SaveOutcome::Written) return OpenOutcome::Cancelled;
+        break;
+      case Answer::No:
+        break;
+    }
+  }
+  if (!path.empty()) s.pendingPath = path;
+  return openDocument(s, prompter);
+}
+
 OpenOutcome applyReadResult(FormState& s, Prompter& prompter, const ReadResult& result) {
   if (auto* error = std::get_if<ReadError>(&result)) {
     // The next open asks again instead of retrying the same broken file.

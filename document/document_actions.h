@@ -23,6 +23,12 @@ enum class SaveOutcome {
 };
 
 OpenOutcome openDocument(FormState& state, Prompter& prompter);
+
+// The open button and a dropped document (`path`; empty: the open dialog
+// asks). Unsaved edits of a non-formal record are offered for saving first:
+// Yes saves and opens only when the file was written, No discards them,
+// Cancel keeps everything as it was (Cancelled).
+OpenOutcome openDocumentOverEdits(FormState& state, Prompter& prompter, const std::string& path = {});
 SaveOutcome saveDocument(FormState& state, Prompter& prompter);
 
 // The open action after its file has been read (pending path set): a read

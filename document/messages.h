@@ -2,6 +2,7 @@
 // The program's fixed message texts, shared by the window and velmora-cli.
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace velmora::msg {
 
@@ -11,6 +12,9 @@ inline constexpr std::string_view kSaveRequired = "保存失败！“课题名�
 inline constexpr std::string_view kFormalDocument = "本项目文件为正式文档，仅供打印和预览,不允许修改！";
 inline constexpr std::string_view kAgeTooOld = "40岁以上不能申请青年专项，请重新选择课题类别！";
 inline constexpr std::string_view kSaveBeforeExit = "退出前先保存编辑的文档吗？！";
+// The question offering a recovery copy, around the time it was written.
+inline constexpr std::pair<std::string_view, std::string_view> kRecoverEdits{"发现未保存的编辑（保存于 ", "），要恢复吗？"};
+inline constexpr std::string_view kSaveBeforeOpen = "打开其他文档前先保存编辑的文档吗？";
 inline constexpr std::string_view kInvalidMaskInput = "Invalid input value.  Use escape key to abandon changes";
 
 // The error box appends a full stop when the message's last character sorts

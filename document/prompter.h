@@ -7,6 +7,9 @@
 
 namespace velmora {
 
+// The answers of a question that can also be withdrawn.
+enum class Answer { Yes, No, Cancel };
+
 class Prompter {
  public:
   virtual ~Prompter() = default;
@@ -22,6 +25,9 @@ class Prompter {
   virtual void showError(const std::string& text) = 0;
   // "Confirm" box: Yes (default) or No; Escape is No.
   virtual bool confirm(const std::string& text) = 0;
+  // "Confirm" box with Yes (default), No and Cancel; Escape is Cancel. A
+  // prompter that cannot ask withdraws, so nothing is lost.
+  virtual Answer askYesNoCancel(const std::string& /*text*/) { return Answer::Cancel; }
 };
 
 }  // namespace velmora

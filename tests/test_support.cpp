@@ -33,6 +33,14 @@ bool ScriptedPrompter::confirm(const std::string& t) {
   return a;
 }
 
+Answer ScriptedPrompter::askYesNoCancel(const std::string& t) {
+  shown.push_back({"question", t});
+  if (choiceAnswers.empty()) return Answer::Cancel;
+  Answer a = choiceAnswers.front();
+  choiceAnswers.pop_front();
+  return a;
+}
+
 std::string fixture(const std::string& name) { return std::string(VELMORA_FIXTURES) + "/" + name; }
 
 std::string readFile(const std::string& path) {

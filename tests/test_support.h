@@ -13,7 +13,7 @@
 namespace velmora::test {
 
 struct Shown {
-  std::string kind;  // "message", "information", "error", "confirm"
+  std::string kind;  // "message", "information", "error", "confirm", "question"
   std::string text;
 };
 
@@ -22,6 +22,7 @@ class ScriptedPrompter : public Prompter {
   std::deque<std::optional<std::string>> openAnswers;
   std::deque<std::optional<std::string>> saveAnswers;
   std::deque<bool> confirmAnswers;
+  std::deque<Answer> choiceAnswers;  // askYesNoCancel; Cancel when empty
   std::vector<Shown> shown;
   std::vector<std::string> proposedSaveNames;
   int openDialogs = 0;
@@ -32,6 +33,7 @@ class ScriptedPrompter : public Prompter {
   void showInformation(const std::string& t) override { shown.push_back({"information", t}); }
   void showError(const std::string& t) override { shown.push_back({"error", t}); }
   bool confirm(const std::string& t) override;
+  Answer askYesNoCancel(const std::string& t) override;
 };
 
 std::string fixture(const std::string& name);

@@ -30,6 +30,7 @@ TEST_F(Desktop, DroppedDocumentIsOpened) {
   EXPECT_TRUE(enter.isAccepted());
   QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(window.get(), &drop);
+  settle();
   EXPECT_EQ(find<QLineEdit>("Presider")->text(), QStringLiteral("王晓燕"));
   EXPECT_EQ(services.script.openDialogs, 0);
   EXPECT_TRUE(state().pendingPath.empty());

@@ -99,7 +99,7 @@ TEST_F(FieldInput, EduCodeMaskRefusesLeavingIncomplete) {
   // Untouched and empty: leaves freely.
   code->setFocus(Qt::TabFocusReason);
   QTest::keyClick(code, Qt::Key_Tab);
-  QApplication::processEvents();
+  settle();
   EXPECT_TRUE(services.shown().empty());
 
   code->setFocus(Qt::TabFocusReason);
@@ -107,7 +107,7 @@ TEST_F(FieldInput, EduCodeMaskRefusesLeavingIncomplete) {
   keys(code, QStringLiteral("12345678901"));
   EXPECT_EQ(code->displayText(), QStringLiteral("1234-5678-901_"));
   QTest::keyClick(code, Qt::Key_Tab);
-  QApplication::processEvents();
+  settle();
   ASSERT_EQ(services.shown().size(), 1u);
   EXPECT_EQ(services.shown()[0].kind, "error");
   EXPECT_EQ(services.shown()[0].text, "Invalid input value.  Use escape key to abandon changes.");
@@ -116,12 +116,13 @@ TEST_F(FieldInput, EduCodeMaskRefusesLeavingIncomplete) {
 
   // Enter tests too; Escape restores the value it had on entry.
   QTest::keyClick(code, Qt::Key_Return);
+  settle();
   EXPECT_EQ(services.shown().size(), 2u);
   QTest::keyClick(code, Qt::Key_Escape);
   EXPECT_EQ(code->digits(), QString());
   EXPECT_EQ(state().record.text(Field::EduCode), "");
   QTest::keyClick(code, Qt::Key_Tab);
-  QApplication::processEvents();
+  settle();
   EXPECT_EQ(services.shown().size(), 2u);
 
   // Twelve digits leave and are mirrored on page 02.
@@ -129,7 +130,7 @@ TEST_F(FieldInput, EduCodeMaskRefusesLeavingIncomplete) {
   QTest::keyClick(code, Qt::Key_Home);
   keys(code, QStringLiteral("a123456789012"));
   QTest::keyClick(code, Qt::Key_Tab);
-  QApplication::processEvents();
+  settle();
   EXPECT_EQ(services.shown().size(), 2u);
   EXPECT_EQ(state().record.text(Field::EduCode), "123456789012");
   EXPECT_EQ(find<MaskedEdit>("EduCode1")->displayText(), QStringLiteral("1234-5678-9012"));

@@ -53,6 +53,7 @@ TEST_F(LinkedFields, ProjectClassDrivesResultsAndFunding) {
 TEST_F(LinkedFields, AgeAboveFortyClearsTheYouthClass) {
   pick(*this, find<QComboBox>("ProjectClass"), 3);
   pick(*this, find<QComboBox>("Age"), 1);
+  settle();
   ASSERT_EQ(services.shown().size(), 1u);
   EXPECT_EQ(services.shown()[0].kind, "message");
   EXPECT_EQ(services.shown()[0].text, "40岁以上不能申请青年专项，请重新选择课题类别！");
@@ -101,11 +102,13 @@ TEST_F(LinkedFields, BudgetTotalFollowsEveryAmount) {
   EXPECT_EQ(total->text(), QStringLiteral("70.5"));
   EXPECT_TRUE(services.shown().empty());
   keys(QApplication::focusWidget(), QStringLiteral("5."));
+  settle();
   ASSERT_FALSE(services.shown().empty());
   EXPECT_EQ(services.shown().back().text, "'20.5.' is not a valid floating point value.");
   EXPECT_EQ(total->text(), QStringLiteral("71"));  // as "20.5" left it
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
+  settle();
   EXPECT_EQ(total->text(), QStringLiteral("70.5"));
   EXPECT_EQ(services.shown().size(), 1u) << services.shown().back().text;
   EXPECT_TRUE(state().modified);

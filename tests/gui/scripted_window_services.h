@@ -18,6 +18,7 @@ class ScriptedWindowServices : public WindowServices {
   void showInformation(const std::string& t) override { script.showInformation(t); }
   void showError(const std::string& t) override { script.showError(t); }
   bool confirm(const std::string& t) override { return script.confirm(t); }
+  Answer askYesNoCancel(const std::string& t) override { return script.askYesNoCancel(t); }
   void openExternally(const std::string& target) override { opened.push_back(target); }
   void beep() override { ++beeps; }
 

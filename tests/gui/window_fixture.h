@@ -25,6 +25,12 @@ inline void keys(QWidget* w, const QString& text) {
   }
 }
 
+// Lets the window finish what it queued after the last event: the input
+// rules' message boxes open once the event that raised them is handled.
+inline void settle() {
+  for (int i = 0; i < 3; ++i) QApplication::processEvents();
+}
+
 inline QString repeat(const QString& s, int n) {
   QString out;
   for (int i = 0; i < n; ++i) out += s;
