@@ -10,7 +10,7 @@ packages=(
   qt6-base-dev libgl-dev qt6-translations-l10n
   libpoppler-qt6-dev poppler-utils
   fonts-noto-cjk fonts-liberation fonts-urw-base35
-  xvfb xauth
+  xvfb xauth openbox xdotool x11-utils
   clang libclang-rt-14-dev
 )
 
