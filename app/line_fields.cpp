@@ -3,13 +3,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QMimeData>
-#include <QMouseEvent>
 #include <QTimer>
 #include <QValidator>
 
@@ -175,44 +171,13 @@ void LimitedLineEdit::inputMethodEvent(QInputMethodEvent* e) {
   QLineEdit::inputMethodEvent(&limited);
 }
 
-// Fields with a key filter take no pasted text at all ("不可复制粘贴"), from
-// the selection or a drop as from the clipboard; the others take what fits.
-void LimitedLineEdit::mouseReleaseEvent(QMouseEvent* e) {
-  if (e->button() == Qt::MiddleButton && filter_ != KeyFilter::None) {
-    e->accept();
-    return;
-  }
-  QLineEdit::mouseReleaseEvent(e);
-}
-
-void LimitedLineEdit::dragEnterEvent(QDragEnterEvent* e) {
-  if (filter_ != KeyFilter::None) {
-    e->ignore();
-    return;
-  }
-  QLineEdit::dragEnterEvent(e);
-}
-
-void LimitedLineEdit::dropEvent(QDropEvent* e) {
-  if (filter_ != KeyFilter::None) {
-    e->ignore();
-    return;
-  }
-  QLineEdit::dropEvent(e);
-}
-
 void LimitedLineEdit::contextMenuEvent(QContextMenuEvent* e) {
   if (emptyContextMenu_) {
     e->accept();
     return;
   }
+  // Its Paste inserts through the gate like every other path.
   QMenu* menu = createStandardContextMenu();
-  for (QAction* a : menu->actions()) {
-    if (a->objectName() == QLatin1String("edit-paste")) {
-      disconnect(a, nullptr, nullptr, nullptr);
-      connect(a, &QAction::triggered, this, &LimitedLineEdit::pasteFitting);
-    }
-  }
   menu->setAttribute(Qt::WA_DeleteOnClose);
   menu->popup(e->globalPos());
 }

@@ -68,9 +68,6 @@ class LimitedLineEdit : public QLineEdit {
   void keyPressEvent(QKeyEvent* e) override;
   void inputMethodEvent(QInputMethodEvent* e) override;
   void contextMenuEvent(QContextMenuEvent* e) override;
-  void mouseReleaseEvent(QMouseEvent* e) override;
-  void dragEnterEvent(QDragEnterEvent* e) override;
-  void dropEvent(QDropEvent* e) override;
 
  private:
   friend class FieldTextGate;

@@ -82,7 +82,9 @@ RecoverySlot::~RecoverySlot() {
   wake_.notify_one();
   thread_.join();
   if (lockFd_ >= 0) {
-    ::unlink((base_ + kLock).c_str());
+    // A copy still there is found by its name and its free lock.
+    struct stat copy {};
+    if (::stat(copyPath().c_str(), &copy) != 0) ::unlink((base_ + kLock).c_str());
     ::close(lockFd_);
   }
 }
@@ -160,14 +162,17 @@ std::vector<LeftCopy> findLeftCopies(const std::string& folder) {
   std::vector<LeftCopy> found;
   DIR* dir = ::opendir(folder.c_str());
   if (!dir) return found;
-  std::vector<std::string> locks;
+  std::vector<std::string> slots;
   while (dirent* entry = ::readdir(dir)) {
     const std::string name = entry->d_name;
-    if (endsWith(name, kLock)) locks.push_back(folder + "/" + name.substr(0, name.size() - std::strlen(kLock)));
+    for (const char* ending : {kLock, kCopy})
+      if (endsWith(name, ending)) slots.push_back(folder + "/" + name.substr(0, name.size() - std::strlen(ending)));
   }
   ::closedir(dir);
-  for (const std::string& base : locks) {
-    int fd = tryLock(base + kLock, 0);
+  std::sort(slots.begin(), slots.end());
+  slots.erase(std::unique(slots.begin(), slots.end()), slots.end());
+  for (const std::string& base : slots) {
+    int fd = tryLock(base + kLock, O_CREAT);
     if (fd < 0) continue;  // its window still runs
     struct stat copy {};
     if (::stat((base + kCopy).c_str(), &copy) != 0) {

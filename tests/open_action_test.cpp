@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "document/document_actions.h"
 #include "document/messages.h"
 #include "document/xdx_writer.h"
@@ -253,4 +255,72 @@ TEST(OpenAction, LoadingRunsNoChoiceReaction) {
   EXPECT_FALSE(s.guideNumShown);
   EXPECT_EQ(s.record.text(Field::GuideNum), "12");
   EXPECT_TRUE(p.shown.empty());
+}
+
+// The open button and a dropped document with unsaved edits in the record.
+TEST(OpenAction, OverUnsavedEditsAsksFirst) {
+  struct Case {
+    const char* name;
+    bool formal;
+    bool modified;
+    std::optional<Answer> answer;   // nullopt: no question expected
+    bool saveWritable;              // the save dialog answers a writable path
+    OpenOutcome outcome;
+    bool savedFileExists;
+  } cases[] = {
+      {"yes saves, then opens", false, true, Answer::Yes, true, OpenOutcome::Opened, true},
+      {"yes but the save cannot write: nothing opens", false, true, Answer::Yes, false, OpenOutcome::Cancelled, false},
+      {"no discards the edits", false, true, Answer::No, true, OpenOutcome::Opened, false},
+      {"cancel keeps everything", false, true, Answer::Cancel, true, OpenOutcome::Cancelled, false},
+      {"no edits: no question", false, false, std::nullopt, true, OpenOutcome::Opened, false},
+      {"formal document: no question", true, true, std::nullopt, true, OpenOutcome::Opened, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    FormState s = savableState();
+    s.modified = c.modified;
+    if (c.formal) s.setFormal(true);
+    const FormState before = s;
+    ScriptedPrompter p;
+    if (c.answer) p.choiceAnswers.push_back(*c.answer);
+    const std::string saved = c.saveWritable ? dir.path("saved.xdx") : dir.path("missing/saved.xdx");
+    p.saveAnswers.push_back(saved);
+
+    const OpenOutcome outcome = openDocumentOverEdits(s, p, fixture("sample.xdx"));
+
+    EXPECT_EQ(outcome, c.outcome);
+    ASSERT_FALSE(p.shown.empty() && c.answer);
+    if (c.answer) {
+      EXPECT_EQ(p.shown[0].kind, "question");
+      EXPECT_EQ(p.shown[0].text, "打开其他文档前先保存编辑的文档吗？");
+    } else {
+      for (const Shown& shown : p.shown) EXPECT_NE(shown.kind, "question");
+    }
+    EXPECT_EQ(std::filesystem::exists(saved), c.savedFileExists);
+    if (c.savedFileExists) EXPECT_NE(readFile(saved).find("<ProjectName>"), std::string::npos);
+    if (outcome == OpenOutcome::Opened) {
+      EXPECT_EQ(s.record.text(Field::Presider), "王晓燕");
+      EXPECT_FALSE(s.modified);
+    } else {
+      // Withdrawn: the edits, the flag and the proposed name stay, and the
+      // dropped file is not left pending for the next open.
+      EXPECT_EQ(s.record.text(Field::ProjectName), before.record.text(Field::ProjectName));
+      EXPECT_TRUE(s.modified);
+      EXPECT_TRUE(s.pendingPath.empty());
+    }
+  }
+}
+
+TEST(OpenAction, OverEditsTheOpenDialogComesAfterTheQuestion) {
+  FormState s = editedState();
+  ScriptedPrompter p;
+  p.choiceAnswers.push_back(Answer::No);
+  p.openAnswers.push_back(std::nullopt);  // then the dialog is cancelled
+  EXPECT_EQ(openDocumentOverEdits(s, p), OpenOutcome::Cancelled);
+  ASSERT_EQ(p.shown.size(), 1u);
+  EXPECT_EQ(p.shown[0].kind, "question");
+  EXPECT_EQ(p.openDialogs, 1);
+  EXPECT_TRUE(s.modified);  // a cancelled dialog changes nothing
+  EXPECT_EQ(s.record.text(Field::ProjectName), "未保存的编辑");
 }
