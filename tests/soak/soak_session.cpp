@@ -17,6 +17,7 @@
 #include <QTest>
 #include <QUrl>
 #include <cstdio>
+#include <algorithm>
 #include <deque>
 #include <filesystem>
 
@@ -148,6 +149,15 @@ void setCurrentStep(long step) { currentStep = step; }
 
 Session::Session(std::uint64_t seed, const SoakConfig& config) : rng_(seed), config_(config) {
   recentActions.clear();
+  // Nothing of an earlier session may change this one: a seed replays alone
+  // exactly as it ran in a sequence.
+  const std::filesystem::path run = std::filesystem::path(config.workDir) / "session";
+  std::error_code ec;
+  std::filesystem::remove_all(run, ec);
+  std::filesystem::create_directories(run / "saves");
+  std::filesystem::create_directories(run / "recovery");
+  savesDir_ = (run / "saves").string();
+  recoveryDir_ = (run / "recovery").string();
   // A modal window nobody scripted would wait for a user forever: the
   // watchdog, running in that window's own event loop, closes it and the
   // step fails. A context menu that runs its own loop is simply closed.
@@ -176,7 +186,7 @@ int Session::pick(int n) { return n <= 1 ? 0 : std::uniform_int_distribution<int
 bool Session::chance(double p) { return std::uniform_real_distribution<double>(0.0, 1.0)(rng_) < p; }
 
 void Session::createWindow() {
-  window_ = std::make_unique<MainWindow>(services_);
+  window_ = std::make_unique<MainWindow>(services_, nullptr, recoveryDir_);
   // Short delays let recovery copies be written while the typing goes on.
   const int idle[] = {0, 20, 200, MainWindow::kRecoveryIdleMs};
   const int chosen = idle[pick(4)];
@@ -532,8 +542,7 @@ void Session::actDrop() {
     note("drop at " + std::to_string(p.x()) + "," + std::to_string(p.y()) + ": nothing takes it");
     return;
   }
-  auto* data = new QMimeData;  // owned by the drag, which ends in this function
-  std::unique_ptr<QMimeData> owner(data);
+  auto data = std::make_unique<QMimeData>();
   const bool document = chance(0.4);
   if (document) {
     const QString path = documentAnswer();
@@ -546,16 +555,23 @@ void Session::actDrop() {
     data->setText(t);
     note("drop text " + shortText(t) + " on " + describe(target));
   }
+  // Each event starts with the answer the one before it got, as Qt's own
+  // drag handling passes it on.
   const QPoint local = target->mapFrom(top, p);
   const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
-  QDragEnterEvent enter(local, actions, data, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(target, &enter);
-  if (!enter.isAccepted()) return;
   QPointer<QWidget> guard = target;
-  QDragMoveEvent move(local, actions, data, Qt::LeftButton, Qt::NoModifier);
+  QDragEnterEvent enter(local, actions, data.get(), Qt::LeftButton, Qt::NoModifier);
+  enter.setDropAction(Qt::CopyAction);
+  QApplication::sendEvent(target, &enter);
+  if (!guard || !enter.isAccepted()) return;
+  QDragMoveEvent move(local, actions, data.get(), Qt::LeftButton, Qt::NoModifier);
+  move.setDropAction(Qt::CopyAction);
+  move.setAccepted(true);
   QApplication::sendEvent(target, &move);
   if (!guard || !move.isAccepted()) return;
-  QDropEvent drop(local, actions, data, Qt::LeftButton, Qt::NoModifier);
+  QDropEvent drop(local, actions, data.get(), Qt::LeftButton, Qt::NoModifier);
+  drop.setDropAction(Qt::CopyAction);
+  drop.setAccepted(true);
   QApplication::sendEvent(target, &drop);
   settle();  // a dropped document opens once the drop is over
   if (document) baseline_ = window_->state().record;
@@ -586,10 +602,10 @@ void Session::actProblemLine() {
 
 QString Session::documentAnswer() {
   const int v = pick(100);
-  if (v < 5) return QString::fromStdString(config_.workDir + "/no-such-document.xdx");
-  if (v < 8) return QString::fromStdString(config_.workDir);
+  if (v < 5) return QString::fromStdString(savesDir_ + "/no-such-document.xdx");
+  if (v < 8) return QString::fromStdString(savesDir_);
   if (v < 55 && !saved_.empty()) return QString::fromStdString(saved_[pick(static_cast<int>(saved_.size()))]);
-  if (config_.documents.empty()) return QString::fromStdString(config_.workDir + "/no-such-document.xdx");
+  if (config_.documents.empty()) return QString::fromStdString(savesDir_ + "/no-such-document.xdx");
   return QString::fromStdString(config_.documents[pick(static_cast<int>(config_.documents.size()))]);
 }
 
@@ -599,9 +615,9 @@ std::string Session::savePathAnswer() {
   const int v = pick(100);
   if (v < 15) return {};
   if (v < 30 && !saved_.empty()) return saved_[pick(static_cast<int>(saved_.size()))];
-  if (v < 35) return config_.workDir + "/missing/saved.xdx";
-  if (v < 38) return config_.workDir;
-  const std::string name = config_.workDir + "/saved-" + std::to_string(saves_++ % 20);
+  if (v < 35) return savesDir_ + "/missing/saved.xdx";
+  if (v < 38) return savesDir_;
+  const std::string name = savesDir_ + "/saved-" + std::to_string(saves_++ % 20);
   return v < 45 ? name : name + ".xdx";
 }
 
@@ -703,11 +719,14 @@ void Session::step() {
   settle();
   // Documents the saves wrote become answers of the open dialog.
   std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator(config_.workDir, ec)) {
-    if (!entry.is_regular_file()) continue;
+  std::vector<std::string> appeared;
+  for (const auto& entry : std::filesystem::directory_iterator(savesDir_, ec)) {
     const std::string path = entry.path().string();
-    if (std::find(saved_.begin(), saved_.end(), path) == saved_.end()) saved_.push_back(path);
+    if (entry.is_regular_file() && std::find(saved_.begin(), saved_.end(), path) == saved_.end())
+      appeared.push_back(path);
   }
+  std::sort(appeared.begin(), appeared.end());  // the folder's order is the file system's
+  saved_.insert(saved_.end(), appeared.begin(), appeared.end());
   clearScript();
 }
 

@@ -19,7 +19,8 @@ struct SoakConfig {
   // Documents the open dialog may answer with: ones that open to legal values
   // and ones that do not open at all.
   std::vector<std::string> documents;
-  // A folder of this process's own, for saved documents.
+  // A folder of this process's own; every session starts it afresh, with
+  // its saved documents and the window's recovery copies.
   std::string workDir;
 };
 
@@ -83,7 +84,8 @@ class Session {
   test::ScriptedWindowServices services_;
   std::unique_ptr<MainWindow> window_;
   Record baseline_;
-  std::vector<std::string> saved_;  // documents this run wrote
+  std::string savesDir_, recoveryDir_;
+  std::vector<std::string> saved_;  // documents this session wrote, in the order they appeared
   int saves_ = 0;
   QTimer watchdog_;
   bool inContextMenu_ = false;
@@ -94,5 +96,6 @@ class Session {
 void note(std::string action);
 void printRecentActions(std::FILE* out);
 void setTrace(bool on);
+void setCurrentStep(long step);
 
 }  // namespace velmora::soak
