@@ -83,6 +83,7 @@ TEST(Recovery, ACopyOutlivesItsWindowAndIsOfferedOnce) {
     // Touch it later than the other one.
     struct timespec times[2] = {{0, UTIME_NOW}, {0, UTIME_NOW}};
     times[1].tv_sec = ::time(nullptr) + 60;
+    times[1].tv_nsec = 0;  // UTIME_NOW here would ignore the seconds
     ::utimensat(AT_FDCWD, path.c_str(), times, 0);
   }  // the window ends without discarding: as after a crash
   {
