@@ -22,11 +22,20 @@ namespace {
 // or network resource is refused, whatever the file asks for.
 xmlParserInputPtr refuseExternalEntity(const char*, const char*, xmlParserCtxtPtr) { return nullptr; }
 
+// Labels under which GBK documents circulate. GB2312 proper (EUC-CN) maps a
+// few punctuation marks differently, "·" (A1A4) and "―" (A1AA) among them,
+// to characters GBK cannot write back; GBK is a superset, so decoding every
+// such label with the GBK table loses nothing. The list is the one browsers
+// decode as GBK, plus the code page's own names.
+constexpr const char* kGbkLabels[] = {"GB2312",   "GB_2312",    "GB_2312-80", "csGB2312",    "csISO58GB231280",
+                                      "ISO-IR-58", "chinese",   "x-gbk",      "windows-936", "CP936"};
+
 void initLibxml() {
   static std::once_flag once;
   std::call_once(once, [] {
     xmlInitParser();
     xmlSetExternalEntityLoader(refuseExternalEntity);
+    for (const char* label : kGbkLabels) xmlAddEncodingAlias("GBK", label);
   });
 }
 
@@ -84,8 +93,14 @@ std::string sourceLine(std::string_view bytes, int line) {
   return firstCharacters(l, 40);
 }
 
+ReadError plainError(std::string message) {
+  ReadError error;
+  error.message = std::move(message);
+  return error;
+}
+
 ReadError tooLarge() {
-  return ReadError{"文件过大，不是申报文档（超过 " + std::to_string(kMaxDocumentBytes / (1024 * 1024)) + " MB）"};
+  return plainError("文件过大，不是申报文档（超过 " + std::to_string(kMaxDocumentBytes / (1024 * 1024)) + " MB）");
 }
 
 // libxml2 reports a byte sequence that the declared encoding cannot decode
@@ -108,13 +123,44 @@ class EncodingErrorCapture {
   std::string reason_;
 };
 
+ReadError notWellFormed(std::string reason, int line, std::string_view bytes) {
+  while (!reason.empty() && (reason.back() == '\n' || reason.back() == ' ')) reason.pop_back();
+  ReadError error;
+  error.excerpt = sourceLine(bytes, line);
+  error.message = reason + "\nLine: " + std::to_string(line) + "\n" + error.excerpt;
+  error.reason = std::move(reason);
+  error.line = line;
+  return error;
+}
+
 ReadError parseError(const xmlError* err, std::string_view bytes, const std::string& encodingReason) {
   std::string reason = !encodingReason.empty() ? encodingReason
                        : err && err->message   ? err->message
                                                : "Document is not well-formed XML";
-  while (!reason.empty() && (reason.back() == '\n' || reason.back() == ' ')) reason.pop_back();
-  int line = err ? err->line : 0;
-  return ReadError{reason + "\nLine: " + std::to_string(line) + "\n" + sourceLine(bytes, line)};
+  return notWellFormed(std::move(reason), err ? err->line : 0, bytes);
+}
+
+// libxml2 takes a NUL character for the end of its input, so a document
+// followed by a NUL and anything at all parses as if the file ended there.
+// NUL is no XML character anywhere: a NUL code unit left after a successful
+// parse can only stand after the root element. Units are two bytes wide in
+// UTF-16 and four in UCS-4, told by the first bytes as the parser tells them.
+std::optional<ReadError> trailingNul(std::string_view bytes) {
+  auto startsWith = [&](std::string_view p) { return bytes.substr(0, p.size()) == p; };
+  using namespace std::string_view_literals;
+  std::size_t unit = 1;
+  if (startsWith("\0\0\0<"sv) || startsWith("<\0\0\0"sv) || startsWith("\0\0\xFE\xFF"sv) || startsWith("\xFF\xFE\0\0"sv))
+    unit = 4;
+  else if (startsWith("\xFF\xFE") || startsWith("\xFE\xFF") || startsWith("<\0?\0"sv) || startsWith("\0<\0?"sv))
+    unit = 2;
+  const std::string_view nul("\0\0\0\0", unit);
+  std::size_t at = bytes.find(nul);
+  while (at != std::string_view::npos && at % unit != 0) at = bytes.find(nul, at + 1);
+  if (at == std::string_view::npos) return std::nullopt;
+  int line = 1;
+  for (std::size_t u = 0; u < at; u += unit)
+    if (bytes.substr(u, unit).find_first_not_of(std::string_view("\n\0", 2)) == std::string_view::npos) ++line;
+  return notWellFormed("Extra content at the end of the document", line, bytes.substr(0, at));
 }
 
 bool isWhitespaceText(const xmlNode* n) {
@@ -124,10 +170,20 @@ bool isWhitespaceText(const xmlNode* n) {
   return true;
 }
 
+// The format knows no namespaces: an element is found by its name as
+// written, so <a:ver xmlns:a="…"> is no `ver`.
+bool hasName(const xmlNode* el, std::string_view name) {
+  std::string_view local = reinterpret_cast<const char*>(el->name);
+  if (!el->ns || !el->ns->prefix) return local == name;
+  std::string_view prefix = reinterpret_cast<const char*>(el->ns->prefix);
+  return name.size() == prefix.size() + 1 + local.size() && name.substr(0, prefix.size()) == prefix &&
+         name[prefix.size()] == ':' && name.substr(prefix.size() + 1) == local;
+}
+
 const xmlNode* firstChildElement(const xmlNode* parent, std::string_view name) {
   if (!parent) return nullptr;
   for (const xmlNode* c = parent->children; c; c = c->next)
-    if (c->type == XML_ELEMENT_NODE && name == reinterpret_cast<const char*>(c->name)) return c;
+    if (c->type == XML_ELEMENT_NODE && hasName(c, name)) return c;
   return nullptr;
 }
 
@@ -139,6 +195,13 @@ std::optional<std::string> singleText(const xmlNode* el) {
   return toGbkRepresentable(c->content ? reinterpret_cast<const char*>(c->content) : "");
 }
 
+ReadError notSingleText(std::string_view element) {
+  ReadError error;
+  error.message = kNotSingleTextMessage;
+  error.element = element;
+  return error;
+}
+
 ReadResult readTree(const xmlNode* root) {
   DocumentContent content;
   bool hasChild = false;
@@ -147,23 +210,27 @@ ReadResult readTree(const xmlNode* root) {
     content.shape = DocumentContent::Shape::EmptyRoot;
     return content;
   }
+  std::string_view failed;
   auto text = [&](const xmlNode* parent, std::string_view name, std::string& out) {
     auto t = singleText(firstChildElement(parent, name));
-    if (!t) return false;
+    if (!t) {
+      failed = name;
+      return false;
+    }
     out = std::move(*t);
     return true;
   };
-  if (!text(root, "ver", content.version)) return ReadError{std::string(kNotSingleTextMessage)};
+  if (!text(root, "ver", content.version)) return notSingleText(failed);
   if (content.version != kVersionTag) {
     content.shape = DocumentContent::Shape::WrongVersion;
     return content;
   }
-  if (!text(root, "PASSBY", content.passby)) return ReadError{std::string(kNotSingleTextMessage)};
+  if (!text(root, "PASSBY", content.passby)) return notSingleText(failed);
   content.values.resize(kFieldCount);
   content.rows.resize(kFieldCount);
   for (const FieldDef& d : allFields()) {
     if (d.kind != Kind::Table) {
-      if (!text(root, d.name, content.values[index(d.id)])) return ReadError{std::string(kNotSingleTextMessage)};
+      if (!text(root, d.name, content.values[index(d.id)])) return notSingleText(failed);
       continue;
     }
     const xmlNode* table = firstChildElement(root, d.name);
@@ -171,7 +238,7 @@ ReadResult readTree(const xmlNode* root) {
     rows.resize(d.table.storedRows);
     for (int r = 0; r < d.table.storedRows; ++r) {
       std::string rowName = std::string(d.name) + std::to_string(d.table.firstRow + r);
-      if (!text(table, rowName, rows[r])) return ReadError{std::string(kNotSingleTextMessage)};
+      if (!text(table, rowName, rows[r])) return notSingleText(rowName);
     }
   }
   return content;
@@ -183,7 +250,7 @@ ReadResult readXdxBytes(std::string_view bytes) {
   initLibxml();
   if (bytes.size() > kMaxDocumentBytes) return tooLarge();
   std::unique_ptr<xmlParserCtxt, CtxtFree> ctxt(xmlNewParserCtxt());
-  if (!ctxt) return ReadError{"Out of memory"};
+  if (!ctxt) return plainError("Out of memory");
   // No entity substitution, no DTD loading, no network: entity references stay
   // references (and fail the single-text rule), and nothing outside the file is read.
   const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_NOCDATA;
@@ -193,6 +260,7 @@ ReadResult readXdxBytes(std::string_view bytes) {
   if (!doc || !ctxt->wellFormed) return parseError(xmlCtxtGetLastError(ctxt.get()), bytes, encodingError.reason());
   const xmlNode* root = xmlDocGetRootElement(doc.get());
   if (!root) return parseError(xmlCtxtGetLastError(ctxt.get()), bytes, encodingError.reason());
+  if (auto error = trailingNul(bytes)) return *error;
   return readTree(root);
 }
 
@@ -200,15 +268,15 @@ ReadResult readXdxFile(const std::string& path) {
   // Non-blocking only for the open itself: a named pipe without a writer
   // would otherwise hang the program; read to its end, it is simply empty.
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return ReadError{"无法打开文件“" + path + "”：" + std::strerror(errno)};
+  if (fd < 0) return plainError("无法打开文件“" + path + "”：" + std::strerror(errno));
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   struct Closer {
     int fd;
     ~Closer() { ::close(fd); }
   } closer{fd};
   struct stat st {};
-  if (::fstat(fd, &st) != 0) return ReadError{"无法打开文件“" + path + "”：" + std::strerror(errno)};
-  if (S_ISDIR(st.st_mode)) return ReadError{"无法打开文件“" + path + "”：" + std::strerror(EISDIR)};
+  if (::fstat(fd, &st) != 0) return plainError("无法打开文件“" + path + "”：" + std::strerror(errno));
+  if (S_ISDIR(st.st_mode)) return plainError("无法打开文件“" + path + "”：" + std::strerror(EISDIR));
   if (static_cast<std::size_t>(st.st_size) > kMaxDocumentBytes) return tooLarge();
   std::string bytes;
   bytes.resize(static_cast<std::size_t>(st.st_size));
@@ -218,7 +286,7 @@ ReadResult readXdxFile(const std::string& path) {
     ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
     if (n < 0) {
       if (errno == EINTR) continue;
-      return ReadError{"无法读取文件“" + path + "”：" + std::strerror(errno)};
+      return plainError("无法读取文件“" + path + "”：" + std::strerror(errno));
     }
     if (n == 0) break;
     got += static_cast<std::size_t>(n);

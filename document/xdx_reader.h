@@ -30,6 +30,14 @@ struct DocumentContent {
 
 struct ReadError {
   std::string message;  // as the error box shows it, before the closing full stop
+  // For a document that is not well-formed: the parser's reason, the line
+  // where it stopped (1 and up) and the start of that line, which `message`
+  // joins over three lines. Line 0 for every other error.
+  std::string reason;
+  int line = 0;
+  std::string excerpt;
+  // For the single-text error: the element that holds something else.
+  std::string element;
 };
 
 using ReadResult = std::variant<DocumentContent, ReadError>;

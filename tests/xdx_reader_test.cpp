@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "document/xdx_reader.h"
+#include "record/gbk.h"
 #include "test_support.h"
 
 using namespace velmora;
@@ -122,4 +123,97 @@ TEST(XdxReader, DeepNestingFailsCleanly) {
 TEST(XdxReader, OversizedInputIsRefusedBeforeParsing) {
   std::string huge(kMaxDocumentBytes + 1, ' ');
   EXPECT_NE(error(readXdxBytes(huge)).find("文件过大"), std::string::npos);
+}
+
+TEST(XdxReader, GbkLabelsDecodeWithTheGbkTable) {
+  // "·" (A1A4) and the dash at A1AA differ between GB2312 and GBK; read as
+  // GBK they come back as the very bytes the document held.
+  const std::string name = gbk("买买提") + "\xA1\xA4" + gbk("艾力") + "\xA1\xAA";
+  for (const char* label : {"GB2312", "gb2312", "x-gbk", "windows-936", "CP936", "GBK"}) {
+    std::string doc = "<?xml version=\"1.0\" encoding=\"" + std::string(label) +
+                      "\"?>\n<XMLPackage><ver>VL2011v1.0</ver><Presider>" + name + "</Presider></XMLPackage>\n";
+    auto r = readXdxBytes(doc);
+    EXPECT_EQ(value(r, Field::Presider), "买买提\u00B7艾力\u2014") << label;
+    EXPECT_EQ(utf8ToGbk(value(r, Field::Presider)), name) << label;
+  }
+}
+
+TEST(XdxReader, ElementsAreMatchedByTheirNameAsWritten) {
+  struct Case {
+    const char* body;
+    Shape shape;
+    const char* projectName;
+  } cases[] = {
+      // A prefixed element is not the element of that local name.
+      {R"(<a:ver xmlns:a="u">VL2011v1.0</a:ver>)", Shape::WrongVersion, ""},
+      {R"(<ver>VL2011v1.0</ver><p:ProjectName xmlns:p="u">前缀</p:ProjectName>)", Shape::Complete, ""},
+      {R"(<ver>VL2011v1.0</ver><p:ProjectName xmlns:p="u">前缀</p:ProjectName><ProjectName>本名</ProjectName>)",
+       Shape::Complete, "本名"},
+      // A default namespace leaves the name as it is.
+      {R"(<ver xmlns="u">VL2011v1.0</ver><ProjectName xmlns="u">默认</ProjectName>)", Shape::Complete, "默认"},
+  };
+  for (const auto& c : cases) {
+    auto r = readXdxBytes(document(c.body));
+    EXPECT_EQ(content(r).shape, c.shape) << c.body;
+    if (c.shape == Shape::Complete) EXPECT_EQ(value(r, Field::ProjectName), c.projectName) << c.body;
+  }
+  // A table's rows are found the same way.
+  auto r = readXdxBytes(document(R"(<ver>VL2011v1.0</ver><MainActor><m:MainActor1 xmlns:m="u">a,b</m:MainActor1></MainActor>)"));
+  EXPECT_EQ(content(r).rows[index(Field::MainActor)][0], "");
+}
+
+TEST(XdxReader, NothingMayFollowTheRootElement) {
+  using namespace std::string_literals;
+  const std::string whole = document("<ver>VL2011v1.0</ver>");
+  struct Case {
+    std::string bytes;
+    int line;  // 0: the document opens
+  } cases[] = {
+      {whole, 0},
+      {whole + "<!-- 注释 -->\n  \n", 0},
+      {whole + "\0junk<<"s, 3},
+      {whole + "\n\n\0"s, 5},
+      {whole + "\0"s, 3},
+      // UTF-16: NUL bytes belong to the characters; only a NUL character counts.
+      {readFile(fixture("utf16.xdx")), 0},
+      {readFile(fixture("utf16.xdx")) + "\0\0j\0"s, 3},
+  };
+  for (const auto& c : cases) {
+    auto r = readXdxBytes(c.bytes);
+    if (c.line == 0) {
+      EXPECT_EQ(content(r).shape, Shape::Complete) << c.bytes;
+      continue;
+    }
+    const auto* e = std::get_if<ReadError>(&r);
+    ASSERT_NE(e, nullptr) << c.bytes;
+    EXPECT_EQ(e->reason, "Extra content at the end of the document");
+    EXPECT_EQ(e->line, c.line);
+    EXPECT_EQ(e->message, e->reason + "\nLine: " + std::to_string(c.line) + "\n" + e->excerpt);
+  }
+}
+
+TEST(XdxReader, ErrorsTellWhereTheyStopped) {
+  auto parse = readXdxFile(fixture("malformed.xdx"));
+  const auto& e = std::get<ReadError>(parse);
+  EXPECT_EQ(e.line, 4);
+  EXPECT_EQ(e.excerpt, "<ProjectName>未闭合的课题名称</Presider>");
+  EXPECT_EQ(e.reason.rfind("Opening and ending tag mismatch", 0), 0u) << e.reason;
+
+  struct Case {
+    std::string body;
+    std::string element;
+  } cases[] = {
+      {"<ver>VL2011v1.0<b/></ver>", "ver"},
+      {"<ver>VL2011v1.0</ver><PASSBY><!-- x -->1</PASSBY>", "PASSBY"},
+      {"<ver>VL2011v1.0</ver><Nation>汉<b/></Nation>", "Nation"},
+      {"<ver>VL2011v1.0</ver><OutlayGrid><OutlayGrid2>a<i/></OutlayGrid2></OutlayGrid>", "OutlayGrid2"},
+  };
+  for (const auto& c : cases) {
+    auto r = readXdxBytes(document(c.body));
+    const auto* err = std::get_if<ReadError>(&r);
+    ASSERT_NE(err, nullptr) << c.body;
+    EXPECT_EQ(err->message, kNotSingleTextMessage);
+    EXPECT_EQ(err->element, c.element);
+    EXPECT_EQ(err->line, 0);
+  }
 }
