@@ -1,27 +1,127 @@
 #include "document/record_import.h"
 
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <iterator>
+#include <optional>
 #include <set>
 
-#include "document/json_value.h"
 #include "record/gbk.h"
 
 namespace velmora {
 namespace {
 
-using Type = JsonValue::Type;
+using Json = nlohmann::ordered_json;
+
+// Deeper than any record needs; refusing it early keeps hostile input from
+// building a tree of millions of levels.
+constexpr int kMaxDepth = 64;
+
+// Line and column (in characters) of a byte offset, for messages that an
+// editor can find.
+std::string positionText(std::string_view text, std::size_t offset) {
+  offset = std::min(offset, text.size());
+  std::size_t line = 1, column = 1;
+  for (std::size_t i = 0; i < offset; ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c == '\n') {
+      ++line;
+      column = 1;
+    } else if ((c & 0xC0) != 0x80) {
+      ++column;
+    }
+  }
+  return "第 " + std::to_string(line) + " 行第 " + std::to_string(column) + " 列";
+}
+
+// The parser hands its callback no position. Reading through this iterator
+// leaves the offset of the last byte read where the callback can see it.
+class CountingIterator {
+ public:
+  using iterator_category = std::input_iterator_tag;
+  using value_type = char;
+  using difference_type = std::ptrdiff_t;
+  using pointer = const char*;
+  using reference = const char&;
+
+  CountingIterator(const char* p, const char** last) : p_(p), last_(last) {}
+  reference operator*() const {
+    *last_ = p_;
+    return *p_;
+  }
+  CountingIterator& operator++() {
+    ++p_;
+    return *this;
+  }
+  CountingIterator operator++(int) {
+    CountingIterator before = *this;
+    ++p_;
+    return before;
+  }
+  bool operator==(const CountingIterator& o) const { return p_ == o.p_; }
+  bool operator!=(const CountingIterator& o) const { return p_ != o.p_; }
+
+ private:
+  const char* p_;
+  const char** last_;
+};
+
+// What the parser accepts but a record may not hold: a key twice in one
+// object, or nesting beyond kMaxDepth.
+struct Refusal {
+  std::string what;
+  std::size_t offset;
+};
+
+// Parses the whole text; the message (with its position) when it is no
+// JSON a record can come from.
+std::optional<Json> parseRecordJson(std::string_view text, std::string& error) {
+  const char* last = text.data();
+  std::vector<std::set<std::string>> keys;  // of each object being read
+  auto refuse = [&](std::string what) { throw Refusal{std::move(what), static_cast<std::size_t>(last - text.data())}; };
+  auto callback = [&](int depth, Json::parse_event_t event, Json& parsed) {
+    using Event = Json::parse_event_t;
+    if (depth > kMaxDepth) refuse("嵌套超过 " + std::to_string(kMaxDepth) + " 层");
+    if (event == Event::object_start) keys.emplace_back();
+    if (event == Event::object_end) keys.pop_back();
+    if (event == Event::key && !keys.back().insert(parsed.get_ref<const std::string&>()).second) {
+      // The last byte read is the key's closing quote; point at its opening one.
+      for (std::size_t quote = static_cast<std::size_t>(last - text.data()); quote > 0;) {
+        quote = text.rfind('"', quote - 1);
+        std::size_t slashes = 0;
+        while (quote > slashes && text[quote - 1 - slashes] == '\\') ++slashes;
+        if (slashes % 2 == 0) {
+          last = text.data() + quote;
+          break;
+        }
+      }
+      refuse("键“" + parsed.get_ref<const std::string&>() + "”重复");
+    }
+    return true;
+  };
+  try {
+    return Json::parse(CountingIterator(text.data(), &last), CountingIterator(text.data() + text.size(), &last), callback);
+  } catch (const Refusal& r) {
+    error = "JSON 格式错误（" + positionText(text, r.offset) + "）：" + r.what;
+  } catch (const Json::parse_error& e) {
+    // "[json.exception.parse_error.101] parse error at line 1, column 8: syntax
+    // error … - what; last read: '…'": the position is given in our words, and
+    // the last bytes read may be the very invalid UTF-8 that stopped it.
+    std::string what = e.what();
+    if (auto colon = what.find(": "); colon != std::string::npos) what.erase(0, colon + 2);
+    if (auto read = what.find("; last read:"); read != std::string::npos) what.erase(read);
+    error = "JSON 格式错误（" + positionText(text, e.byte > 0 ? e.byte - 1 : 0) + "）：" + what;
+  }
+  return std::nullopt;
+}
 
 class Importer {
  public:
   ImportResult result;
 
-  void run(const JsonValue& root) {
-    if (root.type != Type::Object) return violate("", "应为一个 JSON 对象");
-    std::set<std::string> seen;
-    for (const auto& [key, value] : root.members) {
-      if (!seen.insert(key).second) {
-        violate(key, "键重复");
-        continue;
-      }
+  void run(const Json& root) {
+    for (const auto& [key, value] : root.items()) {
       if (key == "PASSBY" || key == "verifylist" || key == "ProjectID") continue;
       auto field = fieldByName(key);
       if (!field) {
@@ -63,14 +163,14 @@ class Importer {
     return true;
   }
 
-  void readField(const FieldDef& d, const JsonValue& v) {
+  void readField(const FieldDef& d, const Json& v) {
     const std::string key(d.name);
     switch (d.kind) {
       case Kind::Text:
       case Kind::Masked:
       case Kind::Choice: {
-        if (v.type != Type::String) return violate(key, "应为字符串");
-        const std::string& text = v.text;
+        if (!v.is_string()) return violate(key, "应为字符串");
+        const std::string& text = v.get_ref<const std::string&>();
         if (!gbkText(key, text)) return;
         if (d.kind == Kind::Choice) {
           int item = d.list->find(text);
@@ -94,15 +194,16 @@ class Importer {
         return;
       }
       case Kind::LongText: {
-        if (v.type != Type::Array) return violate(key, "应为字符串数组（各行）");
+        if (!v.is_array()) return violate(key, "应为字符串数组（各行）");
         Lines lines;
         std::size_t bytes = 0;
-        for (const JsonValue& line : v.items) {
-          if (line.type != Type::String) return violate(key, "应为字符串数组（各行）");
-          if (line.text.find_first_of("\r\n") != std::string::npos) return violate(key, "一行中不能有换行符");
-          if (!gbkText(key, line.text)) return;
-          bytes += gbkByteLength(line.text) + (lines.empty() ? 0 : 2);
-          lines.push_back(line.text);
+        for (const Json& item : v) {
+          if (!item.is_string()) return violate(key, "应为字符串数组（各行）");
+          const std::string& line = item.get_ref<const std::string&>();
+          if (line.find_first_of("\r\n") != std::string::npos) return violate(key, "一行中不能有换行符");
+          if (!gbkText(key, line)) return;
+          bytes += gbkByteLength(line) + (lines.empty() ? 0 : 2);
+          lines.push_back(line);
         }
         if (bytes > static_cast<std::size_t>(d.byteLimit))
           return violate(key, "超过 " + std::to_string(d.byteLimit) + " 字节的长度限制（" + std::to_string(bytes) + " 字节）");
@@ -114,28 +215,29 @@ class Importer {
     }
   }
 
-  void readTable(const FieldDef& d, const JsonValue& v) {
+  void readTable(const FieldDef& d, const Json& v) {
     const std::string key(d.name);
-    if (v.type != Type::Array) return violate(key, "应为行的数组");
-    if (static_cast<int>(v.items.size()) > d.table.storedRows)
-      return violate(key, "最多 " + std::to_string(d.table.storedRows) + " 行（实际 " + std::to_string(v.items.size()) + " 行）");
+    if (!v.is_array()) return violate(key, "应为行的数组");
+    if (static_cast<int>(v.size()) > d.table.storedRows)
+      return violate(key, "最多 " + std::to_string(d.table.storedRows) + " 行（实际 " + std::to_string(v.size()) + " 行）");
     const bool amounts = d.id == Field::OutlayGrid || d.id == Field::OutlayGrid2;
     Record fresh = Record::initial();
-    for (std::size_t row = 0; row < v.items.size(); ++row) {
-      const JsonValue& cells = v.items[row];
+    for (std::size_t row = 0; row < v.size(); ++row) {
+      const Json& cells = v[row];
       const std::string where = key + "[" + std::to_string(row) + "]";
-      if (cells.type != Type::Array) return violate(where, "应为单元格（字符串）的数组");
-      if (static_cast<int>(cells.items.size()) > d.table.columns)
-        return violate(where, "最多 " + std::to_string(d.table.columns) + " 列（实际 " + std::to_string(cells.items.size()) + " 列）");
-      for (std::size_t col = 0; col < cells.items.size(); ++col) {
-        const JsonValue& cell = cells.items[col];
+      if (!cells.is_array()) return violate(where, "应为单元格（字符串）的数组");
+      if (static_cast<int>(cells.size()) > d.table.columns)
+        return violate(where, "最多 " + std::to_string(d.table.columns) + " 列（实际 " + std::to_string(cells.size()) + " 列）");
+      for (std::size_t col = 0; col < cells.size(); ++col) {
+        const Json& item = cells[col];
         const std::string at = where + "[" + std::to_string(col) + "]";
-        if (cell.type != Type::String) return violate(at, "应为字符串");
-        if (!gbkText(at, cell.text)) return;
-        if (amounts && col < 2 && cell.text != fresh.cell(d.id, static_cast<int>(row), static_cast<int>(col)))
+        if (!item.is_string()) return violate(at, "应为字符串");
+        const std::string& cell = item.get_ref<const std::string&>();
+        if (!gbkText(at, cell)) return;
+        if (amounts && col < 2 && cell != fresh.cell(d.id, static_cast<int>(row), static_cast<int>(col)))
           return violate(at, "固定单元格应为“" + fresh.cell(d.id, static_cast<int>(row), static_cast<int>(col)) + "”");
-        if (amounts && col == 2 && !filtered(at, cell.text, "0123456789.", "数字和小数点")) return;
-        r().setCell(d.id, static_cast<int>(row), static_cast<int>(col), cell.text);
+        if (amounts && col == 2 && !filtered(at, cell, "0123456789.", "数字和小数点")) return;
+        r().setCell(d.id, static_cast<int>(row), static_cast<int>(col), cell);
       }
     }
   }
@@ -156,10 +258,15 @@ class Importer {
 
 ImportResult importRecordJson(std::string_view json) {
   Importer importer;
-  JsonError error;
-  auto root = parseJson(json, error);
+  std::string error;
+  auto root = parseRecordJson(json, error);
   if (!root) {
-    importer.violate("", "JSON 格式错误（第 " + std::to_string(error.offset) + " 个字节处）：" + error.message);
+    importer.violate("", error);
+    return importer.result;
+  }
+  if (!root->is_object()) {
+    const std::size_t start = std::min(json.find_first_not_of(" \t\r\n"), json.size());
+    importer.violate("", "JSON 格式错误（" + positionText(json, start) + "）：应为一个 JSON 对象");
     return importer.result;
   }
   importer.run(*root);

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "document/json_value.h"
 #include "document/record_import.h"
+#include "record/gbk.h"
 
 using namespace velmora;
 
@@ -44,7 +44,6 @@ TEST(RecordImport, EveryViolationIsReportedWithItsKey) {
     std::string contains;
   } cases[] = {
       {R"("KeyWord":"一二三四五六七八九十一二三四五六七八九十一二三四五六")", "KeyWord", "50 字节"},
-      {R"("Presider":"重复")", "Presider", "键重复"},
       {R"("Department":"笑😀")", "Department", "GBK"},
       {R"("Sex":"C.未知")", "Sex", "不是可选的项目"},
       {R"("BelongSystem":"F.军事机关及院校")", "BelongSystem", "不是可选的项目"},
@@ -81,14 +80,55 @@ TEST(RecordImport, RequiredFieldsAndBrokenJson) {
   }
 }
 
-TEST(JsonValue, ParsesNestedValuesInOrder) {
-  JsonError e;
-  auto v = parseJson(R"( {"b": [1, "x\"y", true, null], "a": {"c": "\u00e9\ud83d\ude00"}} )", e);
-  ASSERT_TRUE(v) << e.message;
-  ASSERT_EQ(v->members.size(), 2u);
-  EXPECT_EQ(v->members[0].first, "b");
-  EXPECT_EQ(v->members[0].second.items[1].text, "x\"y");
-  EXPECT_EQ(v->members[1].second.members[0].second.text, "é😀");
-  std::string deep(100, '[');
-  EXPECT_FALSE(parseJson(deep + std::string(100, ']'), e));
+TEST(RecordImport, InvalidJsonIsRefusedWithItsPosition) {
+  using namespace std::string_literals;
+  struct Case {
+    std::string json;
+    std::string message;  // the whole message, or its start up to the position
+  } cases[] = {
+      {R"({"PASSBY": 1-2})", "JSON 格式错误（第 1 行第 14 列）："},
+      {R"({"Nation": 01})", "JSON 格式错误（第 1 行第 13 列）："},
+      {R"({"Nation": 1.})", "JSON 格式错误（第 1 行第 14 列）："},
+      {"{\"Nation\": \"汉\",\n}", "JSON 格式错误（第 2 行第 1 列）："},
+      {R"({"Nation": ["汉",]})", "JSON 格式错误（第 1 行第 17 列）："},
+      {R"({"Nation": "\x"})", "JSON 格式错误（第 1 行第 14 列）："},
+      {"{\"Nation\": \"\xFF\"}", "JSON 格式错误（第 1 行第 13 列）："},
+      {"{\"Nation\": \"汉\xE6\xB1\"}", "JSON 格式错误（第 1 行第 15 列）："},
+      {R"({"Nation": "\uDC00"})", "JSON 格式错误（第 1 行第 18 列）："},
+      {R"({"Nation": "\uD800x"})", "JSON 格式错误（第 1 行第 19 列）："},
+      {"{\"Nation\": \"a\tb\"}", "JSON 格式错误（第 1 行第 14 列）："},
+      {R"({"Nation": "汉"} {})", "JSON 格式错误（第 1 行第 17 列）："},
+      {"", "JSON 格式错误（第 1 行第 1 列）："},
+      // Refusals of our own: the whole message.
+      {"{\"Nation\": \"汉\",\n \"Nation\": \"回\"}", "JSON 格式错误（第 2 行第 2 列）：键“Nation”重复"},
+      {R"({"Presider": "王", "Nation": "汉", "Presider": "李"})", "JSON 格式错误（第 1 行第 34 列）：键“Presider”重复"},
+      {R"({"Nation": "汉", "a\"b": 1, "a\"b": 2})", "JSON 格式错误（第 1 行第 28 列）：键“a\"b”重复"},
+      {R"({"MainActor": [["a", {"x": 1, "x": 2}]]})", "JSON 格式错误（第 1 行第 31 列）：键“x”重复"},
+      {std::string(100, '[') + std::string(100, ']'), "JSON 格式错误（第 1 行第 66 列）：嵌套超过 64 层"},
+      {"[\"x\"]", "JSON 格式错误（第 1 行第 1 列）：应为一个 JSON 对象"},
+      {"\n  \"x\"", "JSON 格式错误（第 2 行第 3 列）：应为一个 JSON 对象"},
+      {"null", "JSON 格式错误（第 1 行第 1 列）：应为一个 JSON 对象"},
+  };
+  for (const auto& c : cases) {
+    ImportResult r = importRecordJson(c.json);
+    ASSERT_EQ(r.violations.size(), 1u) << c.json;
+    EXPECT_EQ(r.violations[0].key, "") << c.json;
+    if (c.message.ends_with("："))
+      EXPECT_EQ(r.violations[0].message.rfind(c.message, 0), 0u) << c.json << "\n" << r.violations[0].message;
+    else
+      EXPECT_EQ(r.violations[0].message, c.message) << c.json;
+    // Whatever stopped the parser, the message is valid text: the bytes it
+    // stopped at are not repeated.
+    const std::string& m = r.violations[0].message;
+    for (std::size_t at = 0; at < m.size();) EXPECT_NE(nextCodePoint(m, at), U'\uFFFD') << m;
+  }
+}
+
+TEST(RecordImport, EscapesAndKeyOrderAreKept) {
+  ImportResult r = import(R"("ProjectReasoning":["x\"y\\\/","\u00e9\u4e00"],"Sex":"Q","Nation":5)");
+  ASSERT_EQ(r.violations.size(), 2u);
+  // Violations come in the order of the keys in the text, not sorted.
+  EXPECT_EQ(r.violations[0].key, "Sex");
+  EXPECT_EQ(r.violations[1].key, "Nation");
+  EXPECT_EQ(r.record.lines(Field::ProjectReasoning), (Lines{"x\"y\\/", "é一"}));
 }
