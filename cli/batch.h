@@ -1,31 +1,49 @@
 #pragma once
 // Batches of documents for offices: folders expand to the documents in them,
-// the work is spread over the processor's cores, and a progress line shows
-// on a terminal.
+// the work is spread over the processor's cores, a progress line shows on a
+// terminal, and the printing program runs once per document.
+#include <array>
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace velmora::cli {
 
-// Files as given; a folder stands for every *.xdx below it, in name order.
-// Names that do not exist are kept, so that opening them reports the error.
-std::vector<std::string> expandDocuments(const std::vector<std::string>& inputs);
-
-// The same documents with a name for each: the path below the folder it was
-// found in, or the file's own name, without the .xdx extension.
+// A document of a batch, with a name for it: the path below the folder it
+// was found in, or the file's own name, without the .xdx extension.
 struct NamedDocument {
   std::string path;
   std::string name;
 };
-std::vector<NamedDocument> expandNamedDocuments(const std::vector<std::string>& inputs);
 
-// Runs this program again with `args` and waits; returns its exit code
-// (2 when it could not be started).
-int runSelf(const std::vector<std::string>& args);
+struct Batch {
+  std::vector<NamedDocument> documents;
+  // Folders given that hold no .xdx document at all: an office that points
+  // the program at the wrong folder must not read silence as "all complete".
+  std::vector<std::string> emptyFolders;
+};
+
+// Files as given; a folder stands for every *.xdx below it, in name order.
+// Names that do not exist are kept, so that opening them reports the error.
+Batch collectDocuments(const std::vector<std::string>& inputs);
+
+// Prints "未找到 .xdx 文档：PATH" for each empty folder; true when there was one.
+bool reportEmptyFolders(const Batch& batch);
 
 // Runs work(i) for i in [0, count) on all cores; shows "verb i/count" on
 // standard error while it runs, when that is a terminal and the batch is long.
 void forEachInParallel(std::size_t count, const std::string& verb, const std::function<void(std::size_t)>& work);
+
+// On a terminal, the closing line of a batch: "共 7 份：完整 3，有问题 2，无法读取 2"
+// from the counts of complete, problem and refused documents.
+void printSummary(const std::array<std::size_t, 3>& counts);
+
+// The program that prints a document to a PDF (velmora-print): beside this
+// program in the build folder, in libexec when installed; empty when absent.
+std::string printProgram();
+
+// Runs `program` with `args` and waits; its exit code, 2 when it could not
+// be started or did not end by itself.
+int runProgram(const std::string& program, const std::vector<std::string>& args);
 
 }  // namespace velmora::cli

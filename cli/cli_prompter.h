@@ -17,7 +17,7 @@ class CliPrompter : public Prompter {
   std::optional<std::string> askSavePath(const std::string&) override;
   void showMessage(const std::string& text) override { messages.push_back(text); }
   void showInformation(const std::string& text) override { messages.push_back(text); }
-  void showError(const std::string& text) override { messages.push_back(text); }
+  void showError(const std::string& text) override;
   bool confirm(const std::string&) override { return false; }
 
   std::vector<std::string> messages;

@@ -1,4 +1,5 @@
 #pragma once
+// The commands of velmora-cli, called with their parsed arguments.
 #include <string>
 #include <vector>
 
@@ -6,15 +7,20 @@
 
 namespace velmora::cli {
 
-using Args = std::vector<std::string>;
+// Exit codes shared by every command.
+enum Exit { kClean = 0, kProblems = 1, kRefused = 2 };
 
-int checkCommand(const Args& args);
-int dumpCommand(const Args& args);
-int resaveCommand(const Args& args);
-int importCommand(const Args& args);
+int checkCommand(bool json, const std::vector<std::string>& inputs);
+int dumpCommand(const std::string& file);
+int resaveCommand(const std::string& in, const std::string& out);
+int importCommand(const std::string& json, const std::string& out);
+// Without an output folder `files` is IN and OUT.pdf.
+int pdfCommand(const std::string& outDir, const std::vector<std::string>& files);
+int rosterCommand(const std::vector<std::string>& inputs, const std::string& out);
 
-// The record as opened, as one JSON object: element names in document order
-// (without `ver`), long texts as arrays of lines, tables as arrays of rows.
+// The record as opened, as one JSON object, one key a line: element names in
+// document order (without `ver`), long texts as arrays of lines, tables as
+// arrays of rows.
 std::string recordJson(const FormState& state);
 
 }  // namespace velmora::cli

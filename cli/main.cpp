@@ -1,53 +1,156 @@
-// velmora-cli: checks, dumps and re-saves application documents without a
-// window, with the same record, rules and document code as the program.
+// velmora-cli: checks, dumps, imports, re-saves and prints application
+// documents and lists a round of them, without a window, with the same
+// record, rules and document code as the program.
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <clocale>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/commands.h"
-#ifdef VELMORA_CLI_PDF
-#include "cli/pdf_command.h"
-#endif
 
 namespace {
 
-void usage(std::ostream& out) {
-  out << "用法: velmora-cli COMMAND [ARGS]\n"
-         "\n"
-         "命令:\n"
-         "  check FILE...    列出每个文档（或文件夹中所有文档）的完整性检查问题\n"
-         "  dump FILE        把文档记录输出为 JSON\n"
-         "  resave IN OUT    打开 IN 并按保存操作写入 OUT\n"
-         "  import JSON OUT  由 dump 格式的 JSON 生成文档 OUT\n"
-#ifdef VELMORA_CLI_PDF
-         "  pdf IN OUT.pdf   打开 IN 并把打印的申请书写入 OUT（PDF）\n"
-#endif
-         "\n"
-         "每个命令都接受 --help。\n";
+using namespace velmora::cli;
+
+// CLI11 speaks English; the headings of its help and the gist of its errors
+// are given in the program's language.
+void chineseLabels(CLI::App& app) {
+  auto f = app.get_formatter();
+  f->label("Usage", "用法");
+  f->label("OPTIONS", "选项");
+  f->label("Options", "选项");
+  f->label("Positionals", "参数");
+  f->label("SUBCOMMAND", "命令");
+  f->label("SUBCOMMANDS", "命令");
+  f->label("Subcommands", "命令");
+  f->label("REQUIRED", "必需");
+  f->label("TEXT", "文本");
+  f->column_width(34);
+}
+
+// The gist of a parse error. Arguments nobody took are named first: CLI11
+// tests for missing ones before it tests for those, and "check -x" is about
+// the -x.
+std::string usageError(const CLI::ParseError& e, const std::vector<std::string>& unexpected) {
+  if (!unexpected.empty()) {
+    std::string list;
+    for (const auto& a : unexpected) list += (list.empty() ? "" : " ") + a;
+    return "未知的选项或多余的参数：" + list;
+  }
+  const std::string what = e.what();
+  if (dynamic_cast<const CLI::RequiredError*>(&e)) return "缺少必需的命令或参数（" + what + "）";
+  if (dynamic_cast<const CLI::ArgumentMismatch*>(&e)) return "参数个数不对（" + what + "）";
+  return "参数错误（" + what + "）";
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.empty()) {
-    usage(std::cerr);
-    return 2;
+  // System errors (strerror) in the user's language, as the window shows
+  // them; numbers stay in the C locale's form.
+  std::setlocale(LC_ALL, "");
+  std::setlocale(LC_NUMERIC, "C");
+
+  CLI::App app("Velmora课题申报系统（个人版）的命令行工具：检查、导出、导入、另存、打印申报文档，汇总申报名册。",
+               "velmora-cli");
+  chineseLabels(app);
+  app.option_defaults()->group("选项");
+  app.set_help_flag("-h,--help", "显示帮助后退出")->group("选项");
+  app.set_version_flag("--version", std::string("velmora-cli ") + VELMORA_VERSION, "显示版本后退出")->group("选项");
+  app.require_subcommand(1);
+  app.footer(
+      "FILE|FOLDER: 文件夹代表其中（含子文件夹）所有 .xdx 文档；-- 之后的参数都是文件名。\n"
+      "退出码: 0 完整或已写入, 1 有问题, 2 有文档被拒绝或无法读取、未找到文档、参数错误。");
+
+  // Every command's file arguments, counted below: one list, so that those
+  // after "--" can join it whatever the command.
+  std::vector<std::string> files;
+  std::string out, outDir;
+  bool json = false;
+
+  CLI::App* check = app.add_subcommand("check", "打开每个文档（如同程序的打开操作），逐行列出完整性检查发现的问题。"
+                                                "多个文档时每行以文档路径和“: ”开头。退出码: 0 无问题, 1 有问题, 2 有文档被拒绝或无法读取");
+  check->add_flag("--json", json, "每个文档输出一行 JSON 对象：file、status（complete/problems/refused）、formal、problems、messages");
+  check->add_option("FILE|FOLDER", files, "文档或文件夹")->required()->type_name("");
+
+  CLI::App* dump = app.add_subcommand("dump", "打开文档，把记录输出为一个 JSON 对象：键为元素名（按文档顺序，不含 ver），"
+                                              "长文本为行数组，表格为行数组，verifylist 为打开时检查的问题行。退出码同 check");
+  dump->add_option("FILE", files, "文档")->required()->type_name("");
+
+  CLI::App* resave = app.add_subcommand("resave", "打开 IN，按保存操作写入 OUT：新的标识、PASSBY 为 0、检查问题写入 verifylist。"
+                                                  "正式文档和缺少课题名称、主持人或电子邮箱的文档被拒绝。退出码: 0 已写入, 2 被拒绝");
+  resave->add_option("IN OUT", files, "打开的文档和写入的文档")->required()->type_name("");
+
+  CLI::App* import = app.add_subcommand("import", "由 dump 格式的 JSON 生成文档 OUT；缺少的键取新申报书的初始值。与程序窗口相同的规则："
+                                                  "字节长度限制、GBK 字符、选项文字、表格大小、三个必填项；有违反时逐条列出，不写文件。"
+                                                  "退出码: 0 已写入, 2 被拒绝");
+  import->add_option("JSON OUT", files, "JSON 文件（- 表示标准输入）和写入的文档")->required()->type_name("");
+
+  CLI::App* pdf = app.add_subcommand("pdf", "打开文档（如同程序的打开操作），把打印的申请书的全部页写成 PDF；正式文档带水印，"
+                                            "其他文档带“非正式文档 仅供个人校对”。退出码: 0 已写入, 2 有文档被拒绝、无法读取或无法写入");
+  pdf->add_option("--out-dir", outDir, "每个文档写成 DIR 下同名的 .pdf，保留文件夹结构；此时参数为 FILE|FOLDER...")
+      ->type_name("DIR");
+  pdf->add_option("IN OUT.pdf", files, "没有 --out-dir 时：文档和写入的 PDF")->required()->type_name("");
+
+  CLI::App* roster = app.add_subcommand("roster", "每个文档一行的申报名册：文件、状态、问题行数、是否正式文档和常用字段；"
+                                                  ".xlsx（首行冻结并可筛选）或 .csv（UTF-8，带 BOM）。退出码同 check，无法写入时为 2");
+  roster->add_option("FILE|FOLDER", files, "文档或文件夹")->required()->type_name("");
+  roster->add_option("--out", out, "名册文件，.xlsx 或 .csv")->required()->type_name("FILE");
+
+  for (CLI::App* sub : {check, dump, resave, import, pdf, roster}) {
+    sub->group("命令");
+    sub->set_help_flag("-h,--help", "显示帮助后退出")->group("选项");
+    sub->formatter(app.get_formatter());
   }
-  const std::string command = args.front();
-  args.erase(args.begin());
-  if (command == "--help" || command == "-h" || command == "help") {
-    usage(std::cout);
-    return 0;
+
+  auto refuse = [&](const std::string& why) {
+    std::cerr << "velmora-cli：" << why << '\n'
+              << (app.get_subcommands().empty() ? app.help("", CLI::AppFormatMode::Normal) : app.help());
+    return kRefused;
+  };
+  // CLI11 2.1 honours "--" only while a positional still lacks its first
+  // value ("check a.xdx -- -b.xdx" would be refused): everything after the
+  // first "--" is taken here, as file names.
+  int parsed = argc;
+  for (int i = 1; i < argc; ++i)
+    if (std::string_view(argv[i]) == "--") {
+      parsed = i;
+      break;
+    }
+  const std::vector<std::string> afterDashes(argv + std::min(parsed + 1, argc), argv + argc);
+  if (parsed < argc)
+    for (CLI::App* sub : {check, dump, resave, import, pdf, roster})
+      for (CLI::Option* opt : sub->get_options())
+        if (opt->get_positional()) opt->required(false);
+
+  try {
+    app.parse(parsed, argv);
+  } catch (const CLI::CallForHelp&) {
+    // The program's own help lists every command with its options.
+    std::cout << (app.get_subcommands().empty() ? app.help("", CLI::AppFormatMode::All) : app.help());
+    return kClean;
+  } catch (const CLI::CallForVersion& e) {
+    std::cout << e.what() << '\n';
+    return kClean;
+  } catch (const CLI::ParseError& e) {
+    return refuse(usageError(e, app.remaining(true)));
   }
-  if (command == "check") return velmora::cli::checkCommand(args);
-  if (command == "dump") return velmora::cli::dumpCommand(args);
-  if (command == "resave") return velmora::cli::resaveCommand(args);
-  if (command == "import") return velmora::cli::importCommand(args);
-#ifdef VELMORA_CLI_PDF
-  if (command == "pdf") return velmora::cli::pdfCommand(argc, argv, args);
-#endif
-  std::cerr << "velmora-cli: 未知命令“" << command << "”\n";
-  usage(std::cerr);
-  return 2;
+  files.insert(files.end(), afterDashes.begin(), afterDashes.end());
+
+  const bool batch = check->parsed() || roster->parsed() || (pdf->parsed() && !outDir.empty());
+  const std::size_t wanted = dump->parsed() ? 1 : 2;
+  if (batch ? files.empty() : files.size() != wanted)
+    return refuse(batch ? "缺少文档或文件夹" : "参数个数不对（需要 " + std::to_string(wanted) + " 个，实际 " +
+                                                  std::to_string(files.size()) + " 个）");
+
+  if (check->parsed()) return checkCommand(json, files);
+  if (dump->parsed()) return dumpCommand(files[0]);
+  if (resave->parsed()) return resaveCommand(files[0], files[1]);
+  if (import->parsed()) return importCommand(files[0], files[1]);
+  if (pdf->parsed()) return pdfCommand(outDir, files);
+  return rosterCommand(files, out);
 }

@@ -12,7 +12,7 @@ packages=(
   fonts-noto-cjk fonts-liberation fonts-urw-base35
   xvfb xauth openbox xdotool x11-utils
   clang libclang-rt-14-dev
-  libcli11-dev nlohmann-json3-dev libxlsxwriter-dev unzip
+  libcli11-dev nlohmann-json3-dev libxlsxwriter-dev unzip libc-l10n
 )
 
 missing=()

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
+#include <pty.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 
@@ -22,11 +25,14 @@ std::string quote(const std::string& s) {
   return q + "'";
 }
 
-CliRun cli(const std::vector<std::string>& args) {
+// Runs velmora-cli with `args`; `env`: variables for the run, as
+// "NAME=value NAME=value"; `cwd`: the folder it runs in.
+CliRun cli(const std::vector<std::string>& args, const std::string& env = "", const std::string& cwd = "") {
   TempDir dir;
-  std::string cmd = quote(VELMORA_CLI);
+  std::string cmd = cwd.empty() ? "" : "cd " + quote(cwd) + " && ";
+  cmd += (env.empty() ? "" : "env " + env + " ") + quote(VELMORA_CLI);
   for (const auto& a : args) cmd += " " + quote(a);
-  cmd += " 2>" + quote(dir.path("err"));
+  cmd += " </dev/null 2>" + quote(dir.path("err"));
   CliRun r;
   FILE* pipe = popen(cmd.c_str(), "r");
   char buf[4096];
@@ -71,21 +77,38 @@ TEST(Cli, CheckPrefixesLinesWithThePathForSeveralFiles) {
   EXPECT_EQ(first, fixture("fresh-required.xdx") + ": 01、关键词1  未填写");
 }
 
-TEST(Cli, RefusedAndUnreadableFilesGoToStandardError) {
+TEST(Cli, RefusedAndUnreadableFilesGiveOneLineEach) {
+  using namespace std::string_literals;
+  TempDir dir;
+  writeFile(dir.path("nul.xdx"), document("<ver>VL2011v1.0</ver>", "UTF-8") + "\0junk"s);
+  writeFile(dir.path("nested.xdx"), document("<ver>VL2011v1.0</ver><Nation>汉<b/></Nation>"));
+  const std::string missing = dir.path("missing.xdx");
   struct Case {
     std::string file;
-    std::string message;
+    std::string line;  // after the path and "："
+    std::string env = "";
   } cases[] = {
       {fixture("wrong-version.xdx"), "您选择的文档不是用本申报系统生成的"},
-      {fixture("mixed-element.xdx"), "Element does not contain a single text node."},
-      {fixture("missing.xdx"), "No such file or directory"},
+      {fixture("mixed-element.xdx"), "元素 Presider 的内容不是单一的文本"},
+      {dir.path("nested.xdx"), "元素 Nation 的内容不是单一的文本"},
+      // The parser's reason, line and excerpt on one line.
+      {fixture("malformed.xdx"),
+       "XML 格式错误（第 4 行“<ProjectName>未闭合的课题名称</Presider>”）：Opening and ending tag mismatch: "
+       "ProjectName line 4 and Presider"},
+      {dir.path("nul.xdx"), "XML 格式错误（第 3 行）：Extra content at the end of the document"},
+      {missing, "无法打开文件“" + missing + "”：No such file or directory", "LC_ALL=C"},
+      // System errors in the user's language.
+      {missing, "无法打开文件“" + missing + "”：没有那个文件或目录", "LC_ALL=C.UTF-8 LANGUAGE=zh_CN"},
+      {dir.dir().string() + "/missing", "无法打开文件“" + dir.dir().string() + "/missing”：没有那个文件或目录",
+       "LC_ALL=C.UTF-8 LANGUAGE=zh_CN:en"},
   };
   for (const auto& c : cases) {
-    CliRun r = cli({"check", c.file});
-    EXPECT_EQ(r.exit, 2) << c.file;
-    EXPECT_TRUE(r.out.empty());
-    EXPECT_EQ(r.err.rfind(c.file + ": ", 0), 0u) << r.err;
-    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    for (const char* command : {"check", "dump"}) {
+      CliRun r = cli({command, c.file}, c.env);
+      EXPECT_EQ(r.exit, 2) << c.file;
+      EXPECT_TRUE(r.out.empty());
+      EXPECT_EQ(r.err, c.file + "：" + c.line + "\n");
+    }
   }
 }
 
@@ -140,7 +163,8 @@ TEST(Cli, ResaveRefusesFormalAndIncompleteDocuments) {
 
 TEST(Cli, HelpForTheProgramAndEveryCommand) {
   for (auto args : std::vector<std::vector<std::string>>{{"--help"}, {"check", "--help"}, {"dump", "--help"},
-                                                         {"resave", "--help"}}) {
+                                                         {"resave", "--help"}, {"import", "--help"},
+                                                         {"pdf", "--help"}, {"roster", "--help"}}) {
     CliRun r = cli(args);
     EXPECT_EQ(r.exit, 0) << args[0];
     EXPECT_NE(r.out.find("velmora-cli"), std::string::npos);
@@ -163,11 +187,16 @@ TEST(Cli, CheckTakesFoldersAndPrintsJsonLines) {
   EXPECT_EQ(j.exit, 2);
   EXPECT_EQ(j.out,
             "{\"file\":" + std::string("\"") + dir.path("office/a.xdx") +
-                "\",\"status\":\"complete\",\"problems\":[],\"messages\":[]}\n"
+                "\",\"status\":\"complete\",\"formal\":false,\"problems\":[],\"messages\":[]}\n"
                 "{\"file\":\"" + dir.path("office/late/b.XDX") +
-                "\",\"status\":\"problems\",\"problems\":[\"03、主要参加者  资料未填写完整\",\"09、年度预算  资料未填写完整\"],\"messages\":[]}\n"
+                "\",\"status\":\"problems\",\"formal\":false,\"problems\":[\"03、主要参加者  资料未填写完整\",\"09、年度预算  资料未填写完整\"],\"messages\":[]}\n"
                 "{\"file\":\"" + fixture("wrong-version.xdx") +
-                "\",\"status\":\"refused\",\"problems\":[],\"messages\":[\"您选择的文档不是用本申报系统生成的\"]}\n");
+                "\",\"status\":\"refused\",\"formal\":false,\"problems\":[],\"messages\":[\"您选择的文档不是用本申报系统生成的\"]}\n");
+
+  CliRun formal = cli({"check", "--json", fixture("formal.xdx")});
+  EXPECT_EQ(formal.exit, 0);
+  EXPECT_EQ(formal.out, "{\"file\":\"" + fixture("formal.xdx") +
+                            "\",\"status\":\"complete\",\"formal\":true,\"problems\":[],\"messages\":[]}\n");
 }
 
 TEST(Cli, ManyDocumentsGiveTheSameLinesInTheirOrder) {
@@ -204,8 +233,8 @@ TEST(Cli, ImportReportsViolationsAndWritesNothing) {
   writeFile(dir.path("bad.json"), R"({"ProjectName":"课题","Presider":"王","Sex":"X.男"})");
   CliRun r = cli({"import", dir.path("bad.json"), dir.path("bad.xdx")});
   EXPECT_EQ(r.exit, 2);
-  EXPECT_NE(r.err.find("Sex: “X.男”不是可选的项目"), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find("ContactMail: 必须填写"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err, dir.path("bad.json") + "：Sex：“X.男”不是可选的项目\n" + dir.path("bad.json") +
+                       "：ContactMail：必须填写（课题名称、主持人和电子邮箱是保存的必填项）\n");
   EXPECT_FALSE(std::filesystem::exists(dir.path("bad.xdx")));
 }
 
@@ -220,7 +249,7 @@ TEST(Cli, PdfWritesAFolderOfDocumentsIntoAnotherFolder) {
   std::filesystem::copy_file(fixture("wrong-version.xdx"), dir.path("in/sub/c.xdx"));
   CliRun r = cli({"pdf", "--out-dir", dir.path("out"), dir.path("in"), fixture("empty-items.xdx")});
   EXPECT_EQ(r.exit, 2);
-  EXPECT_NE(r.err.find(dir.path("in/sub/c.xdx") + ": 您选择的文档不是用本申报系统生成的"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err, dir.path("in/sub/c.xdx") + "：您选择的文档不是用本申报系统生成的\n");
   EXPECT_EQ(r.err.find("XDG_RUNTIME_DIR"), std::string::npos) << r.err;
   for (const char* made : {"out/a.pdf", "out/sub/b.pdf", "out/empty-items.pdf"}) {
     ASSERT_TRUE(std::filesystem::exists(dir.path(made))) << made;
@@ -230,4 +259,189 @@ TEST(Cli, PdfWritesAFolderOfDocumentsIntoAnotherFolder) {
 
   CliRun ok = cli({"pdf", "--out-dir", dir.path("out2"), fixture("sample.xdx")});
   EXPECT_EQ(ok.exit, 0) << ok.err;
+}
+
+TEST(Cli, ArgumentsAreParsedStrictly) {
+  TempDir dir;
+  std::filesystem::copy_file(fixture("sample.xdx"), dir.path("-dash.xdx"));
+  const std::string dash = "-dash.xdx";
+  const std::string sample = fixture("sample.xdx");
+  struct Case {
+    std::vector<std::string> args;
+    int exit;
+    std::string errStart;  // empty: nothing on standard error
+    std::string usage = "";  // the usage shown after a usage error
+  } cases[] = {
+      {{"check", "--jsn", sample}, 2, "velmora-cli：未知的选项或多余的参数：--jsn\n", "用法: velmora-cli check [选项]"},
+      {{"check", sample, "--jsn"}, 2, "velmora-cli：未知的选项或多余的参数：--jsn\n", "用法: velmora-cli check [选项]"},
+      {{"check", "-x"}, 2, "velmora-cli：未知的选项或多余的参数：-x\n", "用法: velmora-cli check [选项]"},
+      {{"--frobnicate", "check", sample}, 2, "velmora-cli：未知的选项或多余的参数：--frobnicate\n", "用法: velmora-cli check [选项]"},
+      {{"frobnicate"}, 2, "velmora-cli：未知的选项或多余的参数：frobnicate\n", "用法: velmora-cli [选项] 命令"},
+      {{"dump", "--out", sample}, 2, "velmora-cli：未知的选项或多余的参数：--out\n", "用法: velmora-cli dump [选项]"},
+      {{}, 2, "velmora-cli：缺少必需的命令或参数", "用法: velmora-cli [选项] 命令"},
+      {{"check"}, 2, "velmora-cli：缺少必需的命令或参数", "用法: velmora-cli check [选项]"},
+      {{"dump", sample, sample}, 2, "velmora-cli：参数个数不对（需要 1 个，实际 2 个）", "用法: velmora-cli dump [选项]"},
+      {{"resave", sample}, 2, "velmora-cli：参数个数不对（需要 2 个，实际 1 个）", "用法: velmora-cli resave [选项]"},
+      {{"pdf", sample}, 2, "velmora-cli：参数个数不对（需要 2 个，实际 1 个）", "用法: velmora-cli pdf [选项]"},
+      {{"roster", sample}, 2, "velmora-cli：缺少必需的命令或参数", "用法: velmora-cli roster [选项]"},
+      // "--" ends the options, before or after other file names.
+      {{"check", "--", dash}, 0, ""},
+      {{"check", sample, "--", dash}, 0, ""},
+      {{"check", "--", dash, "--json"}, 2, "--json：无法打开文件"},
+      {{"dump", "--", dash}, 0, ""},
+  };
+  for (const auto& c : cases) {
+    std::string cmd;
+    for (const auto& a : c.args) cmd += " " + a;
+    CliRun r = cli(c.args, "", dir.dir().string());
+    EXPECT_EQ(r.exit, c.exit) << cmd << "\n" << r.err;
+    if (c.errStart.empty()) {
+      EXPECT_EQ(r.err, "") << cmd;
+    } else {
+      EXPECT_EQ(r.err.rfind(c.errStart, 0), 0u) << cmd << "\n" << r.err;
+    }
+    if (c.usage.empty()) continue;
+    // A usage error shows the usage of the command concerned, and nothing
+    // goes to standard output.
+    EXPECT_NE(r.err.find("\n" + c.usage), std::string::npos) << cmd << "\n" << r.err;
+    EXPECT_EQ(r.out, "") << cmd;
+  }
+}
+
+TEST(Cli, VersionAndHelp) {
+  CliRun version = cli({"--version"});
+  EXPECT_EQ(version.exit, 0);
+  EXPECT_EQ(version.out, std::string("velmora-cli ") + VELMORA_VERSION + "\n");
+  // The program's help names every command and every option.
+  CliRun help = cli({"--help"});
+  EXPECT_EQ(help.exit, 0);
+  for (const char* word : {"check", "dump", "resave", "import", "pdf", "roster", "--json", "--out-dir", "--out FILE",
+                           "--version", "--help", "IN OUT.pdf", "JSON OUT"})
+    EXPECT_NE(help.out.find(word), std::string::npos) << word;
+  EXPECT_EQ(cli({"-h"}).out, help.out);
+}
+
+TEST(Cli, FoldersWithoutDocumentsAreNoSilentSuccess) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.path("empty"));
+  std::filesystem::create_directories(dir.path("notes/sub"));
+  writeFile(dir.path("notes/sub/a.txt"), "not a document");
+  const std::string empty = dir.path("empty"), notes = dir.path("notes");
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"check", empty},
+           {"check", "--json", notes},
+           {"roster", empty, "--out", dir.path("r.csv")},
+           {"pdf", "--out-dir", dir.path("pdf"), notes}}) {
+    CliRun r = cli(args);
+    EXPECT_EQ(r.exit, 2) << args[0];
+    EXPECT_EQ(r.out, "") << args[0];
+    EXPECT_EQ(r.err, "未找到 .xdx 文档：" + args[args.size() - (args[0] == "roster" ? 3 : 1)] + "\n") << args[0];
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.path("r.csv")));
+  // Beside documents, an empty folder still makes the run fail, and the
+  // documents are checked all the same.
+  CliRun both = cli({"check", fixture("sample.xdx"), empty, fixture("fresh-required.xdx")});
+  EXPECT_EQ(both.exit, 2);
+  EXPECT_EQ(both.err, "未找到 .xdx 文档：" + empty + "\n");
+  EXPECT_EQ(both.out.rfind(fixture("fresh-required.xdx") + ": 01、关键词1  未填写\n", 0), 0u) << both.out;
+}
+
+namespace {
+
+// Runs velmora-cli on a terminal of its own; what the terminal showed.
+CliRun cliOnTerminal(const std::vector<std::string>& args) {
+  std::vector<std::string> copy = args;
+  copy.insert(copy.begin(), VELMORA_CLI);
+  std::vector<char*> argv;
+  for (auto& a : copy) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  int terminal = -1;
+  CliRun r;
+  const pid_t pid = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+  if (pid == 0) {
+    ::execv(VELMORA_CLI, argv.data());
+    ::_exit(127);
+  }
+  if (pid < 0) return r;
+  char buf[4096];
+  ssize_t n;
+  // Reading fails (EIO) once the program has closed its side.
+  while ((n = ::read(terminal, buf, sizeof buf)) > 0) r.out.append(buf, static_cast<std::size_t>(n));
+  ::close(terminal);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  r.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+}  // namespace
+
+TEST(Cli, ATerminalGetsASummaryLine) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.path("in"));
+  std::filesystem::copy_file(fixture("sample.xdx"), dir.path("in/a.xdx"));
+  std::filesystem::copy_file(fixture("formal.xdx"), dir.path("in/b.xdx"));
+  std::filesystem::copy_file(fixture("fresh-required.xdx"), dir.path("in/c.xdx"));
+  std::filesystem::copy_file(fixture("wrong-version.xdx"), dir.path("in/d.xdx"));
+  const std::string summary = "共 4 份：完整 2，有问题 1，无法读取 1\r\n";
+  struct Case {
+    std::vector<std::string> args;
+    int exit;
+  } cases[] = {
+      {{"check", dir.path("in")}, 2},
+      {{"check", "--json", dir.path("in")}, 2},
+      {{"roster", dir.path("in"), "--out", dir.path("r.csv")}, 2},
+  };
+  for (const auto& c : cases) {
+    CliRun shown = cliOnTerminal(c.args);
+    EXPECT_EQ(shown.exit, c.exit) << c.args[1];
+    // The summary closes the output.
+    ASSERT_GE(shown.out.size(), summary.size()) << shown.out;
+    EXPECT_EQ(shown.out.substr(shown.out.size() - summary.size()), summary) << shown.out;
+    // Piped, as in a script, there is none.
+    CliRun piped = cli(c.args);
+    EXPECT_EQ(piped.err.find("共 "), std::string::npos) << piped.err;
+    EXPECT_EQ(piped.exit, c.exit);
+  }
+  CliRun one = cliOnTerminal({"check", fixture("sample.xdx")});
+  EXPECT_EQ(one.out, "共 1 份：完整 1，有问题 0，无法读取 0\r\n");
+}
+
+TEST(Cli, FilesThatCannotBeWrittenAreNamedInTheMessage) {
+  TempDir dir;
+  const std::string out = dir.path("no/such/folder/x.xdx");
+  writeFile(dir.path("r.json"), R"({"ProjectName":"课题","Presider":"王","ContactMail":"w@x.cn"})");
+  for (const auto& args : std::vector<std::vector<std::string>>{{"resave", fixture("sample.xdx"), out},
+                                                                {"import", dir.path("r.json"), out}}) {
+    CliRun r = cli(args, "LC_ALL=C");
+    EXPECT_EQ(r.exit, 2) << args[0];
+    EXPECT_EQ(r.err, out + "：无法写入文件“" + out + "”：No such file or directory\n") << args[0];
+  }
+  CliRun missing = cli({"import", dir.path("none.json"), dir.path("x.xdx")}, "LC_ALL=C.UTF-8 LANGUAGE=zh_CN");
+  EXPECT_EQ(missing.exit, 2);
+  EXPECT_EQ(missing.err, dir.path("none.json") + "：无法读取文件：没有那个文件或目录\n");
+}
+
+TEST(Cli, ImportRefusesInvalidJsonWithItsPosition) {
+  TempDir dir;
+  struct Case {
+    std::string json;
+    std::string line;  // the message's start after the path
+  } cases[] = {
+      {R"({"PASSBY": 1-2})", "JSON 格式错误（第 1 行第 14 列）："},
+      {"{\"ProjectName\": \"课题\",\n \"ProjectName\": \"又一个\"}", "JSON 格式错误（第 2 行第 2 列）：键“ProjectName”重复\n"},
+      {"[]", "JSON 格式错误（第 1 行第 1 列）：应为一个 JSON 对象\n"},
+  };
+  for (const auto& c : cases) {
+    writeFile(dir.path("in.json"), c.json);
+    CliRun r = cli({"import", dir.path("in.json"), dir.path("out.xdx")});
+    EXPECT_EQ(r.exit, 2) << c.json;
+    EXPECT_EQ(r.err.rfind(dir.path("in.json") + "：" + c.line, 0), 0u) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.path("out.xdx"))) << c.json;
+  }
+  // Standard input (empty here) is named "-".
+  CliRun piped = cli({"import", "-", dir.path("out.xdx")});
+  EXPECT_EQ(piped.exit, 2);
+  EXPECT_EQ(piped.err.rfind("-：JSON 格式错误（第 1 行第 1 列）：", 0), 0u) << piped.err;
 }

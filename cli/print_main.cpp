@@ -1,0 +1,53 @@
+// velmora-print IN OUT.pdf: opens IN as the window would and writes every
+// sheet of the printed application to OUT. velmora-cli pdf runs it, once per
+// document, so that only printing loads Qt. Needs no display.
+#include <QGuiApplication>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <clocale>
+#include <iostream>
+#include <string>
+
+#include "cli/cli_messages.h"
+#include "report/report_fill.h"
+#include "report/report_pdf.h"
+#include "report/report_render.h"
+
+int main(int argc, char** argv) {
+  using namespace velmora;
+  if (argc != 3) {
+    std::cerr << "用法: velmora-print IN OUT.pdf\n";
+    return 2;
+  }
+  const std::string in = argv[1];
+  const std::string out = argv[2];
+
+  // System errors in the user's language, as the window shows them.
+  std::setlocale(LC_ALL, "");
+  FormState state;
+  const cli::Opened opened = cli::openDocumentAt(in, state);
+  for (const auto& m : opened.messages) cli::report(in, m);
+  if (!opened.readable) return 2;
+
+  // Fonts and drawing need a GUI application, not a display.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Without a session (cron, a service, su) Qt warns about the missing
+  // runtime folder on every run; give it a private one.
+  if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+    const std::string runtime = "/tmp/velmora-runtime-" + std::to_string(::getuid());
+    ::mkdir(runtime.c_str(), 0700);
+    struct stat st {};
+    if (::stat(runtime.c_str(), &st) == 0 && st.st_uid == ::getuid() && (st.st_mode & 0777) == 0700)
+      qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime));
+  }
+  QGuiApplication app(argc, argv);
+
+  const auto sheets = report::generateSheets(report::filledReport(state.record, state.formal));
+  QString error;
+  if (!report::writePdf(sheets, QString::fromStdString(out), &error)) {
+    cli::report(out, "无法写入文件：" + error.toStdString());
+    return 2;
+  }
+  return 0;
+}

@@ -1,0 +1,193 @@
+// velmora-cli roster: one table of a round of applications, one row per
+// document, for the office that received them.
+#include <xlsxwriter.h>
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+
+#include "cli/batch.h"
+#include "cli/cli_messages.h"
+#include "cli/commands.h"
+#include "document/atomic_file.h"
+
+namespace velmora::cli {
+namespace {
+
+// The fields an office sorts and filters by, in the order of the columns.
+constexpr std::array kRosterFields = {
+    Field::SN,           Field::ProjectName,   Field::Presider,       Field::Department,     Field::BelongCity,
+    Field::BelongSystem, Field::ProjectClass,  Field::SubjectClass,   Field::ResearchClass,  Field::ApplyOutlay,
+    Field::OutlayAccounts, Field::ExpectCompleteDate, Field::ContactMail, Field::ContactMobile};
+
+struct RosterRow {
+  std::string file;
+  Status status = Status::Refused;
+  std::size_t problems = 0;
+  bool formal = false;
+  std::array<std::string, kRosterFields.size()> values;
+  std::string messages;  // why a document was refused
+};
+
+RosterRow rosterRow(const std::string& path) {
+  FormState state;
+  Opened opened = openDocumentAt(path, state);
+  RosterRow row;
+  row.file = path;
+  row.status = statusOf(opened, state);
+  if (opened.readable) {
+    row.problems = state.problems.size();
+    row.formal = state.formal;
+    for (std::size_t i = 0; i < kRosterFields.size(); ++i) row.values[i] = state.record.valueText(kRosterFields[i]);
+  }
+  for (const auto& m : opened.messages) row.messages += (row.messages.empty() ? "" : "；") + m;
+  return row;
+}
+
+std::vector<std::string> headers() {
+  std::vector<std::string> h = {"file", "status", "problems", "formal"};
+  for (Field f : kRosterFields) h.emplace_back(fieldDef(f).name);
+  h.emplace_back("messages");
+  return h;
+}
+
+// An amount the spreadsheet can add up and sort as a number; anything else
+// (empty, or text the document happened to hold) stays text.
+std::optional<double> amount(const std::string& text) {
+  if (text.empty() || text.find_first_not_of("0123456789.") != std::string::npos) return std::nullopt;
+  double value = 0;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+bool isAmount(Field f) { return f == Field::ApplyOutlay || f == Field::OutlayAccounts; }
+
+std::string csvField(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return quoted + "\"";
+}
+
+// UTF-8 with a byte-order mark, by which spreadsheets recognise UTF-8 instead
+// of guessing the local code page; lines end in CR LF as RFC 4180 has it.
+std::string rosterCsv(const std::vector<RosterRow>& rows) {
+  std::string out = "\xEF\xBB\xBF";
+  auto line = [&](const std::vector<std::string>& cells) {
+    for (std::size_t i = 0; i < cells.size(); ++i) out += (i ? "," : "") + csvField(cells[i]);
+    out += "\r\n";
+  };
+  line(headers());
+  for (const RosterRow& r : rows) {
+    const bool read = r.status != Status::Refused;
+    std::vector<std::string> cells = {r.file, statusName(r.status), read ? std::to_string(r.problems) : "",
+                                      read ? (r.formal ? "TRUE" : "FALSE") : ""};
+    cells.insert(cells.end(), r.values.begin(), r.values.end());
+    cells.push_back(r.messages);
+    line(cells);
+  }
+  return out;
+}
+
+// The workbook goes to a temporary file beside `out` and takes its name only
+// when complete, so a failed run never leaves half a table under that name.
+bool writeRosterXlsx(const std::vector<RosterRow>& rows, const std::string& out, std::string& error) {
+  const std::string temporary = out + ".part";
+  lxw_workbook* book = workbook_new(temporary.c_str());
+  if (!book) {
+    error = "无法创建工作簿";
+    return false;
+  }
+  lxw_worksheet* sheet = workbook_add_worksheet(book, "申报名册");
+  lxw_format* bold = workbook_add_format(book);
+  format_set_bold(bold);
+
+  const std::vector<std::string> h = headers();
+  for (std::size_t c = 0; c < h.size(); ++c) worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(c), h[c].c_str(), bold);
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const RosterRow& r = rows[i];
+    const auto row = static_cast<lxw_row_t>(i + 1);
+    worksheet_write_string(sheet, row, 0, r.file.c_str(), nullptr);
+    worksheet_write_string(sheet, row, 1, statusName(r.status), nullptr);
+    if (r.status != Status::Refused) {
+      worksheet_write_number(sheet, row, 2, static_cast<double>(r.problems), nullptr);
+      worksheet_write_boolean(sheet, row, 3, r.formal, nullptr);
+    }
+    for (std::size_t f = 0; f < kRosterFields.size(); ++f) {
+      const std::string& v = r.values[f];
+      if (v.empty()) continue;
+      const auto col = static_cast<lxw_col_t>(4 + f);
+      // Identifiers, telephone numbers and dates stay text: a number would
+      // lose their leading zeros and show long ones in exponent form.
+      if (auto value = isAmount(kRosterFields[f]) ? amount(v) : std::nullopt)
+        worksheet_write_number(sheet, row, col, *value, nullptr);
+      else
+        worksheet_write_string(sheet, row, col, v.c_str(), nullptr);
+    }
+    if (!r.messages.empty()) worksheet_write_string(sheet, row, static_cast<lxw_col_t>(h.size() - 1), r.messages.c_str(), nullptr);
+  }
+  worksheet_set_column(sheet, 0, 0, 40, nullptr);
+  worksheet_set_column(sheet, 1, 3, 10, nullptr);
+  worksheet_set_column(sheet, 4, static_cast<lxw_col_t>(h.size() - 1), 16, nullptr);
+  worksheet_set_column(sheet, 5, 5, 40, nullptr);  // ProjectName
+  worksheet_set_column(sheet, 7, 7, 30, nullptr);  // Department
+  worksheet_freeze_panes(sheet, 1, 0);
+  worksheet_autofilter(sheet, 0, 0, static_cast<lxw_row_t>(rows.size()), static_cast<lxw_col_t>(h.size() - 1));
+
+  const lxw_error closed = workbook_close(book);
+  std::error_code ec;
+  if (closed == LXW_NO_ERROR) std::filesystem::rename(temporary, out, ec);
+  if (closed != LXW_NO_ERROR || ec) {
+    std::filesystem::remove(temporary);
+    error = "无法写入文件：" + (ec ? ec.message() : std::string(lxw_strerror(closed)));
+    return false;
+  }
+  return true;
+}
+
+std::string lowerExtension(const std::string& path) {
+  std::string ext = std::filesystem::path(path).extension().string();
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+  return ext;
+}
+
+}  // namespace
+
+int rosterCommand(const std::vector<std::string>& inputs, const std::string& out) {
+  const std::string ext = lowerExtension(out);
+  if (ext != ".xlsx" && ext != ".csv") {
+    report(out, "名册只能写成 .xlsx 或 .csv 文件");
+    return kRefused;
+  }
+  const Batch batch = collectDocuments(inputs);
+  const bool missing = reportEmptyFolders(batch);
+  const auto& docs = batch.documents;
+  if (docs.empty()) return kRefused;
+  std::vector<RosterRow> rows(docs.size());
+  forEachInParallel(docs.size(), "汇总", [&](std::size_t i) { rows[i] = rosterRow(docs[i].path); });
+
+  int exit = missing ? kRefused : kClean;
+  std::array<std::size_t, 3> counts{};
+  for (const RosterRow& r : rows) {
+    if (!r.messages.empty()) report(r.file, r.messages);
+    ++counts[static_cast<std::size_t>(r.status)];
+    if (r.status == Status::Refused)
+      exit = kRefused;
+    else if (r.status == Status::Problems && exit == kClean)
+      exit = kProblems;
+  }
+  std::string error;
+  const bool written = ext == ".csv" ? writeFileAtomically(out, rosterCsv(rows), error) : writeRosterXlsx(rows, out, error);
+  if (!written) {
+    report(out, error);
+    return kRefused;
+  }
+  printSummary(counts);
+  return exit;
+}
+
+}  // namespace velmora::cli
