@@ -1,13 +1,16 @@
 // velmora-cli roster: one table of a round of applications, one row per
 // document, for the office that received them.
+#include <unistd.h>
 #include <xlsxwriter.h>
 
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstdlib>
 #include <filesystem>
-#include <iostream>
+#include <fstream>
 #include <optional>
+#include <sstream>
 
 #include "cli/batch.h"
 #include "cli/cli_messages.h"
@@ -93,15 +96,22 @@ std::string rosterCsv(const std::vector<RosterRow>& rows) {
   return out;
 }
 
-// The workbook goes to a temporary file beside `out` and takes its name only
-// when complete, so a failed run never leaves half a table under that name.
-bool writeRosterXlsx(const std::vector<RosterRow>& rows, const std::string& out, std::string& error) {
-  const std::string temporary = out + ".part";
+// The workbook's bytes. libxlsxwriter writes only to a named file, and
+// prints its own English complaint when it cannot; it gets a private
+// temporary file, and the bytes go to `out` like every other file this
+// program writes.
+std::optional<std::string> rosterXlsx(const std::vector<RosterRow>& rows) {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string temporary = std::string(tmp && *tmp ? tmp : "/tmp") + "/velmora-roster-XXXXXX";
+  const int fd = ::mkstemp(temporary.data());
+  if (fd < 0) return std::nullopt;
+  ::close(fd);
+  struct Remove {
+    const std::string& path;
+    ~Remove() { ::unlink(path.c_str()); }
+  } remove{temporary};
   lxw_workbook* book = workbook_new(temporary.c_str());
-  if (!book) {
-    error = "无法创建工作簿";
-    return false;
-  }
+  if (!book) return std::nullopt;
   lxw_worksheet* sheet = workbook_add_worksheet(book, "申报名册");
   lxw_format* bold = workbook_add_format(book);
   format_set_bold(bold);
@@ -130,23 +140,21 @@ bool writeRosterXlsx(const std::vector<RosterRow>& rows, const std::string& out,
     }
     if (!r.messages.empty()) worksheet_write_string(sheet, row, static_cast<lxw_col_t>(h.size() - 1), r.messages.c_str(), nullptr);
   }
-  worksheet_set_column(sheet, 0, 0, 40, nullptr);
-  worksheet_set_column(sheet, 1, 3, 10, nullptr);
-  worksheet_set_column(sheet, 4, static_cast<lxw_col_t>(h.size() - 1), 16, nullptr);
-  worksheet_set_column(sheet, 5, 5, 40, nullptr);  // ProjectName
-  worksheet_set_column(sheet, 7, 7, 30, nullptr);  // Department
+  // Wide columns for paths and names; one range per column, as spreadsheets
+  // take overlapping ranges for a damaged file.
+  for (std::size_t c = 0; c < h.size(); ++c) {
+    const bool wide = c == 0 || h[c] == "ProjectName" || h[c] == "Department" || h[c] == "messages";
+    worksheet_set_column(sheet, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c), wide ? 36 : c < 4 ? 10 : 16, nullptr);
+  }
   worksheet_freeze_panes(sheet, 1, 0);
   worksheet_autofilter(sheet, 0, 0, static_cast<lxw_row_t>(rows.size()), static_cast<lxw_col_t>(h.size() - 1));
 
-  const lxw_error closed = workbook_close(book);
-  std::error_code ec;
-  if (closed == LXW_NO_ERROR) std::filesystem::rename(temporary, out, ec);
-  if (closed != LXW_NO_ERROR || ec) {
-    std::filesystem::remove(temporary);
-    error = "无法写入文件：" + (ec ? ec.message() : std::string(lxw_strerror(closed)));
-    return false;
-  }
-  return true;
+  if (workbook_close(book) != LXW_NO_ERROR) return std::nullopt;
+  std::ifstream in(temporary, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  if (!in) return std::nullopt;
+  return bytes.str();
 }
 
 std::string lowerExtension(const std::string& path) {
@@ -181,8 +189,9 @@ int rosterCommand(const std::vector<std::string>& inputs, const std::string& out
       exit = kProblems;
   }
   std::string error;
-  const bool written = ext == ".csv" ? writeFileAtomically(out, rosterCsv(rows), error) : writeRosterXlsx(rows, out, error);
-  if (!written) {
+  std::optional<std::string> bytes = ext == ".csv" ? rosterCsv(rows) : rosterXlsx(rows);
+  if (!bytes) error = "无法生成工作簿";
+  if (!bytes || !writeFileAtomically(out, *bytes, error)) {
     report(out, error);
     return kRefused;
   }

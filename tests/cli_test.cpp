@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
+#include <libxml/parser.h>
+#include <libxml/tree.h>
 #include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
+#include <memory>
 #include <sstream>
 
 #include "test_support.h"
@@ -444,4 +448,156 @@ TEST(Cli, ImportRefusesInvalidJsonWithItsPosition) {
   CliRun piped = cli({"import", "-", dir.path("out.xdx")});
   EXPECT_EQ(piped.exit, 2);
   EXPECT_EQ(piped.err.rfind("-：JSON 格式错误（第 1 行第 1 列）：", 0), 0u) << piped.err;
+}
+
+namespace {
+
+// A cell of a workbook's first sheet: its type as the sheet gives it ("s"
+// text, "n" number, "b" boolean) and its value, shared strings resolved.
+struct SheetCell {
+  std::string type;
+  std::string value;
+  bool operator==(const SheetCell&) const = default;
+};
+struct SheetContent {
+  std::map<std::string, SheetCell> cells;  // by reference: "A1", "S3"
+  std::string frozen;                      // the frozen pane: "ySplit topLeftCell state"
+  std::string filter;                      // the autofilter's range
+};
+
+std::string unzipped(const std::string& zip, const std::string& member) {
+  std::string out;
+  FILE* pipe = popen(("unzip -p " + quote(zip) + " " + quote(member)).c_str(), "r");
+  char buf[4096];
+  std::size_t n;
+  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
+  pclose(pipe);
+  return out;
+}
+
+std::string attribute(xmlNode* n, const char* name) {
+  xmlChar* v = xmlGetProp(n, reinterpret_cast<const xmlChar*>(name));
+  std::string s = v ? reinterpret_cast<const char*>(v) : "";
+  xmlFree(v);
+  return s;
+}
+
+std::string textOf(xmlNode* n) {
+  xmlChar* v = xmlNodeGetContent(n);
+  std::string s = v ? reinterpret_cast<const char*>(v) : "";
+  xmlFree(v);
+  return s;
+}
+
+template <typename F>
+void eachElement(xmlNode* n, const F& f) {
+  for (; n; n = n->next)
+    if (n->type == XML_ELEMENT_NODE) {
+      f(n);
+      eachElement(n->children, f);
+    }
+}
+
+SheetContent readWorkbook(const std::string& path) {
+  auto parse = [](const std::string& xml) {
+    return std::unique_ptr<xmlDoc, void (*)(xmlDoc*)>(xmlReadMemory(xml.data(), static_cast<int>(xml.size()), nullptr, nullptr, 0),
+                                                      xmlFreeDoc);
+  };
+  auto strings = parse(unzipped(path, "xl/sharedStrings.xml"));
+  auto sheet = parse(unzipped(path, "xl/worksheets/sheet1.xml"));
+  SheetContent content;
+  if (!strings || !sheet) return content;
+  std::vector<std::string> shared;
+  eachElement(xmlDocGetRootElement(strings.get()), [&](xmlNode* n) {
+    if (std::string_view(reinterpret_cast<const char*>(n->name)) == "si") shared.push_back(textOf(n));
+  });
+  eachElement(xmlDocGetRootElement(sheet.get()), [&](xmlNode* n) {
+    const std::string_view name = reinterpret_cast<const char*>(n->name);
+    if (name == "pane") content.frozen = attribute(n, "ySplit") + " " + attribute(n, "topLeftCell") + " " + attribute(n, "state");
+    if (name == "autoFilter") content.filter = attribute(n, "ref");
+    if (name != "c") return;
+    SheetCell cell{attribute(n, "t"), textOf(n)};
+    if (cell.type.empty()) cell.type = "n";
+    if (cell.type == "s") cell.value = shared.at(std::stoul(cell.value));
+    content.cells[attribute(n, "r")] = cell;
+  });
+  return content;
+}
+
+}  // namespace
+
+TEST(Cli, RosterListsEveryDocumentAsWorkbookAndCsv) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.path("in/late"));
+  std::filesystem::copy_file(fixture("sample.xdx"), dir.path("in/a.xdx"));
+  std::filesystem::copy_file(fixture("formal.xdx"), dir.path("in/b.xdx"));
+  std::filesystem::copy_file(fixture("wrong-version.xdx"), dir.path("in/late/c.xdx"));
+  // Identifiers with leading zeros, a name with a comma and quotes, an amount
+  // with decimals and one that is no number.
+  writeFile(dir.path("in/late/d.xdx"),
+            document("<ver>VL2011v1.0</ver><SN>007</SN><ProjectName>“双减”, 课后\"服务\"</ProjectName>"
+                     "<ContactMobile>01062345678</ContactMobile><ApplyOutlay>12.5</ApplyOutlay>"
+                     "<OutlayAccounts>约十万</OutlayAccounts><ExpectCompleteDate>201406</ExpectCompleteDate>"));
+  const std::string a = dir.path("in/a.xdx"), b = dir.path("in/b.xdx"), c = dir.path("in/late/c.xdx"),
+                    d = dir.path("in/late/d.xdx");
+
+  const CliRun checked = cli({"check", d});
+  const std::string problemsOfD = std::to_string(std::count(checked.out.begin(), checked.out.end(), '\n'));
+
+  CliRun x = cli({"roster", dir.path("in"), "--out", dir.path("r.xlsx")});
+  EXPECT_EQ(x.exit, 2);  // as check: one document was refused
+  EXPECT_EQ(x.err, c + "：您选择的文档不是用本申报系统生成的\n");
+  EXPECT_EQ(x.out, "");
+  SheetContent sheet = readWorkbook(dir.path("r.xlsx"));
+  EXPECT_EQ(sheet.frozen, "1 A2 frozen");
+  EXPECT_EQ(sheet.filter, "A1:S5");
+  auto s = [](std::string v) { return SheetCell{"s", std::move(v)}; };
+  auto n = [](std::string v) { return SheetCell{"n", std::move(v)}; };
+  const std::vector<std::pair<std::string, SheetCell>> expected = {
+      {"A1", s("file")}, {"B1", s("status")}, {"C1", s("problems")}, {"D1", s("formal")}, {"E1", s("SN")},
+      {"F1", s("ProjectName")}, {"N1", s("ApplyOutlay")}, {"R1", s("ContactMobile")}, {"S1", s("messages")},
+      // Rows in name order: a, b, then the subfolder's c and d.
+      {"A2", s(a)}, {"B2", s("complete")}, {"C2", n("0")}, {"D2", {"b", "0"}}, {"E2", s("BJA110012")},
+      {"F2", s("区域推进中小学学习共同体建设的实践研究")}, {"G2", s("王晓燕")}, {"H2", s("北京师范大学教育学部")},
+      {"I2", s("A.北京市")}, {"J2", s("A.教育部直属高等院校")}, {"K2", s("B.国家一般课题")}, {"L2", s("H.基础教育")},
+      {"M2", s("B.应用研究")}, {"N2", n("12")}, {"O2", n("120000")}, {"P2", s("201312")},
+      {"Q2", s("wangxy@example.cn")}, {"R2", s("13800000000")},
+      {"A3", s(b)}, {"D3", {"b", "1"}}, {"E3", s("BJA110099")},
+      {"A4", s(c)}, {"B4", s("refused")}, {"S4", s("您选择的文档不是用本申报系统生成的")},
+      {"A5", s(d)}, {"B5", s("problems")}, {"C5", n(problemsOfD)}, {"D5", {"b", "0"}}, {"E5", s("007")},
+      {"F5", s("“双减”, 课后\"服务\"")}, {"N5", n("12.5")}, {"O5", s("约十万")}, {"P5", s("201406")},
+      {"R5", s("01062345678")},
+  };
+  for (const auto& [ref, cell] : expected) {
+    ASSERT_TRUE(sheet.cells.count(ref)) << ref;
+    EXPECT_EQ(sheet.cells[ref], cell) << ref << ": " << sheet.cells[ref].type << " " << sheet.cells[ref].value;
+  }
+  // A refused document has nothing but its file, status and message; empty
+  // fields are no cells at all.
+  for (const char* empty : {"C4", "D4", "E4", "F4", "R4", "S2", "G5", "Q5"}) EXPECT_FALSE(sheet.cells.count(empty)) << empty;
+
+  CliRun csv = cli({"roster", a, c, d, "--out", dir.path("r.csv")});
+  EXPECT_EQ(csv.exit, 2);
+  const std::string fields = ",SN,ProjectName,Presider,Department,BelongCity,BelongSystem,ProjectClass,SubjectClass,"
+                             "ResearchClass,ApplyOutlay,OutlayAccounts,ExpectCompleteDate,ContactMail,ContactMobile,";
+  EXPECT_EQ(readFile(dir.path("r.csv")),
+            "\xEF\xBB\xBF" "file,status,problems,formal" + fields + "messages\r\n" +
+            a + ",complete,0,FALSE,BJA110012,区域推进中小学学习共同体建设的实践研究,王晓燕,北京师范大学教育学部,A.北京市,"
+                "A.教育部直属高等院校,B.国家一般课题,H.基础教育,B.应用研究,12,120000,201312,wangxy@example.cn,13800000000,\r\n" +
+            c + ",refused,,,,,,,,,,,,,,,,,您选择的文档不是用本申报系统生成的\r\n" +
+            d + ",problems," + problemsOfD + ",FALSE,007,\"“双减”, 课后\"\"服务\"\"\",,,,,,,,12.5,约十万,201406,,01062345678,\r\n");
+
+  // Only .xlsx and .csv; a table that cannot be written leaves nothing behind.
+  CliRun other = cli({"roster", a, "--out", dir.path("r.ods")});
+  EXPECT_EQ(other.exit, 2);
+  EXPECT_EQ(other.err, dir.path("r.ods") + "：名册只能写成 .xlsx 或 .csv 文件\n");
+  for (const char* name : {"no/such/r.xlsx", "no/such/r.csv"}) {
+    CliRun failed = cli({"roster", a, "--out", dir.path(name)}, "LC_ALL=C");
+    EXPECT_EQ(failed.exit, 2) << name;
+    EXPECT_EQ(failed.err, dir.path(name) + "：无法写入文件“" + dir.path(name) + "”：No such file or directory\n");
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.path("no")));
+  CliRun complete = cli({"roster", a, b, "--out", dir.path("ok.xlsx")});
+  EXPECT_EQ(complete.exit, 0) << complete.err;
+  EXPECT_EQ(readWorkbook(dir.path("ok.xlsx")).filter, "A1:S3");
 }
