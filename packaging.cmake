@@ -1,6 +1,8 @@
 # Installation into the usual places, and the Debian package.
 include(GNUInstallDirs)
 install(TARGETS velmora velmora-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The printing helper of velmora-cli pdf; velmora-cli finds it there.
+install(TARGETS velmora-print RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/velmora)
 install(FILES data/velmora.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES data/velmora-xdx.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
 install(FILES data/velmora.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)

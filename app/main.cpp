@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QScreen>
 
+#include <cstdio>
+#include <string_view>
+
 #include "app/main_window.h"
 #include "app/qt_window_services.h"
 #include "app/translations.h"
@@ -10,6 +13,11 @@
 #include "document/messages.h"
 
 int main(int argc, char** argv) {
+  // Answered before Qt starts: no window, no display needed.
+  if (argc == 2 && std::string_view(argv[1]) == "--version") {
+    std::printf("velmora %s\n", VELMORA_VERSION);
+    return 0;
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName(QString::fromUtf8(velmora::msg::kAppTitle.data()));
   QApplication::setApplicationDisplayName(QString::fromUtf8(velmora::msg::kAppTitle.data()));
