@@ -20,6 +20,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION education)
 # Libraries as dpkg-shlibdeps finds them in the binaries, plus what is loaded
 # at run time: the faces the window and the form are drawn in.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk, fonts-liberation")
+# libxlsxwriter4: velmora-cli opens it at run time (roster), out of
+# dpkg-shlibdeps' sight.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk, fonts-liberation, libxlsxwriter4")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, fonts-urw-base35")
 include(CPack)

@@ -1,16 +1,20 @@
 // velmora-cli roster: one table of a round of applications, one row per
 // document, for the office that received them.
+#include <dlfcn.h>
 #include <unistd.h>
 #include <xlsxwriter.h>
 
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
+#include <type_traits>
 
 #include "cli/batch.h"
 #include "cli/cli_messages.h"
@@ -96,36 +100,97 @@ std::string rosterCsv(const std::vector<RosterRow>& rows) {
   return out;
 }
 
+// The functions of libxlsxwriter the roster uses, from the library opened at
+// run time (see cli/CMakeLists.txt); typed by its own declarations.
+struct XlsxWriter {
+  decltype(&::workbook_new) workbookNew;
+  decltype(&::workbook_add_worksheet) addWorksheet;
+  decltype(&::workbook_add_format) addFormat;
+  decltype(&::format_set_bold) setBold;
+  decltype(&::worksheet_write_string) writeString;
+  decltype(&::worksheet_write_number) writeNumber;
+  decltype(&::worksheet_write_boolean) writeBoolean;
+  decltype(&::worksheet_set_column) setColumn;
+  decltype(&::worksheet_freeze_panes) freezePanes;
+  decltype(&::worksheet_autofilter) autofilter;
+  decltype(&::workbook_close) workbookClose;
+};
+
+// Loaded once and kept for the process; nullptr (with the loader's reason)
+// when the library is not installed.
+const XlsxWriter* xlsxWriter(std::string& error) {
+  static std::string failure;
+  static const std::optional<XlsxWriter> loaded = []() -> std::optional<XlsxWriter> {
+    void* lib = ::dlopen(VELMORA_XLSXWRITER_SONAME, RTLD_NOW | RTLD_LOCAL);
+    if (!lib) {
+      failure = ::dlerror();
+      return std::nullopt;
+    }
+    bool complete = true;
+    auto get = [&](auto& fn, const char* name) {
+      fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(::dlsym(lib, name));
+      complete = complete && fn;
+    };
+    XlsxWriter x{};
+    get(x.workbookNew, "workbook_new");
+    get(x.addWorksheet, "workbook_add_worksheet");
+    get(x.addFormat, "workbook_add_format");
+    get(x.setBold, "format_set_bold");
+    get(x.writeString, "worksheet_write_string");
+    get(x.writeNumber, "worksheet_write_number");
+    get(x.writeBoolean, "worksheet_write_boolean");
+    get(x.setColumn, "worksheet_set_column");
+    get(x.freezePanes, "worksheet_freeze_panes");
+    get(x.autofilter, "worksheet_autofilter");
+    get(x.workbookClose, "workbook_close");
+    if (!complete) {
+      failure = std::string(VELMORA_XLSXWRITER_SONAME) + " lacks a function";
+      return std::nullopt;
+    }
+    return x;
+  }();
+  if (!loaded) error = "无法加载 " + failure;
+  return loaded ? &*loaded : nullptr;
+}
+
 // The workbook's bytes. libxlsxwriter writes only to a named file, and
 // prints its own English complaint when it cannot; it gets a private
 // temporary file, and the bytes go to `out` like every other file this
 // program writes.
-std::optional<std::string> rosterXlsx(const std::vector<RosterRow>& rows) {
+std::optional<std::string> rosterXlsx(const std::vector<RosterRow>& rows, std::string& error) {
+  const XlsxWriter* x = xlsxWriter(error);
+  if (!x) return std::nullopt;
   const char* tmp = std::getenv("TMPDIR");
   std::string temporary = std::string(tmp && *tmp ? tmp : "/tmp") + "/velmora-roster-XXXXXX";
   const int fd = ::mkstemp(temporary.data());
-  if (fd < 0) return std::nullopt;
+  if (fd < 0) {
+    error = std::string("无法创建临时文件：") + std::strerror(errno);
+    return std::nullopt;
+  }
   ::close(fd);
   struct Remove {
     const std::string& path;
     ~Remove() { ::unlink(path.c_str()); }
   } remove{temporary};
-  lxw_workbook* book = workbook_new(temporary.c_str());
-  if (!book) return std::nullopt;
-  lxw_worksheet* sheet = workbook_add_worksheet(book, "申报名册");
-  lxw_format* bold = workbook_add_format(book);
-  format_set_bold(bold);
+  lxw_workbook* book = x->workbookNew(temporary.c_str());
+  if (!book) {
+    error = "无法生成工作簿";
+    return std::nullopt;
+  }
+  lxw_worksheet* sheet = x->addWorksheet(book, "申报名册");
+  lxw_format* bold = x->addFormat(book);
+  x->setBold(bold);
 
   const std::vector<std::string> h = headers();
-  for (std::size_t c = 0; c < h.size(); ++c) worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(c), h[c].c_str(), bold);
+  for (std::size_t c = 0; c < h.size(); ++c) x->writeString(sheet, 0, static_cast<lxw_col_t>(c), h[c].c_str(), bold);
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const RosterRow& r = rows[i];
     const auto row = static_cast<lxw_row_t>(i + 1);
-    worksheet_write_string(sheet, row, 0, r.file.c_str(), nullptr);
-    worksheet_write_string(sheet, row, 1, statusName(r.status), nullptr);
+    x->writeString(sheet, row, 0, r.file.c_str(), nullptr);
+    x->writeString(sheet, row, 1, statusName(r.status), nullptr);
     if (r.status != Status::Refused) {
-      worksheet_write_number(sheet, row, 2, static_cast<double>(r.problems), nullptr);
-      worksheet_write_boolean(sheet, row, 3, r.formal, nullptr);
+      x->writeNumber(sheet, row, 2, static_cast<double>(r.problems), nullptr);
+      x->writeBoolean(sheet, row, 3, r.formal, nullptr);
     }
     for (std::size_t f = 0; f < kRosterFields.size(); ++f) {
       const std::string& v = r.values[f];
@@ -134,26 +199,32 @@ std::optional<std::string> rosterXlsx(const std::vector<RosterRow>& rows) {
       // Identifiers, telephone numbers and dates stay text: a number would
       // lose their leading zeros and show long ones in exponent form.
       if (auto value = isAmount(kRosterFields[f]) ? amount(v) : std::nullopt)
-        worksheet_write_number(sheet, row, col, *value, nullptr);
+        x->writeNumber(sheet, row, col, *value, nullptr);
       else
-        worksheet_write_string(sheet, row, col, v.c_str(), nullptr);
+        x->writeString(sheet, row, col, v.c_str(), nullptr);
     }
-    if (!r.messages.empty()) worksheet_write_string(sheet, row, static_cast<lxw_col_t>(h.size() - 1), r.messages.c_str(), nullptr);
+    if (!r.messages.empty()) x->writeString(sheet, row, static_cast<lxw_col_t>(h.size() - 1), r.messages.c_str(), nullptr);
   }
   // Wide columns for paths and names; one range per column, as spreadsheets
   // take overlapping ranges for a damaged file.
   for (std::size_t c = 0; c < h.size(); ++c) {
     const bool wide = c == 0 || h[c] == "ProjectName" || h[c] == "Department" || h[c] == "messages";
-    worksheet_set_column(sheet, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c), wide ? 36 : c < 4 ? 10 : 16, nullptr);
+    x->setColumn(sheet, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c), wide ? 36 : c < 4 ? 10 : 16, nullptr);
   }
-  worksheet_freeze_panes(sheet, 1, 0);
-  worksheet_autofilter(sheet, 0, 0, static_cast<lxw_row_t>(rows.size()), static_cast<lxw_col_t>(h.size() - 1));
+  x->freezePanes(sheet, 1, 0);
+  x->autofilter(sheet, 0, 0, static_cast<lxw_row_t>(rows.size()), static_cast<lxw_col_t>(h.size() - 1));
 
-  if (workbook_close(book) != LXW_NO_ERROR) return std::nullopt;
+  if (x->workbookClose(book) != LXW_NO_ERROR) {
+    error = "无法生成工作簿";
+    return std::nullopt;
+  }
   std::ifstream in(temporary, std::ios::binary);
   std::ostringstream bytes;
   bytes << in.rdbuf();
-  if (!in) return std::nullopt;
+  if (!in) {
+    error = "无法生成工作簿";
+    return std::nullopt;
+  }
   return bytes.str();
 }
 
@@ -189,8 +260,7 @@ int rosterCommand(const std::vector<std::string>& inputs, const std::string& out
       exit = kProblems;
   }
   std::string error;
-  std::optional<std::string> bytes = ext == ".csv" ? rosterCsv(rows) : rosterXlsx(rows);
-  if (!bytes) error = "无法生成工作簿";
+  std::optional<std::string> bytes = ext == ".csv" ? rosterCsv(rows) : rosterXlsx(rows, error);
   if (!bytes || !writeFileAtomically(out, *bytes, error)) {
     report(out, error);
     return kRefused;

@@ -155,7 +155,9 @@ TEST(XdxReader, ElementsAreMatchedByTheirNameAsWritten) {
   for (const auto& c : cases) {
     auto r = readXdxBytes(document(c.body));
     EXPECT_EQ(content(r).shape, c.shape) << c.body;
-    if (c.shape == Shape::Complete) EXPECT_EQ(value(r, Field::ProjectName), c.projectName) << c.body;
+    if (c.shape == Shape::Complete) {
+      EXPECT_EQ(value(r, Field::ProjectName), c.projectName) << c.body;
+    }
   }
   // A table's rows are found the same way.
   auto r = readXdxBytes(document(R"(<ver>VL2011v1.0</ver><MainActor><m:MainActor1 xmlns:m="u">a,b</m:MainActor1></MainActor>)"));
@@ -216,4 +218,26 @@ TEST(XdxReader, ErrorsTellWhereTheyStopped) {
     EXPECT_EQ(err->element, c.element);
     EXPECT_EQ(err->line, 0);
   }
+}
+
+TEST(XdxReader, EveryGbkCharacterReadsAsGbkText) {
+  // The reader trusts a GBK document's characters without converting them
+  // back; this holds for every two-byte sequence the GBK table decodes.
+  std::string all;
+  for (int lead = 0x81; lead <= 0xFE; ++lead)
+    for (int trail = 0x40; trail <= 0xFE; ++trail) {
+      const std::string pair{static_cast<char>(lead), static_cast<char>(trail)};
+      if (trail != 0x7F && gbkToUtf8(pair)) all += pair;
+    }
+  ASSERT_GT(all.size(), 2u * 21000);
+  for (const char* label : {"GBK", "GB2312", "cp936"}) {
+    const std::string doc = "<?xml version=\"1.0\" encoding=\"" + std::string(label) +
+                            "\"?>\n<XMLPackage><ver>VL2011v1.0</ver><Nation>" + all + "</Nation></XMLPackage>";
+    const std::string text = value(readXdxBytes(doc), Field::Nation);
+    EXPECT_EQ(text, gbkToUtf8(all)) << label;
+    EXPECT_TRUE(canEncodeGbk(text)) << label;
+  }
+  // A character reference may name anything: it is turned into GBK text.
+  auto r = readXdxBytes(document("<ver>VL2011v1.0</ver><Nation>&#x1F600;&#27721;</Nation>"));
+  EXPECT_EQ(value(r, Field::Nation), "?汉");
 }
