@@ -263,6 +263,21 @@ TEST(Cli, PdfWritesAFolderOfDocumentsIntoAnotherFolder) {
 
   CliRun ok = cli({"pdf", "--out-dir", dir.path("out2"), fixture("sample.xdx")});
   EXPECT_EQ(ok.exit, 0) << ok.err;
+
+  // One document: its messages and its write errors, one line each after the
+  // path concerned.
+  CliRun one = cli({"pdf", fixture("sample.xdx"), dir.path("one.pdf")});
+  EXPECT_EQ(one.exit, 0) << one.err;
+  EXPECT_EQ(readFile(dir.path("one.pdf")).substr(0, 5), "%PDF-");
+  CliRun refused = cli({"pdf", fixture("wrong-version.xdx"), dir.path("two.pdf")});
+  EXPECT_EQ(refused.exit, 2);
+  EXPECT_EQ(refused.err, fixture("wrong-version.xdx") + "：您选择的文档不是用本申报系统生成的\n");
+  const std::string unwritable = dir.path("no/such/three.pdf");
+  CliRun failed = cli({"pdf", fixture("sample.xdx"), unwritable}, "LC_ALL=C");
+  EXPECT_EQ(failed.exit, 2);
+  EXPECT_EQ(failed.err.rfind(unwritable + "：无法写入文件：", 0), 0u) << failed.err;
+  EXPECT_EQ(std::count(failed.err.begin(), failed.err.end(), '\n'), 1) << failed.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.path("two.pdf")));
 }
 
 TEST(Cli, ArgumentsAreParsedStrictly) {
