@@ -48,6 +48,15 @@ CliRun cli(const std::vector<std::string>& args, const std::string& env = "", co
   return r;
 }
 
+// Copies fixtures into `dir` under the names given (fixture, name), making
+// the folders on the way.
+void layOut(const TempDir& dir, const std::vector<std::pair<std::string, std::string>>& copies) {
+  for (const auto& [from, to] : copies) {
+    std::filesystem::create_directories(std::filesystem::path(dir.path(to)).parent_path());
+    std::filesystem::copy_file(fixture(from), dir.path(to));
+  }
+}
+
 }  // namespace
 
 TEST(Cli, CheckPrintsProblemLinesAndExitCode) {
@@ -397,11 +406,8 @@ CliRun cliOnTerminal(const std::vector<std::string>& args) {
 
 TEST(Cli, ATerminalGetsASummaryLine) {
   TempDir dir;
-  std::filesystem::create_directories(dir.path("in"));
-  std::filesystem::copy_file(fixture("sample.xdx"), dir.path("in/a.xdx"));
-  std::filesystem::copy_file(fixture("formal.xdx"), dir.path("in/b.xdx"));
-  std::filesystem::copy_file(fixture("fresh-required.xdx"), dir.path("in/c.xdx"));
-  std::filesystem::copy_file(fixture("wrong-version.xdx"), dir.path("in/d.xdx"));
+  layOut(dir, {{"sample.xdx", "in/a.xdx"}, {"formal.xdx", "in/b.xdx"}, {"fresh-required.xdx", "in/c.xdx"},
+               {"wrong-version.xdx", "in/d.xdx"}});
   const std::string summary = "共 4 份：完整 2，有问题 1，无法读取 1\r\n";
   struct Case {
     std::vector<std::string> args;
@@ -543,10 +549,7 @@ SheetContent readWorkbook(const std::string& path) {
 
 TEST(Cli, RosterListsEveryDocumentAsWorkbookAndCsv) {
   TempDir dir;
-  std::filesystem::create_directories(dir.path("in/late"));
-  std::filesystem::copy_file(fixture("sample.xdx"), dir.path("in/a.xdx"));
-  std::filesystem::copy_file(fixture("formal.xdx"), dir.path("in/b.xdx"));
-  std::filesystem::copy_file(fixture("wrong-version.xdx"), dir.path("in/late/c.xdx"));
+  layOut(dir, {{"sample.xdx", "in/a.xdx"}, {"formal.xdx", "in/b.xdx"}, {"wrong-version.xdx", "in/late/c.xdx"}});
   // Identifiers with leading zeros, a name with a comma and quotes, an amount
   // with decimals and one that is no number.
   writeFile(dir.path("in/late/d.xdx"),
