@@ -167,6 +167,10 @@ int importCommand(const std::string& jsonPath, const std::string& out) {
 }
 
 int pdfCommand(const std::string& outDir, const std::vector<std::string>& files) {
+  const Batch batch = outDir.empty() ? Batch{} : collectDocuments(files);
+  const bool missing = reportEmptyFolders(batch);
+  const auto& docs = batch.documents;
+  if (!outDir.empty() && docs.empty()) return kRefused;
   const std::string program = printProgram();
   if (program.empty()) {
     std::cerr << "velmora-cli：找不到打印程序 velmora-print\n";
@@ -181,9 +185,6 @@ int pdfCommand(const std::string& outDir, const std::vector<std::string>& files)
     report(outDir, "无法创建输出文件夹：" + (ec ? ec.message() : std::strerror(ENOTDIR)));
     return kRefused;
   }
-  const Batch batch = collectDocuments(files);
-  const bool missing = reportEmptyFolders(batch);
-  const auto& docs = batch.documents;
   // Each document is printed by a process of its own, as many at a time as
   // there are cores, so one broken document never takes the batch down.
   std::vector<int> results(docs.size(), 0);

@@ -104,6 +104,12 @@ std::optional<Json> parseRecordJson(std::string_view text, std::string& error) {
     return Json::parse(CountingIterator(text.data(), &last), CountingIterator(text.data() + text.size(), &last), callback);
   } catch (const Refusal& r) {
     error = "JSON 格式错误（" + positionText(text, r.offset) + "）：" + r.what;
+  } catch (const Json::out_of_range&) {
+    // A number beyond a double ("1e999"). The parser stops right after it,
+    // having looked at the next byte; point at its first character.
+    std::size_t start = static_cast<std::size_t>(last - text.data());
+    while (start > 0 && std::string_view("0123456789+-.eE").find(text[start - 1]) != std::string_view::npos) --start;
+    error = "JSON 格式错误（" + positionText(text, start) + "）：数值超出范围";
   } catch (const Json::parse_error& e) {
     // "[json.exception.parse_error.101] parse error at line 1, column 8: syntax
     // error … - what; last read: '…'": the position is given in our words, and

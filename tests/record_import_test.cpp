@@ -99,6 +99,10 @@ TEST(RecordImport, InvalidJsonIsRefusedWithItsPosition) {
       {"{\"Nation\": \"a\tb\"}", "JSON 格式错误（第 1 行第 14 列）："},
       {R"({"Nation": "汉"} {})", "JSON 格式错误（第 1 行第 17 列）："},
       {"", "JSON 格式错误（第 1 行第 1 列）："},
+      // Found by fuzz_json_import: a number no double holds.
+      {R"({"PASSBY": 1e999})", "JSON 格式错误（第 1 行第 12 列）：数值超出范围"},
+      {R"({"PASSBY": [0, -1.5e-999999, -2e+400]})", "JSON 格式错误（第 1 行第 30 列）：数值超出范围"},
+      {"[1e2513.1\":619\xD3" "e353.1\":619\xD3" "F-6", "JSON 格式错误（第 1 行第 2 列）：数值超出范围"},
       // Refusals of our own: the whole message.
       {"{\"Nation\": \"汉\",\n \"Nation\": \"回\"}", "JSON 格式错误（第 2 行第 2 列）：键“Nation”重复"},
       {R"({"Presider": "王", "Nation": "汉", "Presider": "李"})", "JSON 格式错误（第 1 行第 34 列）：键“Presider”重复"},

@@ -56,12 +56,12 @@ TEST(PdfCommand, ExitCodesAndMessages) {
   } cases[] = {
       {{"pdf", QString::fromStdString(fixture("sample.xdx")), out}, 0, "", true},
       {{"pdf", QString::fromStdString(fixture("formal.xdx")), out}, 0, "", true},
-      {{"pdf", QString::fromStdString(fixture("wrong-version.xdx")), out}, 2, "wrong-version.xdx: ", false},
-      {{"pdf", QString::fromStdString(fixture("malformed.xdx")), out}, 2, "malformed.xdx: ", false},
-      {{"pdf", dir.filePath(QStringLiteral("missing.xdx")), out}, 2, "missing.xdx: ", false},
+      {{"pdf", QString::fromStdString(fixture("wrong-version.xdx")), out}, 2, "wrong-version.xdx：您选择的文档不是用本申报系统生成的\n", false},
+      {{"pdf", QString::fromStdString(fixture("malformed.xdx")), out}, 2, "malformed.xdx：XML 格式错误（第 4 行", false},
+      {{"pdf", dir.filePath(QStringLiteral("missing.xdx")), out}, 2, "missing.xdx：无法打开文件", false},
       {{"pdf", QString::fromStdString(fixture("sample.xdx")), dir.filePath(QStringLiteral("no/such/dir.pdf"))},
-       2, "dir.pdf: ", false},
-      {{"pdf", QString::fromStdString(fixture("sample.xdx"))}, 2, "用法: velmora-cli pdf", false},
+       2, "dir.pdf：无法写入文件：", false},
+      {{"pdf", QString::fromStdString(fixture("sample.xdx"))}, 2, "用法: velmora-cli pdf [选项] IN OUT.pdf", false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args.join(u' ').toStdString());
@@ -73,7 +73,8 @@ TEST(PdfCommand, ExitCodesAndMessages) {
   }
   const Result help = runCli({"pdf", "--help"});
   EXPECT_EQ(help.exit, 0);
-  EXPECT_TRUE(help.out.contains(u"用法: velmora-cli pdf IN OUT.pdf"));
+  EXPECT_TRUE(help.out.contains(u"用法: velmora-cli pdf [选项] IN OUT.pdf"));
+  EXPECT_TRUE(help.out.contains(u"--out-dir DIR"));
 }
 
 // Every font embedded as a subset; every field's text extractable.
