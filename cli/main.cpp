@@ -50,10 +50,10 @@ std::string usageError(const CLI::ParseError& e, const std::vector<std::string>&
 }  // namespace
 
 int main(int argc, char** argv) {
-  // System errors (strerror) in the user's language, as the window shows
-  // them; numbers stay in the C locale's form.
-  std::setlocale(LC_ALL, "");
-  std::setlocale(LC_NUMERIC, "C");
+  // System errors (strerror) in the user's language and its character set,
+  // as the window shows them; nothing else depends on the locale.
+  std::setlocale(LC_CTYPE, "");
+  std::setlocale(LC_MESSAGES, "");
 
   CLI::App app("Velmora课题申报系统（个人版）的命令行工具：检查、导出、导入、另存、打印申报文档，汇总申报名册。",
                "velmora-cli");
