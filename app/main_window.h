@@ -68,6 +68,7 @@ class MainWindow : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* e) override;
+  void showEvent(QShowEvent* e) override;
   void dragEnterEvent(QDragEnterEvent* e) override;
   void dropEvent(QDropEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* e) override;
@@ -83,6 +84,10 @@ class MainWindow : public QWidget {
   void refreshField(const FieldDef& d);
   void refreshLongText(Field f);
   void noteEdit();
+  void addShortcuts();
+  void turnToPage(int page);
+  void showRoom();
+  void markPagesWithProblems();
   void recoverFrom(const LeftCopy& copy, const DocumentContent& content);
 
   WindowServices& services_;
@@ -103,6 +108,7 @@ class MainWindow : public QWidget {
   QTimer recoveryTimer_;
   QElapsedTimer unsavedSince_;  // the first edit not yet in the recovery copy
   bool copyWritten_ = false;
+  bool named_ = false;
   int recoveryIdleMs_ = kRecoveryIdleMs;
   int recoveryMaxDelayMs_ = kRecoveryMaxDelayMs;
 };

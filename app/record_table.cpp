@@ -66,8 +66,9 @@ RecordTable::RecordTable(Field field, QWidget* parent) : QTableWidget(parent), f
   setColumnCount(d.table.columns);
   setRowCount(d.table.storedRows);
   setItemDelegate(new CellDelegate(this));
-  setEditTriggers(QAbstractItemView::CurrentChanged | QAbstractItemView::DoubleClicked |
-                  QAbstractItemView::SelectedClicked | QAbstractItemView::AnyKeyPressed);
+  editTriggers_ = QAbstractItemView::CurrentChanged | QAbstractItemView::DoubleClicked |
+                  QAbstractItemView::SelectedClicked | QAbstractItemView::AnyKeyPressed;
+  setEditTriggers(editTriggers_);
   setSelectionMode(QAbstractItemView::ContiguousSelection);
   setSelectionBehavior(QAbstractItemView::SelectItems);
   setTabKeyNavigation(false);
@@ -80,8 +81,9 @@ RecordTable::RecordTable(Field field, QWidget* parent) : QTableWidget(parent), f
   horizontalHeader()->setHighlightSections(false);
   horizontalHeader()->setFixedHeight(24);
   horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  // The header row on the tooltip background (255, 255, 225), as the form has it.
   horizontalHeader()->setStyleSheet(QStringLiteral(
-      "QHeaderView::section { background-color: palette(tool-tip-base); color: black;"
+      "QHeaderView::section { background-color: rgb(255, 255, 225); color: black;"
       " border: 0px; border-right: 1px solid #a0a0a0; border-bottom: 1px solid #a0a0a0; padding-left: 2px; }"));
   setWordWrap(false);
   for (int r = 0; r < rowCount(); ++r)
@@ -106,6 +108,13 @@ void RecordTable::setFixedColumns(int count) {
       it->setFlags(it->flags() & ~Qt::ItemIsEditable);
       it->setBackground(face);
     }
+}
+
+void RecordTable::setReadOnly(bool on) {
+  if (on && state() == QAbstractItemView::EditingState) {
+    if (QWidget* editor = indexWidget(currentIndex())) closeEditor(editor, QAbstractItemDelegate::NoHint);
+  }
+  setEditTriggers(on ? QAbstractItemView::NoEditTriggers : editTriggers_);
 }
 
 void RecordTable::leaveTable(bool forward) {
