@@ -21,7 +21,10 @@ bool isTypedCharacter(const QString& text) {
 
 // Control characters other than tab and line break cannot be stored in an
 // XML document: a text holding one could be saved but never opened again.
-bool isStorable(QChar c) { return c.unicode() >= 0x20 || c == QLatin1Char('\t') || c == QLatin1Char('\n'); }
+// DEL could be, but no key types it and no form wants it.
+bool isStorable(QChar c) {
+  return (c.unicode() >= 0x20 && c.unicode() != 0x7f) || c == QLatin1Char('\t') || c == QLatin1Char('\n');
+}
 
 }  // namespace
 

@@ -183,6 +183,8 @@ MainWindow::~MainWindow() {
   // The children outlive the state while QWidget deletes them: a cell editor
   // closed then must not reach the state any more.
   for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
+  // Nor may the focus leaving a child being deleted reach this window.
+  disconnect(qApp, nullptr, this, nullptr);
   // Ending normally drops the copy; a crash leaves it for the next start.
   if (copyWritten_) recovery_->discard();
 }

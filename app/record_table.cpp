@@ -90,6 +90,12 @@ RecordTable::RecordTable(Field field, QWidget* parent) : QTableWidget(parent), f
     for (int c = 0; c < columnCount(); ++c) setItem(r, c, new QTableWidgetItem);
 }
 
+RecordTable::~RecordTable() {
+  // An open cell editor is deleted after this table's own part is gone; its
+  // focus leaving then must not report a closed editor to it.
+  if (QAbstractItemDelegate* delegate = itemDelegate()) delegate->disconnect();
+}
+
 void RecordTable::setColumns(const QStringList& headers, const QList<int>& widths) {
   if (headers.isEmpty()) {
     horizontalHeader()->setVisible(false);

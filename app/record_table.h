@@ -13,6 +13,7 @@ class RecordTable : public QTableWidget {
   Q_OBJECT
  public:
   RecordTable(Field field, QWidget* parent);
+  ~RecordTable() override;
   Field field() const { return field_; }
 
   // Header texts and column widths; an empty list means no header row.
