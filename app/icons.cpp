@@ -125,12 +125,4 @@ QIcon print() {
   });
 }
 
-QIcon problemMark() {
-  return drawn([](QPainter& p) {
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(220, 0, 0));
-    p.drawEllipse(QRectF(4, 4, 16, 16));
-  });
-}
-
 }  // namespace velmora::icons

@@ -10,7 +10,6 @@ QIcon open();
 QIcon save();
 QIcon help();
 QIcon print();
-// The mark on the tab of a page that has problem lines.
-QIcon problemMark();
+
 
 }  // namespace velmora::icons

@@ -15,6 +15,7 @@
 
 #include "app/accessible_names.h"
 #include "app/icons.h"
+#include "app/page_tabs.h"
 #include "app/pages.h"
 #include "app/read_only_look.h"
 #include "app/window_palette.h"
@@ -57,7 +58,7 @@ MainWindow::MainWindow(WindowServices& services, QWidget* parent, std::string re
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
 
-  pageControl_ = new QTabWidget(this);
+  pageControl_ = new PageControl(this);
   pageControl_->setObjectName(QStringLiteral("PageControl1"));
   pageControl_->setUsesScrollButtons(false);
   pageControl_->tabBar()->setExpanding(false);
@@ -71,7 +72,6 @@ MainWindow::MainWindow(WindowServices& services, QWidget* parent, std::string re
       " background: #dcdcdc; margin-top: 2px; }"
       "QTabBar::tab:selected { background: white; margin-top: 0px; font-weight: bold; }"
       "QTabBar::tab:focus { text-decoration: underline; }"));
-  pageControl_->tabBar()->setIconSize(QSize(7, 7));
   pageControl_->tabBar()->setAccessibleName(QStringLiteral("页面"));
   struct Page {
     QWidget* (*build)(FieldWidgets&);
@@ -306,8 +306,8 @@ void MainWindow::markPagesWithProblems() {
     const int page = problemPage(line);
     if (page >= 1 && page <= pageControl_->count()) marked[static_cast<std::size_t>(page - 1)] = true;
   }
-  static const QIcon mark = icons::problemMark();
-  for (int i = 0; i < pageControl_->count(); ++i) pageControl_->setTabIcon(i, marked[static_cast<std::size_t>(i)] ? mark : QIcon());
+  for (int i = 0; i < pageControl_->count(); ++i)
+    pageControl_->pageTabBar()->setMarked(i, marked[static_cast<std::size_t>(i)]);
 }
 
 void MainWindow::onProblemChosen(int row) {

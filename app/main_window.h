@@ -12,6 +12,7 @@
 
 #include "app/deferred_messages.h"
 #include "app/page_builder.h"
+#include "app/page_tabs.h"
 #include "app/side_panel.h"
 #include "app/window_services.h"
 #include "document/document_actions.h"
@@ -32,7 +33,7 @@ class MainWindow : public QWidget {
   ~MainWindow() override;
 
   FormState& state() { return state_; }
-  QTabWidget* pages() const { return pageControl_; }
+  PageControl* pages() const { return pageControl_; }
 
   // Start-up: the command-line arguments joined with single blanks name the
   // document to open before the window is shown; then edits that a window
@@ -96,7 +97,7 @@ class MainWindow : public QWidget {
   FormState state_;
   FieldWidgets fields_;
   SidePanel* panel_;
-  QTabWidget* pageControl_;
+  PageControl* pageControl_;
   // Set while a reaction runs: a cell editor closed by its message box must
   // not start the same reaction again.
   bool reacting_ = false;

@@ -207,13 +207,14 @@ TEST_F(Usability, AFormalDocumentCanBeReadToItsEndButNotChanged) {
 }
 
 TEST_F(Usability, TabsOfPagesWithProblemsAreMarked) {
-  QTabBar* tabs = window->pages()->tabBar();
+  PageTabBar* tabs = window->pages()->pageTabBar();
   auto marked = [&] {
     std::vector<int> pages;
     for (int i = 0; i < tabs->count(); ++i)
-      if (!tabs->tabIcon(i).isNull()) pages.push_back(i + 1);
+      if (tabs->isMarked(i)) pages.push_back(i + 1);
     return pages;
   };
+  const int width = tabs->sizeHint().width();
   EXPECT_TRUE(marked().empty());
   services.script.openAnswers = {fixture("sample.xdx")};
   window->openxmlfileClick();
@@ -226,7 +227,9 @@ TEST_F(Usability, TabsOfPagesWithProblemsAreMarked) {
   QTest::keyClick(find("MaskName"), Qt::Key_Delete);
   window->verifydataClick();
   EXPECT_EQ(marked(), (std::vector<int>{2, 11})) << state().problems.size();
-  EXPECT_EQ(tabs->tabText(1), QStringLiteral("负责人信息"));  // the caption stays
+  EXPECT_EQ(tabs->tabText(1), QStringLiteral("负责人信息"));  // the caption stays, and the width
+  EXPECT_EQ(tabs->sizeHint().width(), width);
+  EXPECT_EQ(tabs->accessibleTabName(1), QStringLiteral("负责人信息（有问题）"));
   keys(find("MaskName"), QStringLiteral("题目"));
   find<QLineEdit>("PostCode")->clear();
   keys(find("PostCode"), QStringLiteral("100875"));
