@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QString::fromUtf8(velmora::msg::kAppTitle.data()));
   QApplication::setApplicationDisplayName(QString::fromUtf8(velmora::msg::kAppTitle.data()));
+  QGuiApplication::setDesktopFileName(QStringLiteral("io.github.velmora.Velmora"));
   velmora::registerWindowFonts();
   velmora::installChineseTranslations(app);
 

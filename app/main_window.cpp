@@ -6,12 +6,12 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QTabBar>
 
 #include "app/icons.h"
+#include "app/install_paths.h"
 #include "app/pages.h"
 #include "app/window_fonts.h"
 #include "check/completeness_check.h"
@@ -233,8 +233,8 @@ SaveOutcome MainWindow::savexmlfileClick() {
 }
 
 void MainWindow::helpinfoClick() {
-  const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/help.doc");
-  if (QFileInfo(path).isFile())
+  const QString path = helpToOpen(QCoreApplication::applicationDirPath());
+  if (!path.isEmpty())
     services_.openExternally(path.toStdString());
   else
     services_.showMessage("程序目录下没有找到帮助文档help.doc，请上网下载帮助文档！");
