@@ -79,7 +79,8 @@ head -1 "$copyright" | grep -qxF 'Format: https://www.debian.org/doc/packaging-m
   fail "copyright is not machine-readable"
 # The licence text of LICENSE, word for word, after its title.
 licence_words() { tr -s ' \n.' '\n' | grep -v '^$'; }
-diff <(tail -n +3 "$src/LICENSE" | licence_words) <(sed -n '/^License: Expat$/,$p' "$copyright" | tail -n +2 | licence_words) \
+licence_paragraph() { awk '{ line[NR] = $0 } $0 == "License: Expat" { start = NR } END { for (i = start + 1; i <= NR; i++) print line[i] }' "$1"; }
+diff <(tail -n +3 "$src/LICENSE" | licence_words) <(licence_paragraph "$copyright" | licence_words) \
   >/dev/null || fail "copyright does not hold LICENSE's text"
 png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{ print $3 * 256 + $4 "x" $7 * 256 + $8 }'; }
 for size in "${sizes[@]}"; do
@@ -101,7 +102,11 @@ done
 
 # lintian: every tag fails, from errors down to pedantic remarks.
 command -v lintian >/dev/null || { echo "lintian is not installed"; exit 1; }
-lintian_out=$(lintian --info --pedantic --no-tag-display-limit "$deb" 2>&1) || true
+# (Its notes on standard error, such as running as root, are no tags.)
+if ! lintian_out=$(lintian --display-info --pedantic --display-experimental --tag-display-limit 0 "$deb" 2>"$out/lintian.err"); then
+  cat "$out/lintian.err"
+  fail "lintian failed"
+fi
 if [[ -n $lintian_out ]]; then
   echo "lintian:"
   echo "$lintian_out"
