@@ -26,9 +26,9 @@ expect() {
   COMP_CWORD=$((${#words[@]} - 1))
   COMP_LINE=$line
   COMP_POINT=${#line}
-  local spec function
-  spec=$(complete -p "${words[0]}")
-  function=${spec#*-F }
+  local registration function
+  registration=$(complete -p "${words[0]}")
+  function=${registration#*-F }
   function=${function%% *}
   COMPREPLY=()
   "$function" "${words[0]}" "${words[COMP_CWORD]}" "${words[COMP_CWORD - 1]:-}" || true
