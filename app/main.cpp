@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
   // No display name: Qt would append it to every dialog's title, and the
   // boxes carry exactly the titles the program gives them.
   QApplication::setApplicationName(QString::fromUtf8(velmora::msg::kAppTitle.data()));
+  QGuiApplication::setDesktopFileName(QStringLiteral("io.github.velmora.Velmora"));
   velmora::registerWindowFonts();
   velmora::installChineseTranslations(app);
 

@@ -7,7 +7,6 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QShortcut>
@@ -15,6 +14,7 @@
 
 #include "app/accessible_names.h"
 #include "app/icons.h"
+#include "app/install_paths.h"
 #include "app/page_tabs.h"
 #include "app/pages.h"
 #include "app/read_only_look.h"
@@ -338,8 +338,8 @@ SaveOutcome MainWindow::savexmlfileClick() {
 }
 
 void MainWindow::helpinfoClick() {
-  const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/help.doc");
-  if (QFileInfo(path).isFile())
+  const QString path = helpToOpen(QCoreApplication::applicationDirPath());
+  if (!path.isEmpty())
     services_.openExternally(path.toStdString());
   else
     services_.showMessage("程序目录下没有找到帮助文档help.doc，请上网下载帮助文档！");
