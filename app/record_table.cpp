@@ -1,5 +1,7 @@
 #include "app/record_table.h"
 
+#include "app/window_palette.h"
+
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -84,7 +86,8 @@ RecordTable::RecordTable(Field field, QWidget* parent) : QTableWidget(parent), f
   // The header row on the tooltip background (255, 255, 225), as the form has it.
   horizontalHeader()->setStyleSheet(QStringLiteral(
       "QHeaderView::section { background-color: rgb(255, 255, 225); color: black;"
-      " border: 0px; border-right: 1px solid #a0a0a0; border-bottom: 1px solid #a0a0a0; padding-left: 2px; }"));
+      " border: 0px; border-right: 1px solid #a0a0a0; border-bottom: 1px solid #a0a0a0; padding-left: 2px; }"
+      "QHeaderView { background-color: rgb(240, 240, 240); }"));
   setWordWrap(false);
   for (int r = 0; r < rowCount(); ++r)
     for (int c = 0; c < columnCount(); ++c) setItem(r, c, new QTableWidgetItem);
@@ -107,7 +110,8 @@ void RecordTable::setColumns(const QStringList& headers, const QList<int>& width
 
 void RecordTable::setFixedColumns(int count) {
   fixedColumns_ = count;
-  const QBrush face = palette().button();
+  // The window's face colour, not the desktop's: the form stays light.
+  const QBrush face = lightWindowPalette().button();
   for (int r = 0; r < rowCount(); ++r)
     for (int c = 0; c < count; ++c) {
       QTableWidgetItem* it = item(r, c);
