@@ -11,4 +11,5 @@ QIcon save();
 QIcon help();
 QIcon print();
 
+
 }  // namespace velmora::icons

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QTimer>
 #include <QValidator>
+#include <QWheelEvent>
 
 #include "record/gbk.h"
 
@@ -20,7 +21,10 @@ bool isTypedCharacter(const QString& text) {
 
 // Control characters other than tab and line break cannot be stored in an
 // XML document: a text holding one could be saved but never opened again.
-bool isStorable(QChar c) { return c.unicode() >= 0x20 || c == QLatin1Char('\t') || c == QLatin1Char('\n'); }
+// DEL could be, but no key types it and no form wants it.
+bool isStorable(QChar c) {
+  return (c.unicode() >= 0x20 && c.unicode() != 0x7f) || c == QLatin1Char('\t') || c == QLatin1Char('\n');
+}
 
 }  // namespace
 
@@ -119,6 +123,8 @@ void LimitedLineEdit::showText(const QString& text) {
   setText(text);
   programWrite_ = false;
   accepted_ = lastEdited_ = this->text();
+  // A shown text is read from its beginning, as a long one would be cut off.
+  setCursorPosition(0);
 }
 
 void LimitedLineEdit::setKeyFilter(KeyFilter f) {
@@ -252,6 +258,26 @@ ChoiceBox::ChoiceBox(Field field, QWidget* parent) : QComboBox(parent), field_(f
     addItem(QString::fromUtf8(t.data(), t.size()));
   }
   setCurrentIndex(-1);
+}
+
+void ChoiceBox::showPopup() {
+  if (!readOnly_) QComboBox::showPopup();
+}
+
+void ChoiceBox::keyPressEvent(QKeyEvent* e) {
+  if (readOnly_ && e->key() != Qt::Key_Tab && e->key() != Qt::Key_Backtab) {
+    e->ignore();
+    return;
+  }
+  QComboBox::keyPressEvent(e);
+}
+
+void ChoiceBox::wheelEvent(QWheelEvent* e) {
+  if (readOnly_) {
+    e->ignore();
+    return;
+  }
+  QComboBox::wheelEvent(e);
 }
 
 }  // namespace velmora

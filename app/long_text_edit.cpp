@@ -83,8 +83,11 @@ void LongTextEdit::keyPressEvent(QKeyEvent* e) {
     return;
   }
   const bool enter = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+  // The Tab key moves the focus; a tab typed otherwise is text like any other
+  // and is held to the limit (QPlainTextEdit would insert it unchecked).
+  const bool tab = e->text() == QLatin1String("\t") && e->key() != Qt::Key_Tab && e->key() != Qt::Key_Backtab;
   const QString t = enter ? QStringLiteral("\n") : e->text();
-  if (!t.isEmpty() && (enter || t.at(0).unicode() >= 32) && t.at(0).unicode() != 127 &&
+  if (!t.isEmpty() && (enter || tab || t.at(0).unicode() >= 32) && t.at(0).unicode() != 127 &&
       !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
     insertFitting(t);
     return;

@@ -13,6 +13,7 @@ class LongTextEdit : public QPlainTextEdit {
  public:
   LongTextEdit(Field field, QWidget* parent);
   Field field() const { return field_; }
+  int byteLimit() const { return byteLimit_; }
 
   // The displayed lines: every wrapped piece is a line; no final empty line.
   Lines displayedLines() const;

@@ -19,8 +19,10 @@ int main(int argc, char** argv) {
     return 0;
   }
   QApplication app(argc, argv);
+  // No display name: Qt would append it to every dialog's title, and the
+  // boxes carry exactly the titles the program gives them.
   QApplication::setApplicationName(QString::fromUtf8(velmora::msg::kAppTitle.data()));
-  QApplication::setApplicationDisplayName(QString::fromUtf8(velmora::msg::kAppTitle.data()));
+  QGuiApplication::setDesktopFileName(QStringLiteral("io.github.velmora.Velmora"));
   velmora::registerWindowFonts();
   velmora::installChineseTranslations(app);
 
@@ -29,14 +31,15 @@ int main(int argc, char** argv) {
   services.setOwner(&window);
   services.setOpenFolder(QCoreApplication::applicationDirPath());
 
-  QStringList args = QCoreApplication::arguments().mid(1);
-  window.startUp(args);
-
+  // Centred first, so that the boxes of the command-line open are centred
+  // on the window they belong to.
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
     QRect frame = window.frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());
     window.move(frame.topLeft());
   }
+  QStringList args = QCoreApplication::arguments().mid(1);
+  window.startUp(args);
   window.show();
   return QApplication::exec();
 }

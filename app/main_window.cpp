@@ -1,18 +1,24 @@
 #include "app/main_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QShortcut>
 #include <QTabBar>
 
+#include "app/accessible_names.h"
 #include "app/icons.h"
+#include "app/install_paths.h"
+#include "app/page_tabs.h"
 #include "app/pages.h"
+#include "app/read_only_look.h"
+#include "app/window_palette.h"
 #include "app/window_fonts.h"
 #include "check/completeness_check.h"
 #include "document/messages.h"
@@ -40,6 +46,9 @@ MainWindow::MainWindow(WindowServices& services, QWidget* parent, std::string re
   recoveryTimer_.setSingleShot(true);
   connect(&recoveryTimer_, &QTimer::timeout, this, [this] { writeRecoveryCopy(); });
   setObjectName(QStringLiteral("MainForm"));
+  // A paper form: its fixed colours are chosen for a light ground, whatever
+  // the desktop's theme.
+  setPalette(lightWindowPalette());
   setWindowTitle(q(msg::kAppTitle));
   setWindowIcon(icons::application());
   setFont(PageBuilder::defaultFont());
@@ -49,13 +58,21 @@ MainWindow::MainWindow(WindowServices& services, QWidget* parent, std::string re
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
 
-  pageControl_ = new QTabWidget(this);
+  pageControl_ = new PageControl(this);
   pageControl_->setObjectName(QStringLiteral("PageControl1"));
   pageControl_->setUsesScrollButtons(false);
   pageControl_->tabBar()->setExpanding(false);
   pageControl_->tabBar()->setElideMode(Qt::ElideNone);
   pageControl_->tabBar()->setFont(windowFont("MS Sans Serif", 11));
-  pageControl_->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 4px; color: navy; }"));
+  // The selected tab stands out as the sheet in front; the others recede.
+  // On the tab bar alone: a style sheet on the tab control would hand its
+  // pages the desktop's palette instead of the window's.
+  pageControl_->tabBar()->setStyleSheet(QStringLiteral(
+      "QTabBar::tab { padding: 3px 3px; color: navy; border: 1px solid #a0a0a0; border-bottom: none;"
+      " background: #dcdcdc; margin-top: 2px; }"
+      "QTabBar::tab:selected { background: white; margin-top: 0px; font-weight: bold; }"
+      "QTabBar::tab:focus { text-decoration: underline; }"));
+  pageControl_->tabBar()->setAccessibleName(QStringLiteral("页面"));
   struct Page {
     QWidget* (*build)(FieldWidgets&);
     const char* caption;
@@ -82,14 +99,92 @@ MainWindow::MainWindow(WindowServices& services, QWidget* parent, std::string re
 
   bindFields();
   setTabOrder();
+  addShortcuts();
+  connect(qApp, &QApplication::focusChanged, this, [this] { showRoom(); });
   setAcceptDrops(true);
   refresh();
+}
+
+void MainWindow::showEvent(QShowEvent* e) {
+  // Labels are matched to their fields by where they stand, which the
+  // layouts settle only now.
+  if (!named_) {
+    nameFieldsByTheirLabels(pageControl_);
+    named_ = true;
+  }
+  QWidget::showEvent(e);
+}
+
+void MainWindow::addShortcuts() {
+  auto add = [this](QKeySequence keys, std::function<void()> run) {
+    auto* s = new QShortcut(keys, this);
+    connect(s, &QShortcut::activated, this, std::move(run));
+  };
+  add(QKeySequence(Qt::CTRL | Qt::Key_O), [this] { openxmlfileClick(); });
+  add(QKeySequence(Qt::CTRL | Qt::Key_S), [this] {
+    if (panel_->savexmlfile->isEnabled()) savexmlfileClick();
+  });
+  add(QKeySequence(Qt::CTRL | Qt::Key_P), [this] { printreportClick(); });
+  add(QKeySequence(Qt::Key_F1), [this] { helpinfoClick(); });
+  for (QKeySequence check : {QKeySequence(Qt::Key_F5), QKeySequence(Qt::CTRL | Qt::Key_Return),
+                             QKeySequence(Qt::CTRL | Qt::Key_Enter)})
+    add(check, [this] { verifydataClick(); });
+  add(QKeySequence(Qt::CTRL | Qt::Key_PageUp), [this] { turnToPage(pageControl_->currentIndex() - 1); });
+  add(QKeySequence(Qt::CTRL | Qt::Key_PageDown), [this] { turnToPage(pageControl_->currentIndex() + 1); });
+  for (int page = 0; page < 9; ++page)
+    add(QKeySequence(Qt::CTRL | (Qt::Key_1 + page)), [this, page] { turnToPage(page); });
+}
+
+// Shows a page and puts the keyboard focus on its first field, where the
+// user goes on; left in a hidden field, the focus would fall to the problem
+// list, whose first line leads elsewhere.
+void MainWindow::turnToPage(int page) {
+  if (page < 0 || page >= pageControl_->count()) return;
+  pageControl_->tabBar()->setFocus(Qt::TabFocusReason);
+  pageControl_->setCurrentIndex(page);
+  QWidget* shown = pageControl_->currentWidget();
+  QWidget* w = pageControl_->tabBar();
+  for (int guard = 0; guard < 1000; ++guard) {
+    w = w->nextInFocusChain();
+    if (!w || w == pageControl_->tabBar()) break;
+    if (shown->isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(this) && w->isEnabled()) {
+      w->setFocus(Qt::TabFocusReason);
+      return;
+    }
+  }
+  pageControl_->tabBar()->setFocus(Qt::TabFocusReason);
+}
+
+// The room left in a limited field while it has the focus, so that a refused
+// keystroke is explained.
+void MainWindow::showRoom() {
+  QWidget* focus = QApplication::focusWidget();
+  int limit = 0;
+  std::size_t used = 0;
+  if (auto* e = qobject_cast<LimitedLineEdit*>(focus); e && !e->isReadOnly()) {
+    limit = e->byteLimit();
+    used = fieldBytes(e->text());
+  } else if (auto* t = qobject_cast<LongTextEdit*>(focus); t && !t->isReadOnly()) {
+    limit = t->byteLimit();
+    used = fieldBytes(t->toPlainText());
+  }
+  QLabel* room = panel_->room;
+  if (limit <= 0 || !isAncestorOf(focus)) {
+    room->hide();
+    return;
+  }
+  const auto left = used >= static_cast<std::size_t>(limit) ? 0 : static_cast<std::size_t>(limit) - used;
+  room->setText(QStringLiteral("还可输入 %1 字节").arg(left));
+  setPageText(room, left == 0 ? colors::kRed : colors::kNavy);
+  room->show();
 }
 
 MainWindow::~MainWindow() {
   // The children outlive the state while QWidget deletes them: a cell editor
   // closed then must not reach the state any more.
   for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
+  // Nor may the focus leaving a child being deleted reach this window.
+  disconnect(qApp, nullptr, this, nullptr);
   // Ending normally drops the copy; a crash leaves it for the next start.
   if (copyWritten_) recovery_->discard();
 }
@@ -122,7 +217,7 @@ void MainWindow::bindFields() {
 
 void MainWindow::setTabOrder() {
   const char* const kOrder[] = {
-      "verifylist", "verifydata",
+      "verifylist", "openxmlfile", "savexmlfile", "helpinfo", "printreport", "verifydata",
       // 01
       "ProjectName", "KeyWord", "ProjectClass", "SubjectClass", "Edit4", "Presider", "EduCode", "ExpectProduction2",
       "InputDate", "ExpectCompleteDate", "Basis", "GuideNum", "Purpose", "ExpectProduction1", "ResearchClass",
@@ -205,6 +300,16 @@ void MainWindow::onCell(Field table, int row, int column, const QString& text) {
   noteEdit();
 }
 
+void MainWindow::markPagesWithProblems() {
+  std::vector<bool> marked(static_cast<std::size_t>(pageControl_->count()), false);
+  for (const auto& line : state_.problems) {
+    const int page = problemPage(line);
+    if (page >= 1 && page <= pageControl_->count()) marked[static_cast<std::size_t>(page - 1)] = true;
+  }
+  for (int i = 0; i < pageControl_->count(); ++i)
+    pageControl_->pageTabBar()->setMarked(i, marked[static_cast<std::size_t>(i)]);
+}
+
 void MainWindow::onProblemChosen(int row) {
   if (row < 0 || row >= panel_->verifylist->count()) return;
   const QString line = panel_->verifylist->item(row)->text();
@@ -233,8 +338,8 @@ SaveOutcome MainWindow::savexmlfileClick() {
 }
 
 void MainWindow::helpinfoClick() {
-  const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/help.doc");
-  if (QFileInfo(path).isFile())
+  const QString path = helpToOpen(QCoreApplication::applicationDirPath());
+  if (!path.isEmpty())
     services_.openExternally(path.toStdString());
   else
     services_.showMessage("程序目录下没有找到帮助文档help.doc，请上网下载帮助文档！");
@@ -396,7 +501,12 @@ void MainWindow::refreshField(const FieldDef& d) {
       static_cast<RecordTable*>(w)->showRows(state_.record.rows(d.id));
       break;
   }
-  if (isUserField(d.id)) w->setEnabled(state_.isEnabled(d.id));
+  if (isUserField(d.id)) {
+    // A formal document's fields are read-only rather than disabled, so every
+    // page can still be read to its end, selected and copied.
+    w->setEnabled(state_.formal || state_.isEnabled(d.id));
+    setFormalReadOnly(w, state_.formal);
+  }
 }
 
 void MainWindow::refresh() {
@@ -430,7 +540,12 @@ void MainWindow::refresh() {
     for (const auto& line : state_.problems) list->addItem(q(line));
     list->setCurrentRow(-1);
     list->blockSignals(was);
+    list->setAccessibleDescription(state_.problems.empty()
+                                       ? QStringLiteral("检查未发现问题")
+                                       : QStringLiteral("检查发现 %1 处问题").arg(state_.problems.size()));
+    markPagesWithProblems();
   }
+  showRoom();
 }
 
 }  // namespace velmora

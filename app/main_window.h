@@ -12,6 +12,7 @@
 
 #include "app/deferred_messages.h"
 #include "app/page_builder.h"
+#include "app/page_tabs.h"
 #include "app/side_panel.h"
 #include "app/window_services.h"
 #include "document/document_actions.h"
@@ -32,7 +33,7 @@ class MainWindow : public QWidget {
   ~MainWindow() override;
 
   FormState& state() { return state_; }
-  QTabWidget* pages() const { return pageControl_; }
+  PageControl* pages() const { return pageControl_; }
 
   // Start-up: the command-line arguments joined with single blanks name the
   // document to open before the window is shown; then edits that a window
@@ -68,6 +69,7 @@ class MainWindow : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* e) override;
+  void showEvent(QShowEvent* e) override;
   void dragEnterEvent(QDragEnterEvent* e) override;
   void dropEvent(QDropEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* e) override;
@@ -83,6 +85,10 @@ class MainWindow : public QWidget {
   void refreshField(const FieldDef& d);
   void refreshLongText(Field f);
   void noteEdit();
+  void addShortcuts();
+  void turnToPage(int page);
+  void showRoom();
+  void markPagesWithProblems();
   void recoverFrom(const LeftCopy& copy, const DocumentContent& content);
 
   WindowServices& services_;
@@ -91,7 +97,7 @@ class MainWindow : public QWidget {
   FormState state_;
   FieldWidgets fields_;
   SidePanel* panel_;
-  QTabWidget* pageControl_;
+  PageControl* pageControl_;
   // Set while a reaction runs: a cell editor closed by its message box must
   // not start the same reaction again.
   bool reacting_ = false;
@@ -103,6 +109,7 @@ class MainWindow : public QWidget {
   QTimer recoveryTimer_;
   QElapsedTimer unsavedSince_;  // the first edit not yet in the recovery copy
   bool copyWritten_ = false;
+  bool named_ = false;
   int recoveryIdleMs_ = kRecoveryIdleMs;
   int recoveryMaxDelayMs_ = kRecoveryMaxDelayMs;
 };

@@ -13,20 +13,24 @@ QString nameOf(Field f) {
   return QString::fromUtf8(n.data(), static_cast<int>(n.size()));
 }
 
-void setPageText(QWidget* w, QColor color) {
+void setOwnColors(QWidget* w, std::initializer_list<std::pair<QPalette::ColorRole, QColor>> colors) {
   QPalette p = w->palette();
-  p.setColor(QPalette::WindowText, color);
+  // Only the roles set here are the widget's own; a copy of an unset palette
+  // would freeze every colour of the desktop's palette into the widget.
+  if (!w->testAttribute(Qt::WA_SetPalette)) p.setResolveMask(0);
+  for (const auto& [role, color] : colors) {
+    p.setColor(QPalette::Active, role, color);
+    p.setColor(QPalette::Inactive, role, color);
+  }
   w->setPalette(p);
 }
+
+void setPageText(QWidget* w, QColor color) { setOwnColors(w, {{QPalette::WindowText, color}}); }
 
 QFont PageBuilder::defaultFont() { return windowFont("MS Sans Serif", 11); }
 
 void PageBuilder::style(QWidget* w, QColor color) const {
-  QPalette p = w->palette();
-  p.setColor(QPalette::Text, color);
-  p.setColor(QPalette::WindowText, color);
-  p.setColor(QPalette::ButtonText, color);
-  w->setPalette(p);
+  setOwnColors(w, {{QPalette::Text, color}, {QPalette::WindowText, color}, {QPalette::ButtonText, color}});
   w->setFont(defaultFont());
 }
 
@@ -34,9 +38,7 @@ QLabel* PageBuilder::label(const QString& text, int x, int y, const QFont& font,
   auto* l = new QLabel(text, parent_);
   if (name) l->setObjectName(QString::fromLatin1(name));
   l->setFont(font);
-  QPalette p = l->palette();
-  p.setColor(QPalette::WindowText, color);
-  l->setPalette(p);
+  setPageText(l, color);
   l->move(x, y);
   l->adjustSize();
   return l;

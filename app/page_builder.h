@@ -4,6 +4,9 @@
 #include <QColor>
 #include <QFont>
 #include <QLabel>
+#include <QPalette>
+#include <initializer_list>
+#include <utility>
 #include <QWidget>
 #include <array>
 
@@ -61,6 +64,11 @@ class PageBuilder {
   QColor fieldText_;
   QColor pageText_;
 };
+
+// Gives a widget colours of its own for the enabled states (a disabled one
+// keeps the palette's grey, so that it looks disabled); every other colour
+// comes from the window.
+void setOwnColors(QWidget* w, std::initializer_list<std::pair<QPalette::ColorRole, QColor>> colors);
 
 // Gives a page (or group) and the labels on it that have no colour of their
 // own the page's text colour.

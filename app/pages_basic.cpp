@@ -137,9 +137,7 @@ QWidget* presider(FieldWidgets& fields) {
   auto* eduMirror = new MaskedEdit(Field::EduCode, group);
   eduMirror->setObjectName(QStringLiteral("EduCode1"));
   eduMirror->setFont(PageBuilder::defaultFont());
-  QPalette blue = eduMirror->palette();
-  blue.setColor(QPalette::Text, colors::kBlue);
-  eduMirror->setPalette(blue);
+  setOwnColors(eduMirror, {{QPalette::Text, colors::kBlue}});
   eduMirror->setGeometry(368, 77, 110, 21);
   eduMirror->setEnabled(false);
 

@@ -24,9 +24,7 @@ QWidget* band(int height, const QString& heading) {
 QLabel* note(const QString& text, const QFont& font, int wrapWidth = 0) {
   auto* l = new QLabel(text);
   l->setFont(font);
-  QPalette p = l->palette();
-  p.setColor(QPalette::WindowText, colors::kRed);
-  l->setPalette(p);
+  setPageText(l, colors::kRed);
   if (wrapWidth > 0) {
     l->setWordWrap(true);
     l->setFixedWidth(wrapWidth);
@@ -136,12 +134,15 @@ QWidget* results(FieldWidgets& fields) {
     setPageText(l, colors::kNavy);
     l->move(x, y);
   };
-  line(QStringLiteral("（国家一般课题必填研究报告、专著、研究论文1、研究论文2、研究论文3；国家青年基金"), 104, 8);
-  line(QStringLiteral("课题必填研究报告、专著、研究论文1、研究论文2；教育部重点课题必填研究报告、研究论文1、研究"), 32, 22);
-  line(QStringLiteral("论文2、研究论文3；教育部青年专项课题必填研究报告、研究论文1、研究论文2）"), 32, 36);
+  // The three lines of the note stand right of the heading, 13 pixels apart,
+  // so that the heading and the red note below keep clear of them and of the
+  // table at the foot of the band.
+  line(QStringLiteral("（国家一般课题必填研究报告、专著、研究论文1、研究论文2、研究论文3；国家青年基金"), 104, 3);
+  line(QStringLiteral("课题必填研究报告、专著、研究论文1、研究论文2；教育部重点课题必填研究报告、研究论文1、研究"), 104, 16);
+  line(QStringLiteral("论文2、研究论文3；教育部青年专项课题必填研究报告、研究论文1、研究论文2）"), 104, 29);
   QLabel* lowerNote = note(QStringLiteral("需填写序号、完成时间、最终成果名称、成果形式、负责人五项内容"), windowFont("宋体", 12));
   lowerNote->setParent(lower);
-  lowerNote->move(0, 50);
+  lowerNote->move(0, 44);
   layout->addWidget(lower);
   RecordTable* final = b.table(
       Field::FinallyProduction,

@@ -1,4 +1,7 @@
 // Pages 06, 07, 10 and 11: the long texts with their instructions.
+#include <QTextBlockFormat>
+#include <QTextCursor>
+#include <QTextEdit>
 #include <QVBoxLayout>
 
 #include "app/pages.h"
@@ -9,20 +12,25 @@ namespace {
 
 QFont longTextFont() { return windowFont("宋体", 14); }
 
-// Read-only instructions on the tooltip background.
-QPlainTextEdit* instructions(const char* name, const QStringList& lines, int width, int height, QWidget* parent) {
-  auto* memo = new QPlainTextEdit(parent);
+// Read-only instructions on the tooltip background. Five lines must show in
+// about 80 pixels: 12-pixel characters on a fixed 14-pixel line pitch.
+QTextEdit* instructions(const char* name, const QStringList& lines, int width, int height, QWidget* parent) {
+  auto* memo = new QTextEdit(parent);
   memo->setObjectName(QString::fromLatin1(name));
   memo->setReadOnly(true);
+  memo->setFont(windowFont("宋体", 12));
+  memo->document()->setDocumentMargin(3);
   memo->setPlainText(lines.join(QLatin1Char('\n')));
-  memo->setFont(longTextFont());
+  QTextCursor all(memo->document());
+  all.select(QTextCursor::Document);
+  QTextBlockFormat pitch;
+  pitch.setLineHeight(14, QTextBlockFormat::FixedHeight);
+  all.mergeBlockFormat(pitch);
   memo->setFixedSize(width, height);
-  memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  memo->setLineWrapMode(QTextEdit::WidgetWidth);
   memo->setTabChangesFocus(true);
-  QPalette p = memo->palette();
-  p.setColor(QPalette::Base, p.color(QPalette::ToolTipBase));
-  p.setColor(QPalette::Text, Qt::black);
-  memo->setPalette(p);
+  memo->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setOwnColors(memo, {{QPalette::Base, QColor(255, 255, 225)}, {QPalette::Text, Qt::black}});
   return memo;
 }
 

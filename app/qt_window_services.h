@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 
+#include "app/install_paths.h"
 #include "app/window_services.h"
 
 class QWidget;
@@ -13,8 +14,9 @@ class QtWindowServices : public WindowServices {
  public:
   explicit QtWindowServices(QWidget* owner = nullptr) : owner_(owner) {}
   void setOwner(QWidget* owner) { owner_ = owner; }
-  // The folder the open dialog starts in.
-  void setOpenFolder(const QString& folder) { openFolder_ = folder; }
+  // Given the program's folder, the open dialog starts there when the program
+  // runs from its build tree and in the user's documents once installed.
+  void setOpenFolder(const QString& programFolder) { openFolder_ = openDialogFolder(programFolder); }
 
   std::optional<std::string> askOpenPath() override;
   std::optional<std::string> askSavePath(const std::string& proposedName) override;

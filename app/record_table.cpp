@@ -1,5 +1,7 @@
 #include "app/record_table.h"
 
+#include "app/window_palette.h"
+
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -66,8 +68,9 @@ RecordTable::RecordTable(Field field, QWidget* parent) : QTableWidget(parent), f
   setColumnCount(d.table.columns);
   setRowCount(d.table.storedRows);
   setItemDelegate(new CellDelegate(this));
-  setEditTriggers(QAbstractItemView::CurrentChanged | QAbstractItemView::DoubleClicked |
-                  QAbstractItemView::SelectedClicked | QAbstractItemView::AnyKeyPressed);
+  editTriggers_ = QAbstractItemView::CurrentChanged | QAbstractItemView::DoubleClicked |
+                  QAbstractItemView::SelectedClicked | QAbstractItemView::AnyKeyPressed;
+  setEditTriggers(editTriggers_);
   setSelectionMode(QAbstractItemView::ContiguousSelection);
   setSelectionBehavior(QAbstractItemView::SelectItems);
   setTabKeyNavigation(false);
@@ -80,12 +83,20 @@ RecordTable::RecordTable(Field field, QWidget* parent) : QTableWidget(parent), f
   horizontalHeader()->setHighlightSections(false);
   horizontalHeader()->setFixedHeight(24);
   horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  // The header row on the tooltip background (255, 255, 225), as the form has it.
   horizontalHeader()->setStyleSheet(QStringLiteral(
-      "QHeaderView::section { background-color: palette(tool-tip-base); color: black;"
-      " border: 0px; border-right: 1px solid #a0a0a0; border-bottom: 1px solid #a0a0a0; padding-left: 2px; }"));
+      "QHeaderView::section { background-color: rgb(255, 255, 225); color: black;"
+      " border: 0px; border-right: 1px solid #a0a0a0; border-bottom: 1px solid #a0a0a0; padding-left: 2px; }"
+      "QHeaderView { background-color: rgb(240, 240, 240); }"));
   setWordWrap(false);
   for (int r = 0; r < rowCount(); ++r)
     for (int c = 0; c < columnCount(); ++c) setItem(r, c, new QTableWidgetItem);
+}
+
+RecordTable::~RecordTable() {
+  // An open cell editor is deleted after this table's own part is gone; its
+  // focus leaving then must not report a closed editor to it.
+  if (QAbstractItemDelegate* delegate = itemDelegate()) delegate->disconnect();
 }
 
 void RecordTable::setColumns(const QStringList& headers, const QList<int>& widths) {
@@ -99,13 +110,21 @@ void RecordTable::setColumns(const QStringList& headers, const QList<int>& width
 
 void RecordTable::setFixedColumns(int count) {
   fixedColumns_ = count;
-  const QBrush face = palette().button();
+  // The window's face colour, not the desktop's: the form stays light.
+  const QBrush face = lightWindowPalette().button();
   for (int r = 0; r < rowCount(); ++r)
     for (int c = 0; c < count; ++c) {
       QTableWidgetItem* it = item(r, c);
       it->setFlags(it->flags() & ~Qt::ItemIsEditable);
       it->setBackground(face);
     }
+}
+
+void RecordTable::setReadOnly(bool on) {
+  if (on && state() == QAbstractItemView::EditingState) {
+    if (QWidget* editor = indexWidget(currentIndex())) closeEditor(editor, QAbstractItemDelegate::NoHint);
+  }
+  setEditTriggers(on ? QAbstractItemView::NoEditTriggers : editTriggers_);
 }
 
 void RecordTable::leaveTable(bool forward) {

@@ -13,6 +13,7 @@ class RecordTable : public QTableWidget {
   Q_OBJECT
  public:
   RecordTable(Field field, QWidget* parent);
+  ~RecordTable() override;
   Field field() const { return field_; }
 
   // Header texts and column widths; an empty list means no header row.
@@ -23,6 +24,9 @@ class RecordTable : public QTableWidget {
   // The column whose typed characters pass the amount filter.
   void setAmountColumn(int column) { amountColumn_ = column; }
   int amountColumn() const { return amountColumn_; }
+
+  // Read-only: cells are selected and copied, never edited.
+  void setReadOnly(bool on);
 
   // Moves the keyboard focus to the next (or previous) control after the table.
   void leaveTable(bool forward);
@@ -40,6 +44,7 @@ class RecordTable : public QTableWidget {
   Field field_;
   int fixedColumns_ = 0;
   int amountColumn_ = -1;
+  EditTriggers editTriggers_;
 };
 
 }  // namespace velmora

@@ -17,13 +17,13 @@ QToolButton* pictureButton(QWidget* parent, const char* name, const QString& cap
   b->setIcon(icon);
   b->setIconSize(QSize(24, 24));
   b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-  // Flat: the border shows only under the pointer; no keyboard focus.
+  // Flat: the border shows only under the pointer. Reached by Tab, not by a
+  // click, so a click never takes the focus from the field being edited.
   b->setAutoRaise(true);
-  b->setFocusPolicy(Qt::NoFocus);
+  b->setFocusPolicy(Qt::TabFocus);
+  b->setAccessibleName(QString(caption).remove(QLatin1Char(' ')));
   b->setFont(windowFont("新宋体", fontPixels));
-  QPalette p = b->palette();
-  p.setColor(QPalette::ButtonText, colors::kNavy);
-  b->setPalette(p);
+  setOwnColors(b, {{QPalette::ButtonText, colors::kNavy}});
   b->setGeometry(x, y, 66, 66);
   return b;
 }
@@ -38,10 +38,9 @@ SidePanel::SidePanel(QWidget* parent) : QWidget(parent) {
   verifydata->setObjectName(QStringLiteral("verifydata"));
   verifydata->setIconSize(QSize(24, 24));
   verifydata->setFont(windowFont("MS Sans Serif", 16, true));
-  QPalette bp = verifydata->palette();
-  bp.setColor(QPalette::ButtonText, colors::kRed);
-  verifydata->setPalette(bp);
+  setOwnColors(verifydata, {{QPalette::ButtonText, colors::kRed}});
   verifydata->setGeometry(5, 2, 88, 30);
+  verifydata->setAccessibleName(QStringLiteral("检查"));
 
   verifylist = new QListWidget(this);
   verifylist->setObjectName(QStringLiteral("verifylist"));
@@ -49,6 +48,7 @@ SidePanel::SidePanel(QWidget* parent) : QWidget(parent) {
   verifylist->setSelectionMode(QAbstractItemView::SingleSelection);
   verifylist->setFont(windowFont("MS Sans Serif", 11));
   verifylist->setToolTip(QStringLiteral("鼠标点击错误记录，可以定位到页面"));
+  verifylist->setAccessibleName(QStringLiteral("检查结果"));
   verifylist->setStyleSheet(QStringLiteral("QListWidget#verifylist { background: rgb(194, 252, 233); color: red; }"
                                            "QListWidget#verifylist::item { height: 13px; }"));
 
@@ -65,10 +65,14 @@ SidePanel::SidePanel(QWidget* parent) : QWidget(parent) {
   notice->setTextFormat(Qt::RichText);
   notice->setObjectName(QStringLiteral("notice"));
   notice->setFont(windowFont("宋体", 11));
-  QPalette np = notice->palette();
-  np.setColor(QPalette::WindowText, colors::kBlue);
-  notice->setPalette(np);
+  setPageText(notice, colors::kBlue);
   notice->setGeometry(3, 528, 174, 22);
+
+  room = new QLabel(this);
+  room->setObjectName(QStringLiteral("room"));
+  room->setFont(windowFont("宋体", 11));
+  room->setGeometry(3, 514, 174, 14);
+  room->hide();
 }
 
 }  // namespace velmora

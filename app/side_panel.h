@@ -1,6 +1,7 @@
 #pragma once
 // The panel on the right: the check button, the problem list, the four
 // picture buttons and the notice.
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QToolButton>
@@ -19,6 +20,9 @@ class SidePanel : public QWidget {
   QToolButton* savexmlfile;
   QToolButton* helpinfo;
   QToolButton* printreport;
+  // The room left in the focused field, shown only while a limited field has
+  // the focus.
+  QLabel* room;
 };
 
 }  // namespace velmora

@@ -17,4 +17,7 @@ std::string formatAmount(double value);
 // The error the budget total reports for a cell text that is no number.
 std::string notAFloatMessage(std::string_view text);
 
+// The error of a sum too large for a double.
+inline constexpr std::string_view kFloatingPointOverflow = "Floating point overflow";
+
 }  // namespace velmora

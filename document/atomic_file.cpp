@@ -1,14 +1,20 @@
 #include "document/atomic_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <fstream>
 
 namespace velmora {
 namespace {
+
+constexpr const char* kTemporaryPrefix = ".velmora-save-";
 
 std::string folderOf(const std::string& path) {
   auto slash = path.find_last_of('/');
@@ -22,28 +28,87 @@ bool fail(std::string& error, const std::string& path, int err) {
   return false;
 }
 
+// The file a path finally names: symbolic links are followed, also to a
+// target that does not exist yet, so that the link stays a link and the
+// document it names is the one saved.
+bool resolveLinks(std::string& path, int& err) {
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+    std::string target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 4096) + 1, '\0');
+    const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+    if (n < 0) {
+      err = errno;
+      return false;
+    }
+    target.resize(static_cast<std::size_t>(n));
+    path = target.starts_with('/') ? target : folderOf(path) + "/" + target;
+  }
+  err = ELOOP;
+  return false;
+}
+
+// The permissions a new file gets: what the user's umask leaves of 0666, as
+// for any file a program creates (identity and bank numbers stay private
+// under umask 077). Read from /proc, since changing the umask to learn it
+// would race with other threads creating files.
+mode_t newFileMode() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("Umask:", 0) == 0) return 0666 & ~static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
+  return 0644;
+}
+
+// Temporary files of saves killed before their rename: every save holds a
+// lock on its own, so one that can be locked belongs to no running save.
+void removeStaleTemporaries(const std::string& folder) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return;
+  while (dirent* e = ::readdir(dir)) {
+    if (std::strncmp(e->d_name, kTemporaryPrefix, std::strlen(kTemporaryPrefix)) != 0) continue;
+    const std::string stale = folder + "/" + e->d_name;
+    const int fd = ::open(stale.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) continue;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) ::unlink(stale.c_str());
+    ::close(fd);
+  }
+  ::closedir(dir);
+}
+
 }  // namespace
 
-bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string& error) {
+bool writeFileAtomically(const std::string& requested, std::string_view bytes, std::string& error) {
+  std::string path = requested;
+  int linkError = 0;
+  if (!resolveLinks(path, linkError)) return fail(error, requested, linkError);
+
   struct stat target {};
   bool exists = ::stat(path.c_str(), &target) == 0;
-  if (exists && S_ISDIR(target.st_mode)) return fail(error, path, EISDIR);
+  if (exists && S_ISDIR(target.st_mode)) return fail(error, requested, EISDIR);
   // A read-only file stays as it is, even where the folder would allow a
   // rename, and also for a user whom the system lets write anything.
-  if (exists && (target.st_mode & 0222) == 0) return fail(error, path, EACCES);
-  if (exists && ::access(path.c_str(), W_OK) != 0) return fail(error, path, errno);
+  if (exists && (target.st_mode & 0222) == 0) return fail(error, requested, EACCES);
+  if (exists && ::access(path.c_str(), W_OK) != 0) return fail(error, requested, errno);
 
-  std::string tmp = folderOf(path) + "/.velmora-save-XXXXXX";
-  int fd = ::mkstemp(tmp.data());
-  if (fd < 0) return fail(error, path, errno);
+  const std::string folder = folderOf(path);
+  removeStaleTemporaries(folder);
+  std::string tmp = folder + "/" + kTemporaryPrefix + "XXXXXX";
+  int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
+  if (fd < 0) return fail(error, requested, errno);
+  ::flock(fd, LOCK_EX);  // this save is running: its file is not stale
 
   auto abandon = [&](int err) {
     ::close(fd);
     ::unlink(tmp.c_str());
-    return fail(error, path, err);
+    return fail(error, requested, err);
   };
-  // Keep the permissions an earlier file had; a new file gets the usual ones.
-  mode_t mode = exists ? (target.st_mode & 07777) : 0644;
+  if (exists) {
+    // The document keeps its owner and group where the system allows it (a
+    // shared group's member saving keeps the group; root keeps the owner)...
+    if (::fchown(fd, target.st_uid, target.st_gid) != 0) (void)::fchown(fd, static_cast<uid_t>(-1), target.st_gid);
+  }
+  // ...and its permissions always; a new file gets what the umask allows.
+  const mode_t mode = exists ? (target.st_mode & 07777) : newFileMode();
   if (::fchmod(fd, mode) != 0) return abandon(errno);
 
   const char* data = bytes.data();
@@ -58,15 +123,15 @@ bool writeFileAtomically(const std::string& path, std::string_view bytes, std::s
     left -= static_cast<std::size_t>(n);
   }
   if (::fsync(fd) != 0) return abandon(errno);
-  if (::close(fd) != 0) {
-    int err = errno;
-    ::unlink(tmp.c_str());
-    return fail(error, path, err);
-  }
-  if (::rename(tmp.c_str(), path.c_str()) != 0) {
-    int err = errno;
-    ::unlink(tmp.c_str());
-    return fail(error, path, err);
+  // The new content replaces the old in one step: a hard-linked document
+  // gets a new file here, and its other names keep the earlier content. A
+  // torn document is the worse loss.
+  if (::rename(tmp.c_str(), path.c_str()) != 0) return abandon(errno);
+  if (::close(fd) != 0) return fail(error, requested, errno);
+  // The rename reaches the disk with the folder.
+  if (int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dirFd >= 0) {
+    ::fsync(dirFd);
+    ::close(dirFd);
   }
   return true;
 }

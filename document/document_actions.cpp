@@ -163,6 +163,12 @@ SaveOutcome saveDocument(FormState& s, Prompter& prompter) {
   s.saveDialogName = path;
 
   s.record.setText(Field::ProjectID, id);
+  // The last line of defence: a document that could not be opened again is
+  // never written, and any earlier file stays as it was.
+  if (auto why = unwritableText(s.record)) {
+    prompter.showError(msg::errorBoxText(*why));
+    return SaveOutcome::Failed;
+  }
   std::string bytes = buildXdx(s.record, s.problems);
   std::string error;
   if (!writeFileAtomically(path, bytes, error)) {

@@ -1,5 +1,7 @@
 #include "document/form_state.h"
 
+#include <cmath>
+
 #include "check/completeness_check.h"
 #include "document/amount.h"
 #include "document/messages.h"
@@ -110,6 +112,12 @@ void FormState::budgetTotalRule(Field editedTable, Prompter& prompter) {
       }
       total += *amount;
     }
+  }
+  // Amounts too large for a number leave the total as it was, as an amount
+  // that is no number does: "INF" would be saved and counted as filled.
+  if (!std::isfinite(total)) {
+    prompter.showError(msg::errorBoxText(kFloatingPointOverflow));
+    return;
   }
   record.setText(Field::OutlayAccounts, formatAmount(total));
 }

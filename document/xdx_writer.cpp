@@ -2,10 +2,12 @@
 
 #include <libxml/tree.h>
 
+#include <cstdio>
 #include <memory>
 #include <stdexcept>
 
 #include "document/comma_text.h"
+#include "record/gbk.h"
 
 namespace velmora {
 namespace {
@@ -28,7 +30,45 @@ std::string fieldValue(const Record& r, const FieldDef& d) {
   }
 }
 
+// The first character of `text` a document cannot carry, described.
+std::optional<std::string> unwritableCharacter(std::string_view text) {
+  for (std::size_t pos = 0; pos < text.size();) {
+    const char32_t c = nextCodePoint(text, pos);
+    if (c < 0x20 && c != U'\t' && c != U'\n' && c != U'\r') {
+      char code[16];
+      std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+      return std::string("控制字符 ") + code;
+    }
+  }
+  if (!canEncodeGbk(text)) return std::string("GBK 无法表示的字符");
+  return std::nullopt;
+}
+
 }  // namespace
+
+std::optional<std::string> unwritableText(const Record& record) {
+  auto refuse = [](std::string_view where, const std::string& what) {
+    return "无法保存：" + std::string(where) + " 含有文档不能保存的" + what;
+  };
+  for (const FieldDef& d : allFields()) {
+    std::vector<std::string_view> texts;
+    switch (d.kind) {
+      case Kind::Choice: break;  // the lists' own texts
+      case Kind::LongText:
+        for (const std::string& line : record.lines(d.id)) texts.push_back(line);
+        break;
+      case Kind::Table:
+        for (const Row& row : record.rows(d.id))
+          for (const std::string& cell : row) texts.push_back(cell);
+        break;
+      default:
+        texts.push_back(record.text(d.id));
+    }
+    for (std::string_view t : texts)
+      if (auto what = unwritableCharacter(t)) return refuse(d.name, *what);
+  }
+  return std::nullopt;
+}
 
 std::string buildXdx(const Record& record, const std::vector<std::string>& problems) {
   std::unique_ptr<xmlDoc, void (*)(xmlDoc*)> doc(xmlNewDoc(x("1.0")), xmlFreeDoc);

@@ -1,6 +1,7 @@
 #pragma once
 // Writing an XDX document: the declaration, XMLPackage and its 66 elements in
 // their fixed order, GBK encoded, no whitespace between elements.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,5 +12,10 @@ namespace velmora {
 // The complete file content (GBK bytes). The record's ProjectID is written as
 // it stands; PASSBY is always "0"; `problems` become the verifylist element.
 std::string buildXdx(const Record& record, const std::vector<std::string>& problems);
+
+// Why the record cannot be written so that it opens again: a text holding a
+// character GBK cannot hold or a control character XML cannot carry (all but
+// tab, line feed and carriage return, NUL included). nullopt when it can.
+std::optional<std::string> unwritableText(const Record& record);
 
 }  // namespace velmora

@@ -12,6 +12,11 @@ packages=(
   fonts-noto-cjk fonts-liberation fonts-urw-base35
   xvfb xauth openbox xdotool x11-utils
   clang libclang-rt-14-dev
+  # The package and its desktop integration: icons and manual pages built,
+  # the package checked, the MIME type and the entry tried in a scratch
+  # database, the installed program opened as a desktop would.
+  librsvg2-bin scdoc dpkg-dev lintian appstream desktop-file-utils
+  shared-mime-info libglib2.0-bin xdg-utils libfile-mimeinfo-perl man-db
   libcli11-dev nlohmann-json3-dev libxlsxwriter-dev unzip libc-l10n
 )
 

@@ -121,6 +121,25 @@ TEST(FormRules, BudgetTotal) {
   EXPECT_EQ(s.record.text(Field::OutlayAccounts), "51.3");
 }
 
+// Amounts a double cannot add up to a number leave the total as it was: an
+// "INF" total was saved and counted as filled.
+TEST(FormRules, ATotalTooLargeForANumberIsAnError) {
+  FormState s;
+  ScriptedPrompter p;
+  const std::string huge = "1" + std::string(308, '0');  // 1e308
+  s.editCell(Field::OutlayGrid, 0, 2, "100", p);
+  s.editCell(Field::OutlayGrid, 1, 2, huge, p);
+  EXPECT_TRUE(p.shown.empty());
+  s.editCell(Field::OutlayGrid2, 0, 2, huge, p);
+  ASSERT_EQ(p.shown.size(), 1u);
+  EXPECT_EQ(p.shown[0].kind, "error");
+  EXPECT_EQ(p.shown[0].text, "Floating point overflow.");
+  EXPECT_EQ(s.record.text(Field::OutlayAccounts).substr(0, 4), "1E30");  // as the last finite sum left it
+  EXPECT_EQ(s.record.cell(Field::OutlayGrid2, 0, 2), huge);
+  s.editCell(Field::OutlayGrid2, 0, 2, "1", p);
+  EXPECT_EQ(p.shown.size(), 1u);
+}
+
 TEST(FormRules, FixedCellsOfTheAmountTablesCannotBeEdited) {
   FormState s;
   ScriptedPrompter p;

@@ -298,7 +298,9 @@ TEST(OpenAction, OverUnsavedEditsAsksFirst) {
       for (const Shown& shown : p.shown) EXPECT_NE(shown.kind, "question");
     }
     EXPECT_EQ(std::filesystem::exists(saved), c.savedFileExists);
-    if (c.savedFileExists) EXPECT_NE(readFile(saved).find("<ProjectName>"), std::string::npos);
+    if (c.savedFileExists) {
+      EXPECT_NE(readFile(saved).find("<ProjectName>"), std::string::npos);
+    }
     if (outcome == OpenOutcome::Opened) {
       EXPECT_EQ(s.record.text(Field::Presider), "王晓燕");
       EXPECT_FALSE(s.modified);

@@ -81,9 +81,7 @@ TEST(Recovery, ACopyOutlivesItsWindowAndIsOfferedOnce) {
     slot.flush();
     path = slot.copyPath();
     // Touch it later than the other one.
-    struct timespec times[2] = {{0, UTIME_NOW}, {0, UTIME_NOW}};
-    times[1].tv_sec = ::time(nullptr) + 60;
-    times[1].tv_nsec = 0;  // UTIME_NOW here would ignore the seconds
+    struct timespec times[2] = {{0, UTIME_NOW}, {::time(nullptr) + 60, 0}};
     ::utimensat(AT_FDCWD, path.c_str(), times, 0);
   }  // the window ends without discarding: as after a crash
   {

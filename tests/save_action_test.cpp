@@ -5,6 +5,7 @@
 
 #include "document/document_actions.h"
 #include "document/xdx_reader.h"
+#include "document/xdx_writer.h"
 #include "test_support.h"
 
 using namespace velmora;
@@ -163,6 +164,40 @@ TEST(SaveAction, SavedDocumentOpensToTheSameRecord) {
   reopened.pendingPath = dir.path("round.xdx");
   ASSERT_EQ(openDocument(reopened, p), OpenOutcome::Opened);
   EXPECT_TRUE(reopened.record == s.record);
+}
+
+// A text XML cannot carry would make a document that never opens again: the
+// save fails with the reason and the earlier file stays.
+TEST(SaveAction, TextADocumentCannotCarryIsNeverWritten) {
+  struct Case {
+    Field field;
+    std::string text;
+    const char* reason;
+  } cases[] = {
+      {Field::ProjectName, "课题\f名称", "ProjectName 含有文档不能保存的控制字符 U+000C"},
+      {Field::Department, std::string("前\0后", 7), "Department 含有文档不能保存的控制字符 U+0000"},
+      {Field::Nation, "\xF0\x9F\x98\x80", "Nation 含有文档不能保存的GBK 无法表示的字符"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.reason);
+    TempDir dir;
+    writeFile(dir.path("a.xdx"), "earlier");
+    FormState s = savableState();
+    s.record.setText(c.field, c.text);
+    ScriptedPrompter p;
+    p.saveAnswers.push_back(dir.path("a.xdx"));
+    EXPECT_EQ(saveDocument(s, p), SaveOutcome::Failed);
+    ASSERT_EQ(p.shown.size(), 1u);
+    EXPECT_EQ(p.shown[0].kind, "error");
+    EXPECT_EQ(p.shown[0].text, std::string("无法保存：") + c.reason + ".");
+    EXPECT_EQ(readFile(dir.path("a.xdx")), "earlier");
+    EXPECT_TRUE(s.modified);
+  }
+  Record r = Record::initial();
+  r.setCell(Field::MainActor, 2, 1, "\x01");
+  EXPECT_EQ(unwritableText(r), "无法保存：MainActor 含有文档不能保存的控制字符 U+0001");
+  r.setCell(Field::MainActor, 2, 1, "a\tb\r\n");
+  EXPECT_EQ(unwritableText(r), std::nullopt);
 }
 
 TEST(SaveAction, DefaultExtensionForTheDialog) {

@@ -136,26 +136,34 @@ PreviewWindow::PreviewWindow(std::vector<report::Sheet> sheets, QWidget* parent)
   scroll_->setBackgroundRole(QPalette::Dark);
 
   auto* bar = new QToolBar(this);
-  bar->addAction(QStringLiteral("首页"), this, &PreviewWindow::first);
-  bar->addAction(QStringLiteral("上一页"), this, &PreviewWindow::previous);
-  bar->addAction(QStringLiteral("下一页"), this, &PreviewWindow::next);
-  bar->addAction(QStringLiteral("末页"), this, &PreviewWindow::last);
+  // Every command has its key, so the preview is used without a mouse too.
+  auto keyed = [this, bar](const QString& text, auto slot, QList<QKeySequence> keys) {
+    QAction* a = bar->addAction(text, this, slot);
+    a->setShortcuts(keys);
+    a->setToolTip(keys.isEmpty() ? text : text + QStringLiteral(" (") + keys.first().toString(QKeySequence::NativeText) + QLatin1Char(')'));
+    return a;
+  };
+  keyed(QStringLiteral("首页"), &PreviewWindow::first, {QKeySequence(Qt::Key_Home)});
+  keyed(QStringLiteral("上一页"), &PreviewWindow::previous, {QKeySequence(Qt::Key_PageUp)});
+  keyed(QStringLiteral("下一页"), &PreviewWindow::next, {QKeySequence(Qt::Key_PageDown)});
+  keyed(QStringLiteral("末页"), &PreviewWindow::last, {QKeySequence(Qt::Key_End)});
   bar->addWidget(new QLabel(QStringLiteral(" 第 "), this));
   bar->addWidget(pageBox_);
   bar->addWidget(new QLabel(QStringLiteral(" 页 "), this));
   connect(pageBox_, &QSpinBox::editingFinished, this, [this] { goTo(pageBox_->value() - 1); });
   bar->addSeparator();
-  bar->addAction(QStringLiteral("放大"), this, &PreviewWindow::zoomIn);
-  bar->addAction(QStringLiteral("缩小"), this, &PreviewWindow::zoomOut);
+  keyed(QStringLiteral("放大"), &PreviewWindow::zoomIn,
+        {QKeySequence(Qt::Key_Plus), QKeySequence(Qt::Key_Equal), QKeySequence::ZoomIn});
+  keyed(QStringLiteral("缩小"), &PreviewWindow::zoomOut, {QKeySequence(Qt::Key_Minus), QKeySequence::ZoomOut});
   bar->addAction(QStringLiteral("整页"), this, &PreviewWindow::fitWholeSheet);
   bar->addAction(QStringLiteral("页宽"), this, &PreviewWindow::fitWidth);
   bar->addAction(QStringLiteral("100%"), this, [this] { setZoom(1.0); });
   bar->addWidget(zoomLabel_);
   bar->addSeparator();
-  bar->addAction(QStringLiteral("打印"), this, &PreviewWindow::print);
+  keyed(QStringLiteral("打印"), &PreviewWindow::print, {QKeySequence(Qt::CTRL | Qt::Key_P)});
   bar->addAction(QStringLiteral("保存"), this, &PreviewWindow::save);
   bar->addAction(QStringLiteral("打开"), this, &PreviewWindow::open);
-  bar->addAction(QStringLiteral("关闭"), this, &QDialog::accept);
+  keyed(QStringLiteral("关闭"), &QDialog::accept, {QKeySequence(Qt::Key_Escape)});
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);

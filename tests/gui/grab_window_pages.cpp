@@ -1,6 +1,8 @@
-// grab-window-pages OUT_DIR [DOCUMENT]: a PNG of every page of the window.
+// grab-window-pages [--dark] OUT_DIR [DOCUMENT]: a PNG of every page of the
+// window; --dark runs it under a dark desktop palette.
 #include <QApplication>
 #include <QDir>
+#include <QPalette>
 #include <QPixmap>
 #include <QTabWidget>
 
@@ -12,6 +14,18 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   velmora::registerWindowFonts();
+  if (argc > 1 && QString::fromLocal8Bit(argv[1]) == QLatin1String("--dark")) {
+    QPalette dark(QColor(53, 53, 53));
+    dark.setColor(QPalette::Window, QColor(45, 45, 45));
+    dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
+    dark.setColor(QPalette::Base, QColor(30, 30, 30));
+    dark.setColor(QPalette::Text, QColor(230, 230, 230));
+    dark.setColor(QPalette::Button, QColor(60, 60, 60));
+    dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+    QApplication::setPalette(dark);
+    --argc;
+    ++argv;
+  }
   if (argc < 2) return 2;
   velmora::test::ScriptedWindowServices services;
   velmora::MainWindow window(services);

@@ -66,8 +66,18 @@ TEST_F(WindowCommands, FormalDocumentIsReadOnly) {
   window->openxmlfileClick();
   EXPECT_TRUE(find("passby")->isVisible());
   EXPECT_FALSE(find("savexmlfile")->isEnabled());
-  for (const char* name : {"ProjectName", "Sex", "MainActor", "ProjectReasoning", "OutlayGrid3", "HuoYe", "EduCode"})
-    EXPECT_FALSE(find(name)->isEnabled()) << name;
+  // Read-only rather than disabled: every page can be read to its end.
+  for (const char* name : {"ProjectName", "EduCode", "ApplyOutlay"}) {
+    EXPECT_TRUE(find(name)->isEnabled()) << name;
+    EXPECT_TRUE(find<QLineEdit>(name)->isReadOnly()) << name;
+  }
+  for (const char* name : {"ProjectReasoning", "HuoYe"}) {
+    EXPECT_TRUE(find(name)->isEnabled()) << name;
+    EXPECT_TRUE(find<QPlainTextEdit>(name)->isReadOnly()) << name;
+  }
+  EXPECT_TRUE(find<ChoiceBox>("Sex")->isReadOnly());
+  for (const char* name : {"MainActor", "OutlayGrid3"})
+    EXPECT_EQ(find<RecordTable>(name)->editTriggers(), QAbstractItemView::NoEditTriggers) << name;
   for (const char* name : {"verifydata", "verifylist", "openxmlfile", "helpinfo", "printreport"})
     EXPECT_TRUE(find(name)->isEnabled()) << name;
   // Closing asks nothing.

@@ -7,6 +7,7 @@
 #include <QPrinter>
 #include <QScrollArea>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "app/preview/preview_window.h"
 #include "report_test_support.h"
@@ -47,6 +48,29 @@ TEST_F(Preview, NavigationStaysWithinTheSheets) {
     s.act(*window);
     EXPECT_EQ(window->current(), s.expected);
   }
+}
+
+TEST_F(Preview, KeysDriveIt) {
+  QApplication::setActiveWindow(window.get());
+  QWidget* focus = window->findChild<QScrollArea*>();
+  focus->setFocus();
+  struct Step {
+    QKeySequence keys;
+    int sheet;
+    double zoom;
+  } steps[] = {
+      {QKeySequence(Qt::Key_PageDown), 1, 1.0}, {QKeySequence(Qt::Key_End), 10, 1.0},
+      {QKeySequence(Qt::Key_PageUp), 9, 1.0},   {QKeySequence(Qt::Key_Home), 0, 1.0},
+      {QKeySequence(Qt::Key_Plus), 0, 1.25},    {QKeySequence(Qt::Key_Minus), 0, 1.0},
+      {QKeySequence(Qt::Key_Minus), 0, 0.8},
+  };
+  for (const Step& s : steps) {
+    QTest::keySequence(focus, s.keys);
+    EXPECT_EQ(window->current(), s.sheet) << s.keys.toString().toStdString();
+    EXPECT_NEAR(window->view()->zoom(), s.zoom, 1e-9) << s.keys.toString().toStdString();
+  }
+  QTest::keyClick(focus, Qt::Key_Escape);
+  EXPECT_FALSE(window->isVisible());
 }
 
 TEST_F(Preview, ZoomAndFits) {

@@ -16,11 +16,13 @@
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <random>
 #include <regex>
 #include <set>
@@ -54,6 +56,16 @@ using velmora::soak::IllegalValue;
 std::uint64_t runningSeed = 0;
 long runningStep = 0;
 
+// Ends the run at its first fault, without tearing the window down: what
+// the teardown might find would only bury the report.
+QTemporaryDir* workFolder = nullptr;
+[[noreturn]] void endWithFault() {
+  if (workFolder) workFolder->remove();
+  std::fflush(stdout);
+  std::fflush(stderr);
+  std::_Exit(1);
+}
+
 void printRepeat(std::FILE* out) {
   std::fprintf(out, "soak: seed %llu, step %ld; repeat with: soak --seed %llu --steps %ld --trace\n",
                static_cast<unsigned long long>(runningSeed), runningStep,
@@ -67,6 +79,10 @@ void onSanitizerDeath() {
   std::fprintf(stderr, "soak: CRASH\n");
   printRepeat(stderr);
   velmora::soak::printRecentActions(stderr);
+  if (workFolder) {
+    std::error_code ec;
+    std::filesystem::remove_all(workFolder->path().toStdString(), ec);
+  }
 }
 
 bool quietQt = true;
@@ -160,6 +176,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "soak: no temporary folder\n");
     return 2;
   }
+  workFolder = &work;
   qputenv("XDG_STATE_HOME", QDir(work.path()).filePath(QStringLiteral("state")).toLocal8Bit());
   quietQt = !trace;
   qInstallMessageHandler(qtMessages);
@@ -209,7 +226,7 @@ int main(int argc, char** argv) {
           std::printf("soak: FAULT: a modal window nobody answers: %s\n", session.unexpectedModal().c_str());
           printRepeat(stdout);
           velmora::soak::printRecentActions(stdout);
-          return 1;
+          endWithFault();
         }
         for (const IllegalValue& v : session.illegalValues()) {
           if (!reported.insert(faultKind(v)).second) continue;
@@ -217,7 +234,7 @@ int main(int argc, char** argv) {
           std::printf("soak: FAULT: a value no user could enter: %s\n", v.describe().c_str());
           printRepeat(stdout);
           velmora::soak::printRecentActions(stdout);
-          if (!keepGoing) return 1;
+          if (!keepGoing) endWithFault();
         }
       }
     }

@@ -32,14 +32,17 @@ bool tracing = false;
 
 std::string str(const QString& s) { return s.toStdString(); }
 
-// "QLineEdit 'KeyWord'"; a widget without a name is described by the
-// nearest named ancestor ("LimitedLineEdit in 'MainActor'").
+// "QLineEdit 'KeyWord'"; a widget without a name of ours is described by
+// the nearest ancestor with one ("LimitedLineEdit in 'MainActor'").
 std::string describe(const QObject* w) {
   if (!w) return "nothing";
+  auto ours = [](const QObject* o) {
+    return !o->objectName().isEmpty() && !o->objectName().startsWith(QLatin1String("qt_"));
+  };
   std::string out = w->metaObject()->className();
-  if (!w->objectName().isEmpty()) return out + " '" + str(w->objectName()) + "'";
+  if (ours(w)) return out + " '" + str(w->objectName()) + "'";
   for (const QObject* p = w->parent(); p; p = p->parent())
-    if (!p->objectName().isEmpty()) return out + " in '" + str(p->objectName()) + "'";
+    if (ours(p)) return out + " in '" + str(p->objectName()) + "'";
   return out;
 }
 
@@ -169,7 +172,10 @@ Session::Session(std::uint64_t seed, const SoakConfig& config) : rng_(seed), con
       modal->hide();
     }
     if (inContextMenu_)
-      if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+      if (QWidget* popup = QApplication::activePopupWidget()) {
+        note("  the context menu ran its own event loop: closed");
+        popup->close();
+      }
   });
   watchdog_.start();
   createWindow();
@@ -177,7 +183,6 @@ Session::Session(std::uint64_t seed, const SoakConfig& config) : rng_(seed), con
 
 Session::~Session() {
   watchdog_.stop();
-  if (window_) window_->state().modified = false;
   window_.reset();
   settle();
 }

@@ -47,11 +47,12 @@ std::optional<std::string> onlyCharacters(std::string_view text, std::string_vie
   return std::nullopt;
 }
 
+// The field's limit counts its text, where a typed line break is two bytes
+// but a line that only wraps has none; the record cannot tell the two apart,
+// so the lines' characters alone must fit.
 std::size_t longTextBytes(const Lines& lines) {
   std::size_t bytes = 0;
   for (const std::string& line : lines) bytes += gbkByteLength(line);
-  // Between two lines a carriage return and a line feed, as the form stores them.
-  if (!lines.empty()) bytes += 2 * (lines.size() - 1);
   return bytes;
 }
 
@@ -117,7 +118,7 @@ class Examiner {
     const std::size_t bytes = longTextBytes(lines);
     if (bytes > static_cast<std::size_t>(d.byteLimit))
       report(name, "over its limit of " + std::to_string(d.byteLimit) + " GBK bytes (" + std::to_string(bytes) +
-                       " in " + std::to_string(lines.size()) + " lines, a line break counting two)",
+                       " in the characters of " + std::to_string(lines.size()) + " lines)",
              textFromLines(lines));
   }
 

@@ -1,0 +1,290 @@
+// The window for every applicant: keyboard commands, names for screen
+// readers, readable formal documents, marks on the pages with problems, the
+// room left in a field, and a light form under a dark desktop.
+#include <QAccessible>
+#include <QClipboard>
+#include <QListWidget>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QTimer>
+#include <QToolButton>
+#include <set>
+
+#include "document/xdx_writer.h"
+#include "window_fixture.h"
+
+using namespace velmora;
+using namespace velmora::test;
+
+using Usability = WindowTest;
+
+namespace {
+
+QString accessibleName(QWidget* w) {
+  QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+  return a ? a->text(QAccessible::Name) : QString();
+}
+
+// The controls Tab reaches on the current page, and the side panel's.
+std::vector<QWidget*> focusableControls(MainWindow* window, int page) {
+  std::vector<QWidget*> out;
+  QWidget* pageWidget = window->pages()->widget(page);
+  for (QWidget* w : window->findChildren<QWidget*>()) {
+    const bool onPanel = w->parentWidget() && w->parentWidget()->objectName() == QLatin1String("Panel1");
+    if (!onPanel && !pageWidget->isAncestorOf(w)) continue;
+    if (!(w->focusPolicy() & Qt::TabFocus) || !w->isVisibleTo(window) || !w->isEnabled()) continue;
+    // The parts of a composite control (a table's viewport) are not stops.
+    if (w->parentWidget() && qobject_cast<QAbstractScrollArea*>(w->parentWidget()->parentWidget())) continue;
+    out.push_back(w);
+  }
+  return out;
+}
+
+double luminance(QColor c) {
+  auto lin = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+  return 0.2126 * lin(c.redF()) + 0.7152 * lin(c.greenF()) + 0.0722 * lin(c.blueF());
+}
+double contrast(QColor a, QColor b) {
+  double la = luminance(a), lb = luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+}  // namespace
+
+TEST_F(Usability, KeyboardCommandsReachEveryAction) {
+  QWidget* focus = find("ProjectName");
+  showPageOf(focus);
+  focus->setFocus();
+  auto press = [&](QKeySequence keys) {
+    QApplication::setActiveWindow(window.get());
+    QWidget* target = QApplication::focusWidget();
+    QTest::keySequence(target ? target : window.get(), keys);
+    settle();
+  };
+  press(QKeySequence(Qt::Key_F5));
+  EXPECT_EQ(find<QListWidget>("verifylist")->count(), 52);
+  services.script.shown.clear();
+  find<QListWidget>("verifylist")->clear();
+  press(QKeySequence(Qt::CTRL | Qt::Key_Return));
+  EXPECT_EQ(find<QListWidget>("verifylist")->count(), 52);
+
+  press(QKeySequence(Qt::CTRL | Qt::Key_O));
+  EXPECT_EQ(services.script.openDialogs, 1);
+  press(QKeySequence(Qt::CTRL | Qt::Key_S));
+  ASSERT_EQ(services.shown().size(), 1u);  // refused: the required fields are empty
+  EXPECT_EQ(services.shown()[0].text, "保存失败！“课题名称”, “主持人”和“电子邮箱”必须填写！");
+  press(QKeySequence(Qt::Key_F1));
+  ASSERT_EQ(services.shown().size(), 2u);
+  EXPECT_EQ(services.shown()[1].text, "程序目录下没有找到帮助文档help.doc，请上网下载帮助文档！");
+
+  window->pages()->setCurrentIndex(0);
+  find("ProjectName")->setFocus();
+  press(QKeySequence(Qt::CTRL | Qt::Key_PageDown));
+  EXPECT_EQ(window->pages()->currentIndex(), 1);
+  EXPECT_EQ(QApplication::focusWidget(), find("Nation"));  // the page's first field
+  press(QKeySequence(Qt::CTRL | Qt::Key_PageUp));
+  press(QKeySequence(Qt::CTRL | Qt::Key_PageUp));  // stays on the first page
+  EXPECT_EQ(window->pages()->currentIndex(), 0);
+  press(QKeySequence(Qt::CTRL | Qt::Key_9));
+  EXPECT_EQ(window->pages()->currentIndex(), 8);
+  press(QKeySequence(Qt::CTRL | Qt::Key_3));
+  EXPECT_EQ(window->pages()->currentIndex(), 2);
+  // The preview is modal: close it once it shows.
+  QString previewTitle;
+  QTimer closer;
+  closer.setInterval(50);
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+      previewTitle = modal->windowTitle();
+      modal->close();
+      closer.stop();
+    }
+  });
+  closer.start();
+  press(QKeySequence(Qt::CTRL | Qt::Key_P));
+  EXPECT_TRUE(previewTitle.startsWith(QStringLiteral("报表预览"))) << previewTitle.toStdString();
+
+}
+
+TEST_F(Usability, EveryControlHasItsOwnAccessibleName) {
+  for (int page = 0; page < window->pages()->count(); ++page) {
+    window->pages()->setCurrentIndex(page);
+    settle();
+    std::set<QString> names;
+    for (QWidget* w : focusableControls(window.get(), page)) {
+      const QString name = accessibleName(w);
+      EXPECT_FALSE(name.isEmpty()) << "page " << page + 1 << ": " << w->objectName().toStdString() << " "
+                                   << w->metaObject()->className();
+      EXPECT_TRUE(names.insert(name).second) << "page " << page + 1 << ": " << name.toStdString() << " twice";
+    }
+  }
+  const struct {
+    const char* control;
+    const char* name;
+  } expected[] = {
+      {"ProjectName", "课题名称"},        {"ProjectClass", "课题类别"},    {"Presider", "负责人"},
+      {"EduCode", "教育电子身份证号"},    {"IDcard", "身份证号"},          {"ContactTelHome", "住宅电话"},
+      {"MainActor", "主要参加者（限填15人，不包括负责人）"},             {"FinallyProduction", "最终研究成果"},
+      {"ProjectReasoning", "设计论证"},   {"tuijian1", "第一推荐人意见:（请填写推荐意见、推荐人姓名、专业职称、职务、研究专长）"},
+      {"MaskName", "课题名称"},           {"verifylist", "检查结果"},      {"openxmlfile", "打开"},
+  };
+  for (const auto& e : expected) EXPECT_EQ(accessibleName(find(e.control)).toStdString(), e.name) << e.control;
+
+  QTest::mouseClick(find("verifydata"), Qt::LeftButton);
+  QAccessibleInterface* list = QAccessible::queryAccessibleInterface(find("verifylist"));
+  EXPECT_EQ(list->text(QAccessible::Description), QStringLiteral("检查发现 52 处问题"));
+}
+
+TEST_F(Usability, AFormalDocumentCanBeReadToItsEndButNotChanged) {
+  TempDir dir;
+  Record r = completeRecord();
+  Lines reasoning;
+  for (int i = 0; i < 200; ++i) reasoning.push_back("第" + std::to_string(i + 1) + "行：正式文档的长文本");
+  r.setLines(Field::ProjectReasoning, reasoning);
+  r.setText(Field::ProjectName, std::string(30, 'x') + "很长的课题名称的结尾");
+  std::string bytes = buildXdx(r, {});
+  const auto passby = bytes.find("<PASSBY>0</PASSBY>");
+  ASSERT_NE(passby, std::string::npos);
+  bytes.replace(passby, 18, "<PASSBY>1</PASSBY>");
+  writeFile(dir.path("formal.xdx"), bytes);
+  services.script.openAnswers = {dir.path("formal.xdx")};
+  window->openxmlfileClick();
+  ASSERT_TRUE(state().formal);
+
+  // Single-line fields show their beginning.
+  auto* name = find<QLineEdit>("ProjectName");
+  EXPECT_EQ(name->cursorPosition(), 0);
+
+  // The long text scrolls to its last line, selects and copies.
+  auto* text = find<QPlainTextEdit>("ProjectReasoning");
+  showPageOf(text);
+  QScrollBar* bar = text->verticalScrollBar();
+  ASSERT_GT(bar->maximum(), 0);
+  text->setFocus();
+  QTest::keyClick(text, Qt::Key_End, Qt::ControlModifier);
+  settle();
+  EXPECT_EQ(bar->value(), bar->maximum());
+  QTest::keyClick(text, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(text, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_TRUE(QApplication::clipboard()->text().contains(QStringLiteral("第200行")));
+
+  // Nothing changes the record: typing, pasting, choosing, editing a cell.
+  const Record before = state().record;
+  QApplication::clipboard()->setText(QStringLiteral("粘贴"));
+  for (QWidget* w : {static_cast<QWidget*>(name), static_cast<QWidget*>(text)}) {
+    showPageOf(w);
+    w->setFocus();
+    keys(w, QStringLiteral("改"));
+    QTest::keySequence(w, QKeySequence::Paste);
+    QTest::keyClick(w, Qt::Key_Delete);
+  }
+  auto* sex = find<ChoiceBox>("Sex");
+  showPageOf(sex);
+  sex->setFocus();
+  QTest::keyClick(sex, Qt::Key_Down);
+  sex->showPopup();
+  EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+  auto* actors = find<RecordTable>("MainActor");
+  showPageOf(actors);
+  actors->setFocus();
+  actors->setCurrentCell(0, 0);
+  keys(actors, QStringLiteral("张"));
+  settle();
+  EXPECT_TRUE(state().record == before);
+  EXPECT_FALSE(state().modified);
+  // It looks read-only: the field's ground is the window's.
+  EXPECT_EQ(name->palette().color(QPalette::Base), name->palette().color(QPalette::Window));
+
+  // An ordinary document afterwards is edited again, on a white ground.
+  services.script.openAnswers = {fixture("sample.xdx")};
+  window->openxmlfileClick();
+  EXPECT_FALSE(name->isReadOnly());
+  EXPECT_FALSE(text->isReadOnly());
+  EXPECT_FALSE(sex->isReadOnly());
+  EXPECT_NE(actors->editTriggers(), QAbstractItemView::NoEditTriggers);
+  EXPECT_TRUE(find<QLineEdit>("ApplyOutlay")->isReadOnly());  // read-only as built
+  EXPECT_EQ(name->palette().color(QPalette::Base), QColor(Qt::white));
+}
+
+TEST_F(Usability, TabsOfPagesWithProblemsAreMarked) {
+  PageTabBar* tabs = window->pages()->pageTabBar();
+  auto marked = [&] {
+    std::vector<int> pages;
+    for (int i = 0; i < tabs->count(); ++i)
+      if (tabs->isMarked(i)) pages.push_back(i + 1);
+    return pages;
+  };
+  const int width = tabs->sizeHint().width();
+  EXPECT_TRUE(marked().empty());
+  services.script.openAnswers = {fixture("sample.xdx")};
+  window->openxmlfileClick();
+  EXPECT_TRUE(marked().empty());
+  type(find("PostCode"), QString());
+  find<QLineEdit>("PostCode")->clear();
+  keys(find("PostCode"), QStringLiteral("123"));
+  type(find("MaskName"), QString());
+  QTest::keyClick(find("MaskName"), Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(find("MaskName"), Qt::Key_Delete);
+  window->verifydataClick();
+  EXPECT_EQ(marked(), (std::vector<int>{2, 11})) << state().problems.size();
+  EXPECT_EQ(tabs->tabText(1), QStringLiteral("负责人信息"));  // the caption stays, and the width
+  EXPECT_EQ(tabs->sizeHint().width(), width);
+  EXPECT_EQ(tabs->accessibleTabName(1), QStringLiteral("负责人信息（有问题）"));
+  keys(find("MaskName"), QStringLiteral("题目"));
+  find<QLineEdit>("PostCode")->clear();
+  keys(find("PostCode"), QStringLiteral("100875"));
+  window->verifydataClick();
+  EXPECT_TRUE(marked().empty());
+}
+
+TEST_F(Usability, TheRoomLeftIsShownWhileALimitedFieldHasTheFocus) {
+  auto* room = find<QLabel>("room");
+  EXPECT_FALSE(room->isVisible());
+  type(find("ProjectName"), QStringLiteral("课题"));
+  EXPECT_TRUE(room->isVisible());
+  EXPECT_EQ(room->text(), QStringLiteral("还可输入 76 字节"));
+  keys(find("ProjectName"), repeat(QStringLiteral("课"), 40));
+  EXPECT_EQ(room->text(), QStringLiteral("还可输入 0 字节"));
+  EXPECT_EQ(room->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+  auto* sex = find("Sex");
+  showPageOf(sex);
+  sex->setFocus();
+  settle();
+  EXPECT_FALSE(room->isVisible());
+  type(find("tuijian1"), QStringLiteral("同意"));
+  EXPECT_EQ(room->text(), QStringLiteral("还可输入 1096 字节"));
+  EXPECT_EQ(room->palette().color(QPalette::WindowText), QColor(0, 0, 128));
+}
+
+// The form keeps its light ground and its contrasts under a dark desktop.
+TEST(WindowUnderADarkTheme, KeepsTheFormsContrasts) {
+  const QPalette desktop = QApplication::palette();
+  QPalette dark(QColor(53, 53, 53));
+  dark.setColor(QPalette::Window, QColor(45, 45, 45));
+  dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
+  dark.setColor(QPalette::Base, QColor(30, 30, 30));
+  dark.setColor(QPalette::Text, QColor(230, 230, 230));
+  dark.setColor(QPalette::Button, QColor(60, 60, 60));
+  dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+  QApplication::setPalette(dark);
+  {
+    ScriptedWindowServices services;
+    MainWindow window(services);
+    window.show();
+    settle();
+    int checked = 0;
+    for (QLabel* l : window.findChildren<QLabel*>()) {
+      if (l->text().isEmpty() || l->isHidden()) continue;
+      const QColor fg = l->palette().color(QPalette::WindowText), bg = l->palette().color(QPalette::Window);
+      // Red notes keep the 4:1 of red on a light ground; every other text 4.5:1.
+      const double needed = fg.red() > 200 && fg.green() < 60 ? 3.0 : 4.5;
+      EXPECT_GE(contrast(fg, bg), needed) << l->text().toStdString();
+      ++checked;
+    }
+    EXPECT_GT(checked, 80);
+    auto* name = window.findChild<QLineEdit*>(QStringLiteral("ProjectName"));
+    EXPECT_GE(contrast(name->palette().color(QPalette::Text), name->palette().color(QPalette::Base)), 4.5);
+    window.state().modified = false;
+  }
+  QApplication::setPalette(desktop);
+}
