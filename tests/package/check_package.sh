@@ -133,8 +133,9 @@ if [[ $(id -u) -eq 0 && -n "${CI:-}${VELMORA_INSTALL_TEST:-}" ]]; then
   test -x /usr/bin/velmora-cli
   /usr/bin/velmora-cli --help >/dev/null
   # velmora-cli pdf finds its printing program where the package put it.
-  /usr/bin/velmora-cli pdf /nonexistent.xdx "$out/x.pdf" 2>&1 | grep -q '^/nonexistent.xdx：' ||
-    { echo "velmora-cli pdf did not run velmora-print"; dpkg -r velmora >/dev/null; exit 1; }
+  said=$(/usr/bin/velmora-cli pdf /nonexistent.xdx "$out/x.pdf" 2>&1 || true)
+  grep -q '^/nonexistent.xdx：' <<<"$said" ||
+    { echo "velmora-cli pdf did not run velmora-print: $said"; dpkg -r velmora >/dev/null; exit 1; }
   grep -q 'application/x-velmora-xdx' /usr/share/mime/application/x-velmora-xdx.xml
   grep -q "application/x-velmora-xdx=$id.desktop" /usr/share/applications/mimeinfo.cache
   [[ $(man -w velmora-cli) == /usr/share/man/man1/velmora-cli.1.gz ]]
