@@ -299,7 +299,9 @@ ReadResult readXdxFile(const std::string& path) {
   if (S_ISDIR(st.st_mode)) return plainError("无法打开文件“" + path + "”：" + std::strerror(EISDIR));
   if (static_cast<std::size_t>(st.st_size) > kMaxDocumentBytes) return tooLarge();
   std::string bytes;
-  bytes.resize(static_cast<std::size_t>(st.st_size));
+  // One byte beyond the size the file says it has: reading a regular file
+  // then ends without growing the buffer (a pipe or a growing file grows it).
+  bytes.resize(static_cast<std::size_t>(st.st_size) + 1);
   std::size_t got = 0;
   for (;;) {
     if (got == bytes.size()) bytes.resize(bytes.size() + 65536);
