@@ -101,10 +101,11 @@ int main(int argc, char** argv) {
   roster->add_option("FILE|FOLDER", files, "文档或文件夹")->required()->type_name("");
   roster->add_option("--out", out, "名册文件，.xlsx 或 .csv")->required()->type_name("FILE");
 
+  // Each command took the program's help flag and formatter when it was
+  // added; the flag goes with the other options.
   for (CLI::App* sub : {check, dump, resave, import, pdf, roster}) {
     sub->group("命令");
-    sub->set_help_flag("-h,--help", "显示帮助后退出")->group("选项");
-    sub->formatter(app.get_formatter());
+    sub->get_help_ptr()->group("选项");
   }
 
   auto refuse = [&](const std::string& why) {

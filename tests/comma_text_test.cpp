@@ -64,3 +64,30 @@ TEST(CommaText, EveryWrittenListReadsBack) {
   };
   for (const auto& items : lists) EXPECT_EQ(readCommaText(writeCommaText(items)), items);
 }
+
+TEST(CommaText, SeparatorsAtEveryPlaceOfALongItem) {
+  // Unquoted items are scanned eight bytes at a time; a separator, a control
+  // character or a NUL at any place, among ASCII or Chinese text, ends (or
+  // does not end) the item as it would one byte at a time.
+  for (const std::string filler : {"x", "汉"}) {
+    for (std::size_t before = 1; before < 20; ++before) {
+      std::string head;
+      while (head.size() < before) head += filler;
+      const std::string tail = head + "尾";
+      struct Case {
+        std::string text;
+        std::vector<std::string> items;
+      } cases[] = {
+          {head + "," + tail, {head, tail}},
+          {head + " " + tail, {head, tail}},
+          {head + "\t" + tail, {head, tail}},
+          {head + "\x1F" + tail, {head, tail}},
+          {head + "!" + tail, {head + "!" + tail}},
+          {head + "-" + tail, {head + "-" + tail}},
+          {head + std::string(1, '\0') + tail, {head + std::string(1, '\0') + tail}},
+          {head + "\x7F" + tail, {head + "\x7F" + tail}},
+      };
+      for (const auto& c : cases) EXPECT_EQ(readCommaText(c.text), c.items) << before << " " << filler;
+    }
+  }
+}
