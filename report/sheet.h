@@ -19,8 +19,6 @@ namespace velmora::report {
 
 // Layout units per inch. Sheets hold positions in these units.
 inline constexpr double kLayoutDpi = 1200.0;
-inline constexpr double kSheetWidthInches = 8.5;
-inline constexpr double kSheetHeightInches = 11.0;
 
 // Positioned glyphs of one line of text; `text` is what they spell.
 struct TextOp {
