@@ -15,6 +15,13 @@ namespace {
 
 constexpr double kPoint = kLayoutDpi / 72.0;  // layout units per point
 constexpr int kMaxSheetsPerPage = 1000;       // a guard, never reached by real texts
+// A single-line text that would run over another text or off the sheet is
+// condensed down to this horizontal scale, then set smaller down to
+// kMinFitSize points.
+constexpr double kMinCondense = 0.6;
+constexpr double kMinFitSize = 7.0;
+// Boxes that overlap by less than this (0.01 in) touch, they do not overlap.
+constexpr double kTouch = kLayoutDpi / 100.0;
 
 double px(double inches) { return inches * kLayoutDpi; }
 
@@ -80,6 +87,15 @@ QList<Line> breakLines(const QString& text, const FontSpec& style, double width,
 }
 
 class Generator {
+  // A single-line text drawn on the current sheet: its operation and what
+  // it was laid out from.
+  struct SingleLine {
+    std::size_t op;
+    const Item* item;
+    QString text;
+    FontSpec font;
+  };
+
  public:
   explicit Generator(const Report& r) : report_(r) {}
 
@@ -100,7 +116,9 @@ class Generator {
       unfinished_ = false;
       page_ = page;
       sheet_ = &sheet;
+      singles_.clear();
       for (const Item& it : page->items) drawItem(it, QPointF(0, 0));
+      fitSingleLines();
       sheets.push_back(std::move(sheet));
       if (unfinished_ && ++repeat < kMaxSheetsPerPage) continue;
       repeat = 0;
@@ -118,8 +136,7 @@ class Generator {
     return cache_.emplace(key, breakLines(text, font, px(it.width), wrap, it.justify)).first->second;
   }
 
-  void emitLine(const Line& l, double left, double top, const FontSpec& font, const QString& item) {
-    if (l.runs.isEmpty()) return;
+  static TextOp lineOp(const Line& l, double left, double top, const FontSpec& font, const QString& item) {
     const double em = font.size * kPoint;
     TextOp op;
     op.origin = QPointF(left, top + kBaseline * em - l.ascent);
@@ -127,14 +144,85 @@ class Generator {
     op.text = l.text;
     op.box = QRectF(left, top, l.advance, kLinePitch * em);
     op.item = item;
-    sheet_->ops.emplace_back(std::move(op));
+    return op;
+  }
+
+  void emitLine(const Line& l, double left, double top, const FontSpec& font, const QString& item) {
+    if (l.runs.isEmpty()) return;
+    sheet_->ops.emplace_back(lineOp(l, left, top, font, item));
   }
 
   void drawText(const Item& it, const QString& text, const FontSpec& font, QPointF at) {
     if (text.isEmpty()) return;
     if (it.rotation == 270) return drawVertical(it, text, font, at);
     const auto& lines = linesOf(it, text, font, false);
-    for (const Line& l : lines) emitLine(l, at.x(), at.y(), font, it.name);
+    for (const Line& l : lines) {
+      if (l.runs.isEmpty()) continue;
+      singles_.push_back(SingleLine{sheet_->ops.size(), &it, text, font});
+      emitLine(l, at.x(), at.y(), font, it.name);
+    }
+  }
+
+  // A single-line text may run past its cell over empty paper, as the
+  // layout intends; one that would run over another text of the sheet or
+  // past the printable edge is condensed, and set smaller if need be, to end
+  // before it. The neighbours' left edges never move, so the order in which
+  // texts are fitted does not matter.
+  void fitSingleLines() {
+    auto& ops = sheet_->ops;
+    for (const SingleLine& s : singles_) {
+      const QRectF box = std::get<TextOp>(ops[s.op]).box;
+      double limit = px(kPrintableRightInches);
+      for (std::size_t k = 0; k < ops.size(); ++k) {
+        const auto* other = std::get_if<TextOp>(&ops[k]);
+        if (!other || k == s.op || other->box.left() <= box.left() + kTouch) continue;
+        if (other->box.top() >= box.bottom() - kTouch || other->box.bottom() <= box.top() + kTouch) continue;
+        limit = std::min(limit, other->box.left());
+      }
+      if (box.right() > limit + kTouch) fitInto(s, limit - box.left());
+    }
+  }
+
+  void fitInto(const SingleLine& s, double width) {
+    TextOp& op = std::get<TextOp>(sheet_->ops[s.op]);
+    if (width <= 0) return;
+    const double scale = width / op.box.width();
+    if (scale >= kMinCondense) {
+      op.condense = scale;
+      op.box.setWidth(width);
+      return;
+    }
+    // Condensed as far as it goes it is still too wide: a smaller size,
+    // estimated from the width and then stepped down until it fits.
+    FontSpec font = s.font;
+    double size = std::max(kMinFitSize, std::floor(s.font.size * scale / kMinCondense * 10) / 10);
+    for (;;) {
+      font.size = size;
+      const auto& lines = linesOf(*s.item, s.text, font, false);
+      if (lines.isEmpty() || lines.front().runs.isEmpty()) return;
+      const Line& l = lines.front();
+      const double condense = std::min(1.0, width / l.advance);
+      if (condense >= kMinCondense) {
+        TextOp fitted = lineOp(l, op.box.left(), op.box.top(), font, op.item);
+        fitted.condense = condense;
+        fitted.box.setWidth(l.advance * condense);
+        op = std::move(fitted);
+        return;
+      }
+      if (size <= kMinFitSize) {
+        // Smaller would not be legible: what does not fit at the smallest
+        // size, fully condensed, is dropped, as a cut cell drops its rest
+        // (only table cells hold that much, the fields' limits never do).
+        const QList<Line> cut = breakLines(s.text, font, width / kMinCondense, true, false);
+        if (cut.isEmpty() || cut.front().runs.isEmpty()) return;
+        TextOp fitted = lineOp(cut.front(), op.box.left(), op.box.top(), font, op.item);
+        fitted.condense = kMinCondense;
+        fitted.box.setWidth(cut.front().advance * kMinCondense);
+        op = std::move(fitted);
+        return;
+      }
+      size = std::max(kMinFitSize, size - 0.5);
+    }
   }
 
   // Upright characters stacked downwards, each centred in a column one font
@@ -274,6 +362,7 @@ class Generator {
 
   const Report& report_;
   const Page* page_ = nullptr;
+  std::vector<SingleLine> singles_;
   Sheet* sheet_ = nullptr;
   bool unfinished_ = false;
   std::map<const Item*, int> progress_;

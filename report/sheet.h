@@ -19,6 +19,9 @@ namespace velmora::report {
 
 // Layout units per inch. Sheets hold positions in these units.
 inline constexpr double kLayoutDpi = 1200.0;
+// No text is printed right of this line (inches from the sheet's left edge):
+// what printers can still print on a sheet of the layout's width.
+inline constexpr double kPrintableRightInches = 8.4;
 
 // Positioned glyphs of one line of text; `text` is what they spell.
 struct TextOp {
@@ -27,6 +30,7 @@ struct TextOp {
   QString text;
   QRectF box;              // the line's box (left, top, advance width, line height)
   QString item;            // name of the layout item it came from
+  double condense = 1.0;   // horizontal scale about the origin (1: as laid out)
 };
 // A rule; width 0 is the device's thinnest line.
 struct LineOp {
