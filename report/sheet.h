@@ -19,9 +19,10 @@ namespace velmora::report {
 
 // Layout units per inch. Sheets hold positions in these units.
 inline constexpr double kLayoutDpi = 1200.0;
-// No text is printed right of this line (inches from the sheet's left edge):
-// what printers can still print on a sheet of the layout's width.
-inline constexpr double kPrintableRightInches = 8.4;
+// No text is printed right of this line (inches from the sheet's left edge).
+// The layout is 8.5 in wide, but A4, the paper of most printers here, is
+// 8.27 in, and printers leave about 0.17 in (4.2 mm) at the edge unprinted.
+inline constexpr double kPrintableRightInches = 8.1;
 
 // Positioned glyphs of one line of text; `text` is what they spell.
 struct TextOp {
