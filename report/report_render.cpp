@@ -372,7 +372,6 @@ class Generator {
 }  // namespace
 
 std::vector<Sheet> generateSheets(const Report& report, const std::function<void(int)>& onSheet) {
-  registerReportFonts();
   return Generator(report).run(onSheet);
 }
 

@@ -2,12 +2,14 @@
 // sheet sequence, page numbers, continuation, cut cells and marks.
 #include <gtest/gtest.h>
 
+#include <QRawFont>
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
 #include <map>
 
 #include "bench/maximal_record.h"
+#include "record/gbk.h"
 #include "report/report_pdf.h"
 #include "report/report_render.h"
 #include "report_test_support.h"
@@ -304,6 +306,57 @@ TEST(RenderedCells, RunningTextsStopBeforeTheirNeighbour) {
     // The neighbour, 学历, starts at 4.85 in.
     if (!c.neighbour.empty()) EXPECT_LE(cell->box.right(), 4.85 * report::kLayoutDpi + report::kLayoutDpi / 100);
   }
+}
+
+// Each face of the layout prints in its own installed face: "仿宋_GB2312"
+// in a Kai face, the Song and Hei faces in the Noto CJK SC faces.
+TEST(RenderedText, FacesOfTheLayout) {
+  struct Case {
+    const char* item;  // a fixed text's first characters
+    const char* family;
+  } cases[] = {
+      {"申请者（签章）", "AR PL UKai CN"}, {"年     月", "AR PL UKai CN"},
+      {"申请者的承诺与成果使用授权", "Noto Sans CJK SC"}, {"一、", "Noto Serif CJK SC"},
+  };
+  const auto sheets = sheetsOf(openedFixture("sample.xdx").record, false);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.item);
+    QStringList families;
+    for (const report::DrawOp& op : sheets[1].ops)
+      if (const auto* t = std::get_if<report::TextOp>(&op); t && t->text.startsWith(QString::fromUtf8(c.item)))
+        for (const QGlyphRun& run : t->runs) families << run.rawFont().familyName();
+    ASSERT_FALSE(families.isEmpty());
+    EXPECT_TRUE(families.contains(QString::fromLatin1(c.family))) << families.join(u',').toStdString();
+  }
+}
+
+// The Kai face holds every character the layout sets in "仿宋_GB2312" and
+// every hanzi of GB 2312 (rows 16 to 87), so nothing of it falls back.
+TEST(RenderedText, KaiFaceCoversItsTexts) {
+  QFont font(QStringLiteral("AR PL UKai CN"));
+  font.setPixelSize(48);
+  const QRawFont raw = QRawFont::fromFont(font);
+  ASSERT_EQ(raw.familyName(), QStringLiteral("AR PL UKai CN"));
+  QString texts;
+  const report::Report layout = report::loadReport();
+  for (const report::Page& page : layout.pages)
+    for (const report::Item& it : page.items)
+      if (it.font.face == u"仿宋_GB2312") texts += it.text;
+  ASSERT_GT(texts.size(), 10);
+  QByteArray gb2312;
+  for (int row = 0xB0; row <= 0xF7; ++row)
+    for (int cell = 0xA1; cell <= 0xFE; ++cell) {
+      if (row == 0xD7 && cell > 0xF9) continue;  // row 55 ends at 89
+      gb2312 += static_cast<char>(row);
+      gb2312 += static_cast<char>(cell);
+    }
+  const std::optional<std::string> hanzi = gbkToUtf8(gb2312.toStdString());
+  ASSERT_TRUE(hanzi);
+  texts += QString::fromStdString(*hanzi);
+  QString missing;
+  for (const QChar ch : texts)
+    if (!ch.isSpace() && !raw.supportsCharacter(ch)) missing += ch;
+  EXPECT_TRUE(missing.isEmpty()) << missing.toStdString();
 }
 
 // Text copied out of the PDF is the text that was printed, also for the
