@@ -51,7 +51,49 @@ QString singleLine(QString s) {
   return s;
 }
 
-QList<Line> breakLines(const QString& text, const FontSpec& style, double width, bool wrap, bool justify) {
+QList<Line> layoutParagraph(const QString& para, const QFont& font, double width, bool wrap, bool justify) {
+  QList<Line> lines;
+  QTextLayout layout(para, font, layoutDevice());
+  QTextOption opt;
+  opt.setWrapMode(wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
+  opt.setAlignment(justify ? Qt::AlignJustify : Qt::AlignLeft);
+  layout.setTextOption(opt);
+  layout.beginLayout();
+  for (QTextLine tl = layout.createLine(); tl.isValid(); tl = layout.createLine()) {
+    tl.setLineWidth(wrap ? width : 1e9);
+    tl.setPosition(QPointF(0, 0));
+  }
+  layout.endLayout();
+  for (int i = 0; i < layout.lineCount(); ++i) {
+    QTextLine tl = layout.lineAt(i);
+    Line l;
+    l.runs = tl.glyphRuns();
+    l.ascent = tl.ascent();
+    l.advance = tl.naturalTextWidth();
+    l.text = para.mid(tl.textStart(), tl.textLength());
+    lines.append(std::move(l));
+  }
+  return lines;
+}
+
+// Laid-out paragraphs by their text and everything their layout depends on.
+struct LayoutKey {
+  QString text, face;
+  double size;
+  bool bold, italic;
+  double width;  // -1: not wrapped
+  bool justify;
+  bool operator<(const LayoutKey& o) const {
+    return std::tie(text, face, size, bold, italic, width, justify) <
+           std::tie(o.text, o.face, o.size, o.bold, o.italic, o.width, o.justify);
+  }
+};
+using LayoutCache = std::map<LayoutKey, QList<Line>>;
+
+// The lines of a text; with a cache, each distinct paragraph is shaped once
+// (texts repeat: copies, sheets of a page rendered again, equal lines).
+QList<Line> breakLines(const QString& text, const FontSpec& style, double width, bool wrap, bool justify,
+                       LayoutCache* cache = nullptr) {
   QList<Line> lines;
   const QFont font = reportFont(style);
   QString clean = text;
@@ -62,26 +104,14 @@ QList<Line> breakLines(const QString& text, const FontSpec& style, double width,
       lines.append(Line{});
       continue;
     }
-    QTextLayout layout(para, font, layoutDevice());
-    QTextOption opt;
-    opt.setWrapMode(wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
-    opt.setAlignment(justify ? Qt::AlignJustify : Qt::AlignLeft);
-    layout.setTextOption(opt);
-    layout.beginLayout();
-    for (QTextLine tl = layout.createLine(); tl.isValid(); tl = layout.createLine()) {
-      tl.setLineWidth(wrap ? width : 1e9);
-      tl.setPosition(QPointF(0, 0));
+    if (!cache) {
+      lines += layoutParagraph(para, font, width, wrap, justify);
+      continue;
     }
-    layout.endLayout();
-    for (int i = 0; i < layout.lineCount(); ++i) {
-      QTextLine tl = layout.lineAt(i);
-      Line l;
-      l.runs = tl.glyphRuns();
-      l.ascent = tl.ascent();
-      l.advance = tl.naturalTextWidth();
-      l.text = para.mid(tl.textStart(), tl.textLength());
-      lines.append(std::move(l));
-    }
+    const LayoutKey key{para, style.face, style.size, style.bold, style.italic, wrap ? width : -1, justify};
+    auto found = cache->find(key);
+    if (found == cache->end()) found = cache->emplace(key, layoutParagraph(para, font, width, wrap, justify)).first;
+    lines += found->second;
   }
   return lines;
 }
@@ -133,7 +163,7 @@ class Generator {
     const Key key{text, font.face, font.size, font.bold, font.italic, wrap ? it.width : -1, it.justify};
     auto found = cache_.find(key);
     if (found != cache_.end()) return found->second;
-    return cache_.emplace(key, breakLines(text, font, px(it.width), wrap, it.justify)).first->second;
+    return cache_.emplace(key, breakLines(text, font, px(it.width), wrap, it.justify, &paragraphs_)).first->second;
   }
 
   static TextOp lineOp(const Line& l, double left, double top, const FontSpec& font, const QString& item) {
@@ -231,7 +261,7 @@ class Generator {
     const double em = font.size * kPoint;
     double y = at.y();
     for (const QChar ch : text) {
-      const auto& lines = breakLines(QString(ch), font, 0, false, false);
+      const auto lines = breakLines(QString(ch), font, 0, false, false, &paragraphs_);
       const bool wide = ch.unicode() >= 0x2E80;
       if (!lines.isEmpty() && ch != u' ') {
         const Line& l = lines.front();
@@ -367,6 +397,7 @@ class Generator {
   bool unfinished_ = false;
   std::map<const Item*, int> progress_;
   std::map<Key, QList<Line>> cache_;
+  LayoutCache paragraphs_;
 };
 
 }  // namespace
