@@ -304,7 +304,9 @@ TEST(RenderedCells, RunningTextsStopBeforeTheirNeighbour) {
     EXPECT_EQ(points < 10.0 - 1e-9, c.smaller) << points;
     EXPECT_GE(points, 7.0);
     // The neighbour, 学历, starts at 4.85 in.
-    if (!c.neighbour.empty()) EXPECT_LE(cell->box.right(), 4.85 * report::kLayoutDpi + report::kLayoutDpi / 100);
+    if (!c.neighbour.empty()) {
+      EXPECT_LE(cell->box.right(), 4.85 * report::kLayoutDpi + report::kLayoutDpi / 100);
+    }
   }
 }
 
