@@ -11,11 +11,26 @@
 
 namespace velmora {
 
-Lines wrapLines(const QString& text, const QFont& font, int width) {
+QTextOption::WrapMode wrapModeFor(const QString& text) {
+  // Longer than any word a field of this width could hold on a few lines.
+  constexpr qsizetype kLongestWord = 512;
+  qsizetype run = 0;
+  for (QChar c : text) {
+    // Blanks and ideographs are places to break a line.
+    if (c.isSpace() || c.unicode() >= 0x2E80) {
+      run = 0;
+    } else if (++run >= kLongestWord) {
+      return QTextOption::WrapAnywhere;
+    }
+  }
+  return QTextOption::WrapAtWordBoundaryOrAnywhere;
+}
+
+Lines wrapLines(const QString& text, const QFont& font, int width, QTextOption::WrapMode mode) {
   Lines lines;
   const QStringList paragraphs = text.split(QLatin1Char('\n'));
   QTextOption option;
-  option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  option.setWrapMode(mode);
   for (const QString& paragraph : paragraphs) {
     if (paragraph.isEmpty()) {
       lines.emplace_back();
@@ -51,12 +66,15 @@ int LongTextEdit::wrapWidth() const {
   return width() - 2 * frameWidth() - verticalScrollBar()->sizeHint().width() - 2 * margin;
 }
 
-Lines LongTextEdit::displayedLines() const { return wrapLines(toPlainText(), font(), wrapWidth()); }
+Lines LongTextEdit::displayedLines() const {
+  return wrapLines(toPlainText(), font(), wrapWidth(), wordWrapMode());
+}
 
 void LongTextEdit::showLines(const Lines& lines) {
   QString text = QString::fromStdString(textFromLines(lines));
   if (text == toPlainText()) return;
   programWrite_ = true;
+  setWordWrapMode(wrapModeFor(text));
   setPlainText(text);
   programWrite_ = false;
 }

@@ -2,6 +2,7 @@
 // A long text of the record: wraps at the field's width, byte-limited, and
 // whose value is the list of lines as the field shows them.
 #include <QPlainTextEdit>
+#include <QTextOption>
 
 #include "record/fields.h"
 #include "record/record.h"
@@ -39,6 +40,13 @@ class LongTextEdit : public QPlainTextEdit {
 };
 
 // Lines of `text` wrapped at `width` pixels in `font`.
-Lines wrapLines(const QString& text, const QFont& font, int width);
+Lines wrapLines(const QString& text, const QFont& font, int width,
+                QTextOption::WrapMode mode = QTextOption::WrapAtWordBoundaryOrAnywhere);
+
+// How a text is wrapped: at word boundaries, unless it holds a word so long
+// that looking for its end on every line would take time growing with the
+// square of its length (a document with a megabyte of "x"); such a text is
+// broken anywhere, as Chinese text is.
+QTextOption::WrapMode wrapModeFor(const QString& text);
 
 }  // namespace velmora

@@ -2,14 +2,12 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDateTime>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QShortcut>
 #include <QTabBar>
 
 #include "app/accessible_names.h"
@@ -22,7 +20,6 @@
 #include "app/window_fonts.h"
 #include "check/completeness_check.h"
 #include "document/messages.h"
-#include "document/xdx_writer.h"
 
 #ifdef VELMORA_HAS_PREVIEW
 #include "app/preview/report_preview.h"
@@ -115,69 +112,6 @@ void MainWindow::showEvent(QShowEvent* e) {
   QWidget::showEvent(e);
 }
 
-void MainWindow::addShortcuts() {
-  auto add = [this](QKeySequence keys, std::function<void()> run) {
-    auto* s = new QShortcut(keys, this);
-    connect(s, &QShortcut::activated, this, std::move(run));
-  };
-  add(QKeySequence(Qt::CTRL | Qt::Key_O), [this] { openxmlfileClick(); });
-  add(QKeySequence(Qt::CTRL | Qt::Key_S), [this] {
-    if (panel_->savexmlfile->isEnabled()) savexmlfileClick();
-  });
-  add(QKeySequence(Qt::CTRL | Qt::Key_P), [this] { printreportClick(); });
-  add(QKeySequence(Qt::Key_F1), [this] { helpinfoClick(); });
-  for (QKeySequence check : {QKeySequence(Qt::Key_F5), QKeySequence(Qt::CTRL | Qt::Key_Return),
-                             QKeySequence(Qt::CTRL | Qt::Key_Enter)})
-    add(check, [this] { verifydataClick(); });
-  add(QKeySequence(Qt::CTRL | Qt::Key_PageUp), [this] { turnToPage(pageControl_->currentIndex() - 1); });
-  add(QKeySequence(Qt::CTRL | Qt::Key_PageDown), [this] { turnToPage(pageControl_->currentIndex() + 1); });
-  for (int page = 0; page < 9; ++page)
-    add(QKeySequence(Qt::CTRL | (Qt::Key_1 + page)), [this, page] { turnToPage(page); });
-}
-
-// Shows a page and puts the keyboard focus on its first field, where the
-// user goes on; left in a hidden field, the focus would fall to the problem
-// list, whose first line leads elsewhere.
-void MainWindow::turnToPage(int page) {
-  if (page < 0 || page >= pageControl_->count()) return;
-  pageControl_->tabBar()->setFocus(Qt::TabFocusReason);
-  pageControl_->setCurrentIndex(page);
-  QWidget* shown = pageControl_->currentWidget();
-  QWidget* w = pageControl_->tabBar();
-  for (int guard = 0; guard < 1000; ++guard) {
-    w = w->nextInFocusChain();
-    if (!w || w == pageControl_->tabBar()) break;
-    if (shown->isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(this) && w->isEnabled()) {
-      w->setFocus(Qt::TabFocusReason);
-      return;
-    }
-  }
-  pageControl_->tabBar()->setFocus(Qt::TabFocusReason);
-}
-
-// The room left in a limited field while it has the focus, so that a refused
-// keystroke is explained.
-void MainWindow::showRoom() {
-  QWidget* focus = QApplication::focusWidget();
-  int limit = 0;
-  std::size_t used = 0;
-  if (auto* e = qobject_cast<LimitedLineEdit*>(focus); e && !e->isReadOnly()) {
-    limit = e->byteLimit();
-    used = fieldBytes(e->text());
-  } else if (auto* t = qobject_cast<LongTextEdit*>(focus); t && !t->isReadOnly()) {
-    limit = t->byteLimit();
-    used = fieldBytes(t->toPlainText());
-  }
-  QLabel* room = panel_->room;
-  if (limit <= 0 || !isAncestorOf(focus)) {
-    room->hide();
-    return;
-  }
-  const auto left = used >= static_cast<std::size_t>(limit) ? 0 : static_cast<std::size_t>(limit) - used;
-  room->setText(QStringLiteral("还可输入 %1 字节").arg(left));
-  setPageText(room, left == 0 ? colors::kRed : colors::kNavy);
-  room->show();
-}
 
 MainWindow::~MainWindow() {
   // The children outlive the state while QWidget deletes them: a cell editor
@@ -410,57 +344,6 @@ void MainWindow::dropEvent(QDropEvent* e) {
 void MainWindow::openDropped(const QString& path) {
   openDocumentOverEdits(state_, services_, path.toStdString());
   refresh();
-}
-
-void MainWindow::noteEdit() {
-  if (!state_.modified || state_.formal) return;
-  if (!unsavedSince_.isValid()) unsavedSince_.start();
-  const qint64 left = recoveryMaxDelayMs_ - unsavedSince_.elapsed();
-  recoveryTimer_.start(static_cast<int>(std::clamp<qint64>(left, 0, recoveryIdleMs_)));
-}
-
-void MainWindow::writeRecoveryCopy() {
-  recoveryTimer_.stop();
-  unsavedSince_.invalidate();
-  if (!state_.modified || state_.formal) return;
-  // Built here, where the record lives; written and synced on the slot's thread.
-  recovery_->save(buildXdx(state_.record, state_.problems), state_.saveDialogName);
-  copyWritten_ = true;
-}
-
-void MainWindow::offerRecovery() {
-  for (const LeftCopy& copy : findLeftCopies(recoveryFolder_)) {
-    ReadResult read = readXdxFile(copy.xdx);
-    if (auto* error = std::get_if<ReadError>(&read)) {
-      const std::string aside = setLeftCopyAside(copy);
-      services_.showError(msg::errorBoxText("未保存编辑的恢复文件无法打开，已保留为“" + aside + "”：" + error->message));
-      continue;
-    }
-    const QString when = QDateTime::fromSecsSinceEpoch(copy.savedAt).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    const Answer answer = services_.askYesNoCancel(std::string(msg::kRecoverEdits.first) + when.toStdString() +
-                                                   std::string(msg::kRecoverEdits.second));
-    if (answer == Answer::Cancel) continue;  // kept for the next start
-    if (answer == Answer::No) {
-      removeLeftCopy(copy);
-      continue;
-    }
-    recoverFrom(copy, std::get<DocumentContent>(read));
-    return;
-  }
-}
-
-// The copy is opened as a document, then made what it was: unsaved edits of
-// the document they started from.
-void MainWindow::recoverFrom(const LeftCopy& copy, const DocumentContent& content) {
-  state_.pendingPath = copy.xdx;
-  applyReadResult(state_, services_, content);
-  state_.saveDialogName = copy.origin;
-  state_.modified = true;
-  refresh();
-  // This window's own copy takes over before the old one goes.
-  writeRecoveryCopy();
-  recovery_->flush();
-  removeLeftCopy(copy);
 }
 
 void MainWindow::refreshLongText(Field f) {

@@ -42,6 +42,26 @@ void CreateWindowAndOpenMaximal(benchmark::State& state) {
 }
 BENCHMARK(CreateWindowAndOpenMaximal)->Unit(benchmark::kMillisecond);
 
+// The worst text a document can hold for the window: one word of a megabyte
+// in a long text, laid out at opening (it took minutes when every line
+// looked for the word's end).
+void OpenAMegabyteWord(benchmark::State& state) {
+  const std::string path = "/tmp/velmora-window-bench-word-" + std::to_string(::getpid()) + ".xdx";
+  velmora::Record r = velmora::bench::maximalRecord();
+  r.setLines(velmora::Field::ProjectAnalyze, {std::string(1000000, 'x')});
+  std::string error;
+  velmora::writeFileAtomically(path, velmora::buildXdx(r, {}), error);
+  NoDialogs services;
+  for (auto _ : state) {
+    velmora::MainWindow window(services);
+    window.startUp({QString::fromStdString(path)});
+    if (window.state().record.lines(velmora::Field::ProjectAnalyze).size() < 1000) state.SkipWithError("not laid out");
+    window.state().modified = false;
+  }
+  ::unlink(path.c_str());
+}
+BENCHMARK(OpenAMegabyteWord)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 // The part of writing the recovery copy that runs on the user-interface
 // thread (building the document and handing it to the writer) for the largest
 // application. The target is well under 5 ms: the user must never feel it.

@@ -58,7 +58,7 @@ std::string writeCommaText(const std::vector<std::string>& items) {
   return out;
 }
 
-std::vector<std::string> readCommaText(std::string_view t) {
+std::vector<std::string> readCommaText(std::string_view t, std::size_t maxItems) {
   std::vector<std::string> items;
   std::size_t p = 0;
   const std::size_t n = t.size();
@@ -66,7 +66,7 @@ std::vector<std::string> readCommaText(std::string_view t) {
     while (p < n && isBlankOrControl(static_cast<unsigned char>(t[p]))) ++p;
   };
   skipBlanks();
-  while (p < n) {
+  while (p < n && items.size() < maxItems) {
     std::string item;
     if (t[p] == '"') {
       ++p;
@@ -96,7 +96,7 @@ std::vector<std::string> readCommaText(std::string_view t) {
     items.push_back(std::move(item));
     skipBlanks();
     if (p < n && t[p] == ',') {
-      if (p == n - 1) items.emplace_back();
+      if (p == n - 1 && items.size() < maxItems) items.emplace_back();
       ++p;
       skipBlanks();
     }

@@ -30,8 +30,8 @@ bool readFirst(Field f) {
 
 void readTableRow(Record& r, Field table, int storedRow, const std::string& rowText) {
   r.clearRow(table, storedRow);
-  auto items = readCommaText(rowText);
   const int columns = fieldDef(table).table.columns;
+  auto items = readCommaText(rowText, static_cast<std::size_t>(columns));
   // An empty item stays an empty cell; items beyond the last column are dropped.
   for (int c = 0; c < columns && c < static_cast<int>(items.size()); ++c)
     r.setCell(table, storedRow, c, std::move(items[c]));

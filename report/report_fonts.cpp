@@ -7,6 +7,9 @@ namespace {
 
 const QString kSerifSc = QStringLiteral("Noto Serif CJK SC");
 const QString kSansSc = QStringLiteral("Noto Sans CJK SC");
+// A Kai face in Simplified forms covering GBK (fonts-arphic-ukai), the
+// closest Debian has to FangSong.
+const QString kKaiCn = QStringLiteral("AR PL UKai CN");
 
 }  // namespace
 
@@ -18,8 +21,7 @@ std::span<const FaceSubstitution> faceSubstitutions() {
       // copy out of the file.
       {u"宋体", {QStringLiteral("Liberation Serif"), kSerifSc}},
       {u"黑体", {QStringLiteral("Liberation Sans"), kSansSc}},
-      // No FangSong face is installed; the serif face is the closest design.
-      {u"仿宋_GB2312", {QStringLiteral("Liberation Serif"), kSerifSc}},
+      {u"仿宋_GB2312", {QStringLiteral("Liberation Serif"), kKaiCn, kSerifSc}},
       {u"Times New Roman", {QStringLiteral("Liberation Serif"), kSerifSc}},
       {u"Arial", {QStringLiteral("Liberation Sans"), kSansSc}},
       {u"Monotype Corsiva", {QStringLiteral("Z003"), kSerifSc}},
@@ -27,26 +29,9 @@ std::span<const FaceSubstitution> faceSubstitutions() {
   return table;
 }
 
-void registerReportFonts() {
-  static const bool done = [] {
-    for (const auto& s : faceSubstitutions()) {
-      const QString face = QString::fromUtf16(s.layoutFace);
-      // Ours first, whatever another part of the program registered before.
-      QStringList list = s.faces;
-      for (const QString& other : QFont::substitutes(face))
-        if (!list.contains(other)) list << other;
-      QFont::removeSubstitutions(face);
-      QFont::insertSubstitutions(face, list);
-    }
-    return true;
-  }();
-  (void)done;
-}
-
-QStringList chineseFaces() { return {kSerifSc, kSansSc}; }
+QStringList chineseFaces() { return {kSerifSc, kSansSc, kKaiCn}; }
 
 QFont reportFont(const FontSpec& style) {
-  registerReportFonts();
   QFont f;
   QStringList families;
   for (const auto& s : faceSubstitutions())

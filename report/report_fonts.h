@@ -2,6 +2,11 @@
 // The faces the layout names, mapped onto installed faces. Every Latin face is
 // paired with a Simplified Chinese face, so Chinese text in a Latin item never
 // falls back to a face chosen by the locale (which may draw Japanese forms).
+//
+// The table is the report's alone: a report font lists its faces itself
+// (QFont::setFamilies), and Qt's process-wide substitutions are never
+// touched here. Those belong to the window (app/window_fonts.cpp), which
+// maps the same names ("宋体", "黑体") onto other faces for the screen.
 #include <QFont>
 #include <QStringList>
 #include <span>
@@ -15,12 +20,8 @@ struct FaceSubstitution {
   QStringList faces;           // installed faces, in order of preference
 };
 
-// The one substitution table.
+// The report's substitution table.
 std::span<const FaceSubstitution> faceSubstitutions();
-
-// Registers the table with Qt's font matching; idempotent. Called before any
-// report font is resolved.
-void registerReportFonts();
 
 // The Chinese faces the table pairs with the layout's faces.
 QStringList chineseFaces();

@@ -15,6 +15,13 @@ namespace {
 
 constexpr double kPoint = kLayoutDpi / 72.0;  // layout units per point
 constexpr int kMaxSheetsPerPage = 1000;       // a guard, never reached by real texts
+// A single-line text that would run over another text or off the sheet is
+// condensed down to this horizontal scale, then set smaller down to
+// kMinFitSize points.
+constexpr double kMinCondense = 0.6;
+constexpr double kMinFitSize = 7.0;
+// Boxes that overlap by less than this (0.01 in) touch, they do not overlap.
+constexpr double kTouch = kLayoutDpi / 100.0;
 
 double px(double inches) { return inches * kLayoutDpi; }
 
@@ -44,7 +51,49 @@ QString singleLine(QString s) {
   return s;
 }
 
-QList<Line> breakLines(const QString& text, const FontSpec& style, double width, bool wrap, bool justify) {
+QList<Line> layoutParagraph(const QString& para, const QFont& font, double width, bool wrap, bool justify) {
+  QList<Line> lines;
+  QTextLayout layout(para, font, layoutDevice());
+  QTextOption opt;
+  opt.setWrapMode(wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
+  opt.setAlignment(justify ? Qt::AlignJustify : Qt::AlignLeft);
+  layout.setTextOption(opt);
+  layout.beginLayout();
+  for (QTextLine tl = layout.createLine(); tl.isValid(); tl = layout.createLine()) {
+    tl.setLineWidth(wrap ? width : 1e9);
+    tl.setPosition(QPointF(0, 0));
+  }
+  layout.endLayout();
+  for (int i = 0; i < layout.lineCount(); ++i) {
+    QTextLine tl = layout.lineAt(i);
+    Line l;
+    l.runs = tl.glyphRuns();
+    l.ascent = tl.ascent();
+    l.advance = tl.naturalTextWidth();
+    l.text = para.mid(tl.textStart(), tl.textLength());
+    lines.append(std::move(l));
+  }
+  return lines;
+}
+
+// Laid-out paragraphs by their text and everything their layout depends on.
+struct LayoutKey {
+  QString text, face;
+  double size;
+  bool bold, italic;
+  double width;  // -1: not wrapped
+  bool justify;
+  bool operator<(const LayoutKey& o) const {
+    return std::tie(text, face, size, bold, italic, width, justify) <
+           std::tie(o.text, o.face, o.size, o.bold, o.italic, o.width, o.justify);
+  }
+};
+using LayoutCache = std::map<LayoutKey, QList<Line>>;
+
+// The lines of a text; with a cache, each distinct paragraph is shaped once
+// (texts repeat: copies, sheets of a page rendered again, equal lines).
+QList<Line> breakLines(const QString& text, const FontSpec& style, double width, bool wrap, bool justify,
+                       LayoutCache* cache = nullptr) {
   QList<Line> lines;
   const QFont font = reportFont(style);
   QString clean = text;
@@ -55,31 +104,28 @@ QList<Line> breakLines(const QString& text, const FontSpec& style, double width,
       lines.append(Line{});
       continue;
     }
-    QTextLayout layout(para, font, layoutDevice());
-    QTextOption opt;
-    opt.setWrapMode(wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
-    opt.setAlignment(justify ? Qt::AlignJustify : Qt::AlignLeft);
-    layout.setTextOption(opt);
-    layout.beginLayout();
-    for (QTextLine tl = layout.createLine(); tl.isValid(); tl = layout.createLine()) {
-      tl.setLineWidth(wrap ? width : 1e9);
-      tl.setPosition(QPointF(0, 0));
+    if (!cache) {
+      lines += layoutParagraph(para, font, width, wrap, justify);
+      continue;
     }
-    layout.endLayout();
-    for (int i = 0; i < layout.lineCount(); ++i) {
-      QTextLine tl = layout.lineAt(i);
-      Line l;
-      l.runs = tl.glyphRuns();
-      l.ascent = tl.ascent();
-      l.advance = tl.naturalTextWidth();
-      l.text = para.mid(tl.textStart(), tl.textLength());
-      lines.append(std::move(l));
-    }
+    const LayoutKey key{para, style.face, style.size, style.bold, style.italic, wrap ? width : -1, justify};
+    auto found = cache->find(key);
+    if (found == cache->end()) found = cache->emplace(key, layoutParagraph(para, font, width, wrap, justify)).first;
+    lines += found->second;
   }
   return lines;
 }
 
 class Generator {
+  // A single-line text drawn on the current sheet: its operation and what
+  // it was laid out from.
+  struct SingleLine {
+    std::size_t op;
+    const Item* item;
+    QString text;
+    FontSpec font;
+  };
+
  public:
   explicit Generator(const Report& r) : report_(r) {}
 
@@ -100,7 +146,9 @@ class Generator {
       unfinished_ = false;
       page_ = page;
       sheet_ = &sheet;
+      singles_.clear();
       for (const Item& it : page->items) drawItem(it, QPointF(0, 0));
+      fitSingleLines();
       sheets.push_back(std::move(sheet));
       if (unfinished_ && ++repeat < kMaxSheetsPerPage) continue;
       repeat = 0;
@@ -115,11 +163,10 @@ class Generator {
     const Key key{text, font.face, font.size, font.bold, font.italic, wrap ? it.width : -1, it.justify};
     auto found = cache_.find(key);
     if (found != cache_.end()) return found->second;
-    return cache_.emplace(key, breakLines(text, font, px(it.width), wrap, it.justify)).first->second;
+    return cache_.emplace(key, breakLines(text, font, px(it.width), wrap, it.justify, &paragraphs_)).first->second;
   }
 
-  void emitLine(const Line& l, double left, double top, const FontSpec& font, const QString& item) {
-    if (l.runs.isEmpty()) return;
+  static TextOp lineOp(const Line& l, double left, double top, const FontSpec& font, const QString& item) {
     const double em = font.size * kPoint;
     TextOp op;
     op.origin = QPointF(left, top + kBaseline * em - l.ascent);
@@ -127,14 +174,85 @@ class Generator {
     op.text = l.text;
     op.box = QRectF(left, top, l.advance, kLinePitch * em);
     op.item = item;
-    sheet_->ops.emplace_back(std::move(op));
+    return op;
+  }
+
+  void emitLine(const Line& l, double left, double top, const FontSpec& font, const QString& item) {
+    if (l.runs.isEmpty()) return;
+    sheet_->ops.emplace_back(lineOp(l, left, top, font, item));
   }
 
   void drawText(const Item& it, const QString& text, const FontSpec& font, QPointF at) {
     if (text.isEmpty()) return;
     if (it.rotation == 270) return drawVertical(it, text, font, at);
     const auto& lines = linesOf(it, text, font, false);
-    for (const Line& l : lines) emitLine(l, at.x(), at.y(), font, it.name);
+    for (const Line& l : lines) {
+      if (l.runs.isEmpty()) continue;
+      singles_.push_back(SingleLine{sheet_->ops.size(), &it, text, font});
+      emitLine(l, at.x(), at.y(), font, it.name);
+    }
+  }
+
+  // A single-line text may run past its cell over empty paper, as the
+  // layout intends; one that would run over another text of the sheet or
+  // past the printable edge is condensed, and set smaller if need be, to end
+  // before it. The neighbours' left edges never move, so the order in which
+  // texts are fitted does not matter.
+  void fitSingleLines() {
+    auto& ops = sheet_->ops;
+    for (const SingleLine& s : singles_) {
+      const QRectF box = std::get<TextOp>(ops[s.op]).box;
+      double limit = px(kPrintableRightInches);
+      for (std::size_t k = 0; k < ops.size(); ++k) {
+        const auto* other = std::get_if<TextOp>(&ops[k]);
+        if (!other || k == s.op || other->box.left() <= box.left() + kTouch) continue;
+        if (other->box.top() >= box.bottom() - kTouch || other->box.bottom() <= box.top() + kTouch) continue;
+        limit = std::min(limit, other->box.left());
+      }
+      if (box.right() > limit + kTouch) fitInto(s, limit - box.left());
+    }
+  }
+
+  void fitInto(const SingleLine& s, double width) {
+    TextOp& op = std::get<TextOp>(sheet_->ops[s.op]);
+    if (width <= 0) return;
+    const double scale = width / op.box.width();
+    if (scale >= kMinCondense) {
+      op.condense = scale;
+      op.box.setWidth(width);
+      return;
+    }
+    // Condensed as far as it goes it is still too wide: a smaller size,
+    // estimated from the width and then stepped down until it fits.
+    FontSpec font = s.font;
+    double size = std::max(kMinFitSize, std::floor(s.font.size * scale / kMinCondense * 10) / 10);
+    for (;;) {
+      font.size = size;
+      const auto& lines = linesOf(*s.item, s.text, font, false);
+      if (lines.isEmpty() || lines.front().runs.isEmpty()) return;
+      const Line& l = lines.front();
+      const double condense = std::min(1.0, width / l.advance);
+      if (condense >= kMinCondense) {
+        TextOp fitted = lineOp(l, op.box.left(), op.box.top(), font, op.item);
+        fitted.condense = condense;
+        fitted.box.setWidth(l.advance * condense);
+        op = std::move(fitted);
+        return;
+      }
+      if (size <= kMinFitSize) {
+        // Smaller would not be legible: what does not fit at the smallest
+        // size, fully condensed, is dropped, as a cut cell drops its rest
+        // (only table cells hold that much, the fields' limits never do).
+        const QList<Line> cut = breakLines(s.text, font, width / kMinCondense, true, false);
+        if (cut.isEmpty() || cut.front().runs.isEmpty()) return;
+        TextOp fitted = lineOp(cut.front(), op.box.left(), op.box.top(), font, op.item);
+        fitted.condense = kMinCondense;
+        fitted.box.setWidth(cut.front().advance * kMinCondense);
+        op = std::move(fitted);
+        return;
+      }
+      size = std::max(kMinFitSize, size - 0.5);
+    }
   }
 
   // Upright characters stacked downwards, each centred in a column one font
@@ -143,7 +261,7 @@ class Generator {
     const double em = font.size * kPoint;
     double y = at.y();
     for (const QChar ch : text) {
-      const auto& lines = breakLines(QString(ch), font, 0, false, false);
+      const auto lines = breakLines(QString(ch), font, 0, false, false, &paragraphs_);
       const bool wide = ch.unicode() >= 0x2E80;
       if (!lines.isEmpty() && ch != u' ') {
         const Line& l = lines.front();
@@ -274,16 +392,17 @@ class Generator {
 
   const Report& report_;
   const Page* page_ = nullptr;
+  std::vector<SingleLine> singles_;
   Sheet* sheet_ = nullptr;
   bool unfinished_ = false;
   std::map<const Item*, int> progress_;
   std::map<Key, QList<Line>> cache_;
+  LayoutCache paragraphs_;
 };
 
 }  // namespace
 
 std::vector<Sheet> generateSheets(const Report& report, const std::function<void(int)>& onSheet) {
-  registerReportFonts();
   return Generator(report).run(onSheet);
 }
 

@@ -27,7 +27,15 @@ void drawSheet(QPainter& p, const Sheet& sheet, double scale) {
     std::visit(Overload{
                    [&](const TextOp& t) {
                      p.setPen(Qt::black);
-                     for (const QGlyphRun& run : t.runs) p.drawGlyphRun(t.origin, run);
+                     if (t.condense == 1.0) {
+                       for (const QGlyphRun& run : t.runs) p.drawGlyphRun(t.origin, run);
+                       return;
+                     }
+                     p.save();
+                     p.translate(t.origin);
+                     p.scale(t.condense, 1.0);
+                     for (const QGlyphRun& run : t.runs) p.drawGlyphRun(QPointF(0, 0), run);
+                     p.restore();
                    },
                    [&](const LineOp& l) {
                      QPen pen(Qt::black, l.width, Qt::SolidLine, Qt::FlatCap);
@@ -55,6 +63,7 @@ QString describeSheet(const Sheet& sheet) {
     std::visit(Overload{
                    [&](const TextOp& t) {
                      out += QStringLiteral("text %1 %2 %3 [%4]").arg(num(t.origin.x()), num(t.origin.y()), t.item, t.text);
+                     if (t.condense != 1.0) out += QStringLiteral(" x%1").arg(num(t.condense));
                      for (const QGlyphRun& r : t.runs) {
                        out += QStringLiteral(" {%1 %2:").arg(r.rawFont().familyName(), num(r.rawFont().pixelSize()));
                        const auto idx = r.glyphIndexes();

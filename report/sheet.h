@@ -19,8 +19,10 @@ namespace velmora::report {
 
 // Layout units per inch. Sheets hold positions in these units.
 inline constexpr double kLayoutDpi = 1200.0;
-inline constexpr double kSheetWidthInches = 8.5;
-inline constexpr double kSheetHeightInches = 11.0;
+// No text is printed right of this line (inches from the sheet's left edge).
+// The layout is 8.5 in wide, but A4, the paper of most printers here, is
+// 8.27 in, and printers leave about 0.17 in (4.2 mm) at the edge unprinted.
+inline constexpr double kPrintableRightInches = 8.1;
 
 // Positioned glyphs of one line of text; `text` is what they spell.
 struct TextOp {
@@ -29,6 +31,7 @@ struct TextOp {
   QString text;
   QRectF box;              // the line's box (left, top, advance width, line height)
   QString item;            // name of the layout item it came from
+  double condense = 1.0;   // horizontal scale about the origin (1: as laid out)
 };
 // A rule; width 0 is the device's thinnest line.
 struct LineOp {

@@ -10,7 +10,14 @@ packages=(
   qt6-base-dev libgl-dev qt6-translations-l10n
   libpoppler-qt6-dev poppler-utils
   fonts-noto-cjk fonts-liberation fonts-urw-base35
+  # The Kai face the form's "仿宋_GB2312" prints in.
+  fonts-arphic-ukai
   xvfb xauth openbox xdotool x11-utils
+  # Printing tests: a CUPS of their own (cupsd, lpadmin/lpstat, and
+  # pdftopdf, which makes the copies and picks the pages of a job). Its
+  # queues use a backend of the tests, not cups-pdf, whose configuration
+  # is fixed in /etc/cups and which refuses to run but as root.
+  cups-daemon cups-client cups-filters
   clang libclang-rt-14-dev
   # The package and its desktop integration: icons and manual pages built,
   # the package checked, the MIME type and the entry tried in a scratch

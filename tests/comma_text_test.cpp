@@ -91,3 +91,19 @@ TEST(CommaText, SeparatorsAtEveryPlaceOfALongItem) {
     }
   }
 }
+
+// A table reads no more items than it has columns, whatever the row holds.
+TEST(CommaText, ReadsNoMoreThanItIsAskedFor) {
+  struct Case {
+    std::string text;
+    std::size_t most;
+    std::vector<std::string> items;
+  } cases[] = {
+      {"a,b,c", 2, {"a", "b"}},
+      {"a,", 1, {"a"}},
+      {"a,", 2, {"a", ""}},
+      {"\"x,y\",z", 1, {"x,y"}},
+      {std::string(1000000, ','), 3, {"", "", ""}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(readCommaText(c.text, c.most), c.items) << c.text.substr(0, 20);
+}

@@ -3,6 +3,9 @@
 #include <poppler-qt6.h>
 
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPaintEvent>
@@ -14,6 +17,7 @@
 #include <QSpinBox>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 #include "report/report_pdf.h"
@@ -26,6 +30,16 @@ constexpr double kZoomStep = 1.25;
 constexpr double kMinZoom = 0.1, kMaxZoom = 8.0;
 
 }  // namespace
+
+QPageSize paperForLocale(const QLocale& locale) {
+  return QPageSize(locale.measurementSystem() == QLocale::ImperialUSSystem ? QPageSize::Letter : QPageSize::A4);
+}
+
+QPageSize defaultPaper() {
+  const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
+  if (!printer.isNull() && printer.defaultPageSize().isValid()) return printer.defaultPageSize();
+  return paperForLocale(QLocale::system());
+}
 
 StatusWindow::StatusWindow(QWidget* parent) : QDialog(parent), label_(new QLabel(this)) {
   setWindowTitle(QStringLiteral("报表状态"));
@@ -60,6 +74,11 @@ void SheetView::setPdf(std::unique_ptr<Poppler::Document> doc) {
   relayout();
 }
 
+void SheetView::setPaper(const QPageSize& paper) {
+  paper_ = paper;
+  relayout();
+}
+
 int SheetView::count() const { return pdf_ ? pdf_->numPages() : static_cast<int>(sheets_.size()); }
 
 QSizeF SheetView::pageInches(int i) const {
@@ -67,7 +86,8 @@ QSizeF SheetView::pageInches(int i) const {
     std::unique_ptr<Poppler::Page> page = pdf_->page(i);
     return page ? page->pageSizeF() / 72.0 : QSizeF(8.27, 11.69);
   }
-  return {report::kSheetWidthInches, report::kSheetHeightInches};
+  // Millimetres are exact for A4 and Letter alike; Qt rounds inches to 0.01.
+  return paper_.size(QPageSize::Millimeter) / 25.4;
 }
 
 // 100 per cent shows a sheet at its size on paper.
@@ -124,12 +144,13 @@ void SheetView::paintEvent(QPaintEvent* e) {
   }
 }
 
-PreviewWindow::PreviewWindow(std::vector<report::Sheet> sheets, QWidget* parent)
+PreviewWindow::PreviewWindow(std::vector<report::Sheet> sheets, QWidget* parent, const QPageSize& paper)
     : QDialog(parent), view_(new SheetView(nullptr)), scroll_(new QScrollArea(this)), pageBox_(new QSpinBox(this)),
       zoomLabel_(new QLabel(this)) {
   setWindowTitle(QStringLiteral("报表预览"));
   setModal(true);
   setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint);
+  view_->setPaper(paper);
   view_->setSheets(std::move(sheets));
   scroll_->setWidget(view_);
   scroll_->setAlignment(Qt::AlignHCenter);
@@ -157,7 +178,6 @@ PreviewWindow::PreviewWindow(std::vector<report::Sheet> sheets, QWidget* parent)
   keyed(QStringLiteral("缩小"), &PreviewWindow::zoomOut, {QKeySequence(Qt::Key_Minus), QKeySequence::ZoomOut});
   bar->addAction(QStringLiteral("整页"), this, &PreviewWindow::fitWholeSheet);
   bar->addAction(QStringLiteral("页宽"), this, &PreviewWindow::fitWidth);
-  bar->addAction(QStringLiteral("100%"), this, [this] { setZoom(1.0); });
   bar->addWidget(zoomLabel_);
   bar->addSeparator();
   keyed(QStringLiteral("打印"), &PreviewWindow::print, {QKeySequence(Qt::CTRL | Qt::Key_P)});
@@ -216,9 +236,8 @@ void PreviewWindow::fitWidth() {
   setZoom(room / (in.width() * logicalDpiX()));
 }
 
-void PreviewWindow::printTo(QPrinter& printer) {
-  const auto& sheets = view_->sheets();
-  const int n = static_cast<int>(sheets.size());
+std::vector<int> PreviewWindow::chosenSheets(const QPrinter& printer) const {
+  const int n = static_cast<int>(view_->sheets().size());
   std::vector<int> chosen;
   if (printer.printRange() == QPrinter::PageRange && !printer.pageRanges().isEmpty()) {
     for (int i = 1; i <= n; ++i)
@@ -230,15 +249,36 @@ void PreviewWindow::printTo(QPrinter& printer) {
   } else {
     for (int i = 0; i < n; ++i) chosen.push_back(i);
   }
+  return chosen;
+}
+
+std::vector<int> fileSheetOrder(std::vector<int> chosen, int copies, bool collate, bool reverse) {
+  if (reverse) std::reverse(chosen.begin(), chosen.end());
+  std::vector<int> out;
+  copies = std::max(1, copies);
+  if (collate) {
+    for (int c = 0; c < copies; ++c) out.insert(out.end(), chosen.begin(), chosen.end());
+  } else {
+    for (int i : chosen) out.insert(out.end(), static_cast<std::size_t>(copies), i);
+  }
+  return out;
+}
+
+void PreviewWindow::printTo(QPrinter& printer) {
+  const auto& sheets = view_->sheets();
+  std::vector<int> chosen = chosenSheets(printer);
   if (chosen.empty()) return;
   printer.setDocName(QStringLiteral("报表打印"));
   printer.setFullPage(true);  // layout units are measured from the paper's corner
   StatusWindow status(this);
   if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
     // Printing to a file goes through the program's own PDF writer, whose
-    // text copies out as printed.
+    // text copies out as printed. No print system stands behind a file, so
+    // the copies, their collation and the reverse order the dialog offers
+    // are made here.
     std::vector<report::Sheet> part;
-    for (int i : chosen) {
+    for (int i : fileSheetOrder(chosen, printer.copyCount(), printer.collateCopies(),
+                                printer.pageOrder() == QPrinter::LastPageFirst)) {
       status.show(QStringLiteral("正在打印第%p页"), sheets[static_cast<std::size_t>(i)].absolute);
       part.push_back(sheets[static_cast<std::size_t>(i)]);
     }
@@ -247,6 +287,8 @@ void PreviewWindow::printTo(QPrinter& printer) {
       QMessageBox::critical(this, windowTitle(), error);
     return;
   }
+  // A printer's job: CUPS makes the copies, collates them and applies a
+  // typed page selection (Qt passes them as the job's options).
   QPainter painter;
   if (!painter.begin(&printer)) return;
   const double scale = printer.resolution() / report::kLayoutDpi;
@@ -266,22 +308,96 @@ QAbstractPrintDialog::PrintDialogOptions PreviewWindow::printOptions(bool printe
   return options;
 }
 
+namespace {
+
+// Qt's dialog has no option to leave out the copies or duplex, and it greys
+// out the typed page selection ("Pages") whenever the target is a file,
+// because it leaves that selection to CUPS. The program honours a typed
+// selection for a file itself, so it stays offered; without any printer,
+// copies, collation, duplex and printer setup are not offered at all.
+class PrintDialog : public QPrintDialog {
+ public:
+  PrintDialog(QPrinter* printer, QWidget* parent, bool printerInstalled)
+      : QPrintDialog(printer, parent), printerInstalled_(printerInstalled) {
+    pages_ = findChild<QRadioButton*>(QStringLiteral("pagesRadioButton"));
+    pagesEdit_ = findChild<QLineEdit*>(QStringLiteral("pagesLineEdit"));
+    if (auto* printers = findChild<QComboBox*>(QStringLiteral("printers")))
+      connect(printers, &QComboBox::currentIndexChanged, this, &PrintDialog::offer);
+    if (pages_ && pagesEdit_) connect(pages_, &QRadioButton::toggled, pagesEdit_, &QLineEdit::setEnabled);
+  }
+
+ protected:
+  // Qt sets its controls up again when the dialog is shown.
+  void showEvent(QShowEvent* e) override {
+    QPrintDialog::showEvent(e);
+    offer();
+  }
+
+ private:
+  void offer() {
+    if (pages_ && pagesEdit_) {
+      pages_->setEnabled(true);
+      pagesEdit_->setEnabled(pages_->isChecked());
+    }
+    if (printerInstalled_) return;
+    for (const char* name : {"copies", "collate", "outputIcon", "duplex", "properties"})
+      if (auto* w = findChild<QWidget*>(QLatin1String(name))) w->hide();
+    // The copies' label shares its box with the spin box.
+    if (auto* copies = findChild<QSpinBox*>(QStringLiteral("copies")))
+      for (auto* label : copies->parentWidget()->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
+        if (label->buddy() == copies || label->objectName() == u"label") label->hide();
+  }
+
+  bool printerInstalled_;
+  QRadioButton* pages_ = nullptr;
+  QLineEdit* pagesEdit_ = nullptr;
+};
+
+}  // namespace
+
+void PreviewWindow::takeTypedPages(const QPrintDialog& dialog, QPrinter& printer) {
+  auto* pages = dialog.findChild<QRadioButton*>(QStringLiteral("pagesRadioButton"));
+  auto* pagesEdit = dialog.findChild<QLineEdit*>(QStringLiteral("pagesLineEdit"));
+  if (!pages || !pagesEdit || !pages->isChecked()) return;
+  if (printer.outputFormat() == QPrinter::NativeFormat) {
+    // Qt hands a typed selection to CUPS as the job's "page-ranges" and
+    // also sets it as the printer's page ranges: the job carries every
+    // sheet and CUPS picks them (picking here as well would make CUPS pick
+    // from the picked sheets: "1,3,5-7" printed sheets 1, 5 and 7).
+    printer.setPrintRange(QPrinter::AllPages);
+    return;
+  }
+  // For a file nobody else picks.
+  const QPageRanges ranges = QPageRanges::fromString(pagesEdit->text());
+  if (ranges.isEmpty()) return;
+  printer.setPrintRange(QPrinter::PageRange);
+  printer.setPageRanges(ranges);
+}
+
+QPrintDialog* PreviewWindow::makePrintDialog(QPrinter& printer) {
+  const int n = static_cast<int>(view_->sheets().size());
+  const bool printerInstalled = !QPrinterInfo::availablePrinters().isEmpty();
+  printer.setDocName(QStringLiteral("报表打印"));
+  // Without a printer the file gets the paper the preview shows.
+  if (!printerInstalled) printer.setPageSize(view_->paper());
+  printer.setFromTo(1, n);
+  auto* dialog = new PrintDialog(&printer, this, printerInstalled);
+  dialog->setMinMax(1, n);
+  dialog->setOptions(printOptions(printerInstalled));
+  return dialog;
+}
+
 void PreviewWindow::print() {
   if (view_->sheets().empty()) return;  // an opened PDF is for reading
   QPrinter printer(QPrinter::HighResolution);
-  printer.setDocName(QStringLiteral("报表打印"));
-  printer.setFromTo(1, static_cast<int>(view_->sheets().size()));
-  QPrintDialog dialog(&printer, this);
-  dialog.setMinMax(1, static_cast<int>(view_->sheets().size()));
-  dialog.setOptions(printOptions(!QPrinterInfo::availablePrinters().isEmpty()));
-  if (dialog.exec() != QDialog::Accepted) return;
+  std::unique_ptr<QPrintDialog> dialog(makePrintDialog(printer));
+  if (dialog->exec() != QDialog::Accepted) return;
+  takeTypedPages(*dialog, printer);
   printTo(printer);
 }
 
 bool PreviewWindow::saveAs(const QString& path, QString* error) {
-  const QPageSize paper = QPrinterInfo::defaultPrinter().isNull() ? QPageSize(QPageSize::A4)
-                                                                   : QPrinterInfo::defaultPrinter().defaultPageSize();
-  return report::writePdf(view_->sheets(), path, error, paper.isValid() ? paper : QPageSize(QPageSize::A4));
+  return report::writePdf(view_->sheets(), path, error, view_->paper());
 }
 
 void PreviewWindow::save() {

@@ -178,3 +178,25 @@ TEST_F(FieldInput, EveryEditSetsTheModifiedFlag) {
   QTest::keyClick(degree, Qt::Key_Down);
   EXPECT_TRUE(state().modified);
 }
+
+// A loaded text with a word longer than any line is broken anywhere, so that
+// the lines still hold every character once and each fits the field; words
+// of ordinary length keep breaking at their ends.
+TEST_F(FieldInput, AnUnbrokenWordIsBrokenAnywhere) {
+  auto* text = find<LongTextEdit>("ProjectAnalyze");
+  const std::string word(20000, 'x');
+  window->state().setLines(Field::ProjectAnalyze, {"short words stay whole", word});
+  window->refresh();
+  EXPECT_EQ(text->wordWrapMode(), QTextOption::WrapAnywhere);
+  const Lines& lines = state().record.lines(Field::ProjectAnalyze);
+  ASSERT_GT(lines.size(), 20u);
+  std::string joined;
+  for (std::size_t i = 1; i < lines.size(); ++i) joined += lines[i];
+  EXPECT_EQ(joined, word);
+  const QFontMetrics metrics(text->font());
+  for (const auto& line : lines) EXPECT_LE(metrics.horizontalAdvance(QString::fromStdString(line)), text->width());
+
+  window->state().setLines(Field::ProjectAnalyze, {std::string(300, 'y') + " " + std::string(300, 'z')});
+  window->refresh();
+  EXPECT_EQ(text->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+}

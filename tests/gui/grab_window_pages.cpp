@@ -8,6 +8,7 @@
 
 #include "app/main_window.h"
 #include "app/window_fonts.h"
+#include "dark_desktop.h"
 #include "scripted_window_services.h"
 
 int main(int argc, char** argv) {
@@ -15,14 +16,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   velmora::registerWindowFonts();
   if (argc > 1 && QString::fromLocal8Bit(argv[1]) == QLatin1String("--dark")) {
-    QPalette dark(QColor(53, 53, 53));
-    dark.setColor(QPalette::Window, QColor(45, 45, 45));
-    dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
-    dark.setColor(QPalette::Base, QColor(30, 30, 30));
-    dark.setColor(QPalette::Text, QColor(230, 230, 230));
-    dark.setColor(QPalette::Button, QColor(60, 60, 60));
-    dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
-    QApplication::setPalette(dark);
+    QApplication::setPalette(velmora::test::darkDesktopPalette());
     --argc;
     ++argv;
   }

@@ -10,6 +10,7 @@
 #include <QToolButton>
 #include <set>
 
+#include "dark_desktop.h"
 #include "document/xdx_writer.h"
 #include "window_fixture.h"
 
@@ -259,14 +260,7 @@ TEST_F(Usability, TheRoomLeftIsShownWhileALimitedFieldHasTheFocus) {
 // The form keeps its light ground and its contrasts under a dark desktop.
 TEST(WindowUnderADarkTheme, KeepsTheFormsContrasts) {
   const QPalette desktop = QApplication::palette();
-  QPalette dark(QColor(53, 53, 53));
-  dark.setColor(QPalette::Window, QColor(45, 45, 45));
-  dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
-  dark.setColor(QPalette::Base, QColor(30, 30, 30));
-  dark.setColor(QPalette::Text, QColor(230, 230, 230));
-  dark.setColor(QPalette::Button, QColor(60, 60, 60));
-  dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
-  QApplication::setPalette(dark);
+  QApplication::setPalette(darkDesktopPalette());
   {
     ScriptedWindowServices services;
     MainWindow window(services);

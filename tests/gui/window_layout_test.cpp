@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QTabBar>
+#include <QTimer>
 #include <QToolButton>
 
 #include "window_fixture.h"
@@ -327,4 +328,38 @@ TEST_F(WindowLayout, HeadingsAndNotesOverTheTablesOfPageEight) {
   window->pages()->setCurrentIndex(1);
   QApplication::processEvents();
   EXPECT_EQ(find("GroupBox2")->geometry(), window->pages()->widget(1)->rect());
+}
+
+// The printed form resolves its faces itself and leaves Qt's process-wide
+// substitutions to the window: after a preview (opened by its button, drawn,
+// closed) every widget of the window has the font it had before.
+TEST_F(WindowLayout, FontsAreTheSameAfterAPreview) {
+  const QStringList faces{QStringLiteral("宋体"), QStringLiteral("新宋体"), QStringLiteral("黑体"),
+                          QStringLiteral("MS Sans Serif"), QStringLiteral("仿宋_GB2312")};
+  auto snapshot = [&] {
+    QStringList out;
+    for (const QString& face : faces) out << face + u'=' + QFont::substitutes(face).join(u',');
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+      const QFontInfo info(w->font());
+      out << w->objectName() + u':' + info.family() + u'/' + QString::number(info.pixelSize());
+    }
+    // A font made afresh resolves through the same table.
+    out << QFontInfo(QFont(QStringLiteral("宋体"), 9)).family();
+    return out;
+  };
+  const QStringList before = snapshot();
+  bool shown = false;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal || modal->windowTitle() != u"报表预览") return;
+    modal->grab();  // the sheets in view are drawn
+    shown = true;
+    modal->close();
+  });
+  poll.start(20);
+  QTest::mouseClick(find<QAbstractButton>("printreport"), Qt::LeftButton);
+  poll.stop();
+  ASSERT_TRUE(shown);
+  EXPECT_EQ(snapshot(), before);
 }

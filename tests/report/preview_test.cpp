@@ -3,8 +3,16 @@
 #include <gtest/gtest.h>
 #include <poppler-qt6.h>
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
+#include <QRadioButton>
+#include <QTimer>
 #include <QScrollArea>
 #include <QTemporaryDir>
 #include <QTest>
@@ -31,7 +39,45 @@ TEST_F(Preview, OpensModalAtActualSize) {
   EXPECT_TRUE(window->isModal());
   EXPECT_EQ(window->view()->count(), 11);
   EXPECT_DOUBLE_EQ(window->view()->zoom(), 1.0);
-  EXPECT_EQ(window->view()->pageRect(0).width(), static_cast<int>(8.5 * window->view()->logicalDpiX()));
+}
+
+// The sheet is shown at the size of the paper it will be printed on.
+TEST(PreviewPaper, SheetsHaveThePapersSize) {
+  struct Case {
+    QPageSize paper;
+    double width, height;  // inches
+  } cases[] = {{QPageSize(QPageSize::A4), 8.268, 11.693}, {QPageSize(QPageSize::Letter), 8.5, 11.0}};
+  const auto sheets = test::sheetsOf(test::openedFixture("sample.xdx").record, false);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.paper.name().toStdString());
+    PreviewWindow window(sheets, nullptr, c.paper);
+    SheetView* view = window.view();
+    EXPECT_NEAR(view->pageInches(0).width(), c.width, 0.001);
+    EXPECT_NEAR(view->pageInches(10).height(), c.height, 0.001);
+    EXPECT_EQ(view->pageRect(0).width(), static_cast<int>(view->pageInches(0).width() * view->logicalDpiX()));
+    EXPECT_EQ(view->pageRect(0).height(), static_cast<int>(view->pageInches(0).height() * view->logicalDpiX()));
+  }
+}
+
+// Without a printer (these tests see no CUPS at all) the paper follows the
+// locale: Letter where it measures in US units, A4 elsewhere.
+TEST(PreviewPaper, WithoutAPrinterThePaperOfTheLocale) {
+  struct Case {
+    const char* locale;
+    QPageSize::PageSizeId paper;
+  } cases[] = {{"zh_CN", QPageSize::A4}, {"en_US", QPageSize::Letter}, {"de_DE", QPageSize::A4}, {"en_GB", QPageSize::A4}};
+  for (const Case& c : cases) EXPECT_EQ(paperForLocale(QLocale(QString::fromLatin1(c.locale))).id(), c.paper) << c.locale;
+  EXPECT_TRUE(QPrinterInfo::availablePrinters().isEmpty());
+  EXPECT_EQ(defaultPaper().id(), paperForLocale(QLocale::system()).id());
+}
+
+// One readout of the zoom, no button that repeats it.
+TEST_F(Preview, ZoomShownOnce) {
+  int shown = 0;
+  for (QLabel* label : window->findChildren<QLabel*>()) shown += label->text().trimmed() == u"100%";
+  for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) shown += button->text().trimmed() == u"100%";
+  for (QAction* action : window->findChildren<QAction*>()) shown += action->text().trimmed() == u"100%";
+  EXPECT_EQ(shown, 1);
 }
 
 TEST_F(Preview, NavigationStaysWithinTheSheets) {
@@ -125,6 +171,107 @@ TEST_F(Preview, SavesAndOpensThePdf) {
   QImage img(window->view()->size(), QImage::Format_ARGB32);
   window->view()->render(&img, QPoint(), QRegion(window->view()->pageRect(10)));
   EXPECT_EQ(window->view()->lastPainted(), std::vector<int>{10});
+}
+
+// Opens the print dialog of `window` as the print command does, lets `fill`
+// set its controls while it is shown, and accepts it.
+void printThroughDialog(PreviewWindow& window, const std::function<void(QPrintDialog&)>& fill) {
+  QTimer::singleShot(0, &window, [&] {
+    auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+    ASSERT_TRUE(dialog);
+    fill(*dialog);
+    dialog->accept();
+  });
+  window.print();
+}
+
+template <class W>
+W* control(QPrintDialog& dialog, const char* name) {
+  W* w = dialog.findChild<W*>(QLatin1String(name));
+  if (!w) ADD_FAILURE() << "no control " << name;
+  return w;
+}
+
+// Without any printer the dialog offers printing to a file only, with no
+// copies, collation, duplex or printer setup, and the typed selection.
+TEST_F(Preview, WithoutPrinterOffersWhatAFileHonours) {
+  QTemporaryDir dir;
+  bool checked = false;
+  printThroughDialog(*window, [&](QPrintDialog& d) {
+    EXPECT_EQ(control<QComboBox>(d, "printers")->count(), 1);
+    for (const char* hidden : {"copies", "collate", "duplex", "properties"})
+      EXPECT_FALSE(control<QWidget>(d, hidden)->isVisibleTo(&d)) << hidden;
+    EXPECT_TRUE(control<QRadioButton>(d, "pagesRadioButton")->isEnabled());
+    control<QLineEdit>(d, "filename")->setText(dir.filePath("typed.pdf"));
+    control<QRadioButton>(d, "pagesRadioButton")->setChecked(true);
+    EXPECT_TRUE(control<QLineEdit>(d, "pagesLineEdit")->isEnabled());
+    control<QLineEdit>(d, "pagesLineEdit")->setText(QStringLiteral("1,3,5-7"));
+    checked = true;
+  });
+  ASSERT_TRUE(checked);
+  QFile file(dir.filePath("typed.pdf"));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(test::sheetNumbers(file.readAll()), (std::vector<int>{1, 3, 5, 6, 7}));
+}
+
+// What the dialog offers for a file is honoured: the range, copies with and
+// without collation, reverse order, and the paper.
+TEST_F(Preview, PrintToFileHonoursTheOptions) {
+  struct Case {
+    const char* name;
+    int from, to;
+    int copies;
+    bool collate, reverse;
+    QPageSize::PageSizeId paper;
+    std::vector<int> sheets;
+  } cases[] = {
+      {"all", 0, 0, 1, false, false, QPageSize::A4, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}},
+      {"range", 3, 5, 1, false, false, QPageSize::A4, {3, 4, 5}},
+      {"collated", 2, 3, 2, true, false, QPageSize::Letter, {2, 3, 2, 3}},
+      {"uncollated", 2, 3, 2, false, false, QPageSize::A4, {2, 2, 3, 3}},
+      {"reverse", 9, 11, 1, false, true, QPageSize::A4, {11, 10, 9}},
+      {"reverse copies", 1, 2, 2, true, true, QPageSize::A4, {2, 1, 2, 1}},
+  };
+  QTemporaryDir dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QString::fromLatin1(c.name) + ".pdf"));
+    printer.setPageSize(QPageSize(c.paper));
+    if (c.from) {
+      printer.setPrintRange(QPrinter::PageRange);
+      printer.setFromTo(c.from, c.to);
+    }
+    printer.setCopyCount(c.copies);
+    printer.setCollateCopies(c.collate);
+    printer.setPageOrder(c.reverse ? QPrinter::LastPageFirst : QPrinter::FirstPageFirst);
+    window->printTo(printer);
+    QFile file(printer.outputFileName());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray pdf = file.readAll();
+    EXPECT_EQ(test::sheetNumbers(pdf), c.sheets);
+    std::unique_ptr<Poppler::Document> doc = Poppler::Document::loadFromData(pdf);
+    ASSERT_TRUE(doc);
+    const QSizeF size = doc->page(0)->pageSizeF();
+    EXPECT_NEAR(size.width(), QPageSize(c.paper).sizePoints().width(), 1);
+    EXPECT_NEAR(size.height(), QPageSize(c.paper).sizePoints().height(), 1);
+  }
+}
+
+TEST(FileSheetOrder, CopiesCollationReverse) {
+  struct Case {
+    std::vector<int> chosen;
+    int copies;
+    bool collate, reverse;
+    std::vector<int> expected;
+  } cases[] = {
+      {{0, 1, 2}, 1, false, false, {0, 1, 2}},      {{0, 1, 2}, 2, true, false, {0, 1, 2, 0, 1, 2}},
+      {{0, 1, 2}, 2, false, false, {0, 0, 1, 1, 2, 2}}, {{0, 1, 2}, 1, true, true, {2, 1, 0}},
+      {{4, 6}, 3, false, true, {6, 6, 6, 4, 4, 4}},  {{}, 2, true, false, {}},
+      {{1}, 0, true, false, {1}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(fileSheetOrder(c.chosen, c.copies, c.collate, c.reverse), c.expected);
 }
 
 // The page range offers all sheets, typed sheets or from-to, never "the

@@ -2,11 +2,14 @@
 // sheet sequence, page numbers, continuation, cut cells and marks.
 #include <gtest/gtest.h>
 
+#include <QRawFont>
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
 #include <map>
 
+#include "bench/maximal_record.h"
+#include "record/gbk.h"
 #include "report/report_pdf.h"
 #include "report/report_render.h"
 #include "report_test_support.h"
@@ -214,11 +217,12 @@ TEST(RenderedContinuation, TrailingBlankLinesMakeNoSheet) {
 }
 
 // A cut cell prints the lines that fit its box and nothing else; a single-line
-// cell runs on past its column.
+// cell runs on past its column over empty paper.
 TEST(RenderedCells, CutCellsAndRunningLines) {
   Record rec = openedFixture("sample.xdx").record;
   rec.setCell(Field::Production, 0, 0, "甲乙丙丁戊己庚辛壬癸子丑寅卯辰巳午未申酉戌亥天地玄黄宇宙洪荒日月盈昃辰宿列张寒来暑往秋收冬藏");
   rec.setCell(Field::MainActor, 0, 5, "比较教育学与课程理论");
+  rec.setCell(Field::MainActor, 0, 6, "");
   const auto sheets = sheetsOf(rec, false);
   EXPECT_EQ(sheets.size(), 11u);
   const auto text = pdfText(report::pdfBytes(sheets));
@@ -232,6 +236,129 @@ TEST(RenderedCells, CutCellsAndRunningLines) {
   EXPECT_NEAR(start->left(), 3.9, kTolerance);
   EXPECT_NEAR(end->top(), start->top(), 0.01);  // one line
   EXPECT_GT(end->right(), 3.9 + 0.8);           // past the column's right edge
+}
+
+// The largest application: nothing is printed past the printable edge or
+// over another text, on any sheet, in the PDF as in the sheets.
+TEST(RenderedSheets, NothingOffTheSheetOrOverANeighbour) {
+  const auto sheets = sheetsOf(bench::maximalRecord(), false);
+  const double edge = report::kPrintableRightInches * report::kLayoutDpi;
+  const double touch = report::kLayoutDpi / 100;
+  for (const report::Sheet& sheet : sheets) {
+    std::vector<const report::TextOp*> texts;
+    for (const report::DrawOp& op : sheet.ops)
+      if (const auto* t = std::get_if<report::TextOp>(&op)) texts.push_back(t);
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+      EXPECT_LE(texts[i]->box.right(), edge) << sheet.page.toStdString() << " " << texts[i]->item.toStdString();
+      for (std::size_t k = i + 1; k < texts.size(); ++k) {
+        if (texts[i]->item == texts[k]->item) continue;  // the lines of one item
+        const QRectF both = texts[i]->box.intersected(texts[k]->box);
+        EXPECT_FALSE(both.width() > touch && both.height() > touch)
+            << sheet.page.toStdString() << ": " << texts[i]->item.toStdString() << " over "
+            << texts[k]->item.toStdString();
+      }
+    }
+  }
+  // The glyphs as they come out of the PDF.
+  const auto pages = pdfText(report::pdfBytes(sheets));
+  ASSERT_EQ(pages.size(), sheets.size());
+  for (std::size_t p = 0; p < pages.size(); ++p)
+    for (std::size_t c = 0; c < pages[p].boxes.size(); ++c)
+      EXPECT_LE(pages[p].boxes[c].right(), report::kPrintableRightInches + 0.005)
+          << "sheet " << p + 1 << " character " << pages[p].chars.mid(static_cast<qsizetype>(c), 1).toStdString();
+}
+
+// A text that fits, or runs over empty paper, prints as laid out; one that
+// would run over its neighbour is condensed to end before it, one too long
+// for that is set smaller too, and of one too long even at the smallest size
+// what does not fit is dropped.
+TEST(RenderedCells, RunningTextsStopBeforeTheirNeighbour) {
+  struct Case {
+    const char* name;
+    std::string text, neighbour;
+    bool condensed, smaller;
+    std::string printed;
+  } cases[] = {
+      {"fits", "比较教育", "本科", false, false, "比较教育"},
+      {"over empty paper", "比较教育学与课程理论", "", false, false, "比较教育学与课程理论"},
+      {"condensed", "比较教育学与课程理论", "本科", true, false, "比较教育学与课程理论"},
+      {"smaller", "比较教育学与课程理论比较教育", "本科", true, true, "比较教育学与课程理论比较教育"},
+      // 0.95 in to the neighbour hold 16 characters of 7 pt at 60 %.
+      {"cut", "比较教育学与课程理论比较教育学与课程理论比较教育学与课程理论", "本科", true, true,
+       "比较教育学与课程理论比较教育学与"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Record rec = openedFixture("sample.xdx").record;
+    rec.setCell(Field::MainActor, 0, 5, c.text);
+    rec.setCell(Field::MainActor, 0, 6, c.neighbour);
+    const auto sheets = sheetsOf(rec, false);
+    const report::TextOp* cell = nullptr;
+    for (const report::DrawOp& op : sheets[2].ops)
+      if (const auto* t = std::get_if<report::TextOp>(&op); t && t->item == u"MainActor16") cell = t;
+    ASSERT_TRUE(cell);
+    EXPECT_EQ(cell->text, QString::fromStdString(c.printed));
+    EXPECT_EQ(cell->condense < 1.0, c.condensed);
+    EXPECT_GE(cell->condense, 0.6);
+    const double points = cell->box.height() / report::kLinePitch / (report::kLayoutDpi / 72);
+    EXPECT_EQ(points < 10.0 - 1e-9, c.smaller) << points;
+    EXPECT_GE(points, 7.0);
+    // The neighbour, 学历, starts at 4.85 in.
+    if (!c.neighbour.empty()) {
+      EXPECT_LE(cell->box.right(), 4.85 * report::kLayoutDpi + report::kLayoutDpi / 100);
+    }
+  }
+}
+
+// Each face of the layout prints in its own installed face: "仿宋_GB2312"
+// in a Kai face, the Song and Hei faces in the Noto CJK SC faces.
+TEST(RenderedText, FacesOfTheLayout) {
+  struct Case {
+    const char* item;  // a fixed text's first characters
+    const char* family;
+  } cases[] = {
+      {"申请者（签章）", "AR PL UKai CN"}, {"年     月", "AR PL UKai CN"},
+      {"申请者的承诺与成果使用授权", "Noto Sans CJK SC"}, {"一、", "Noto Serif CJK SC"},
+  };
+  const auto sheets = sheetsOf(openedFixture("sample.xdx").record, false);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.item);
+    QStringList families;
+    for (const report::DrawOp& op : sheets[1].ops)
+      if (const auto* t = std::get_if<report::TextOp>(&op); t && t->text.startsWith(QString::fromUtf8(c.item)))
+        for (const QGlyphRun& run : t->runs) families << run.rawFont().familyName();
+    ASSERT_FALSE(families.isEmpty());
+    EXPECT_TRUE(families.contains(QString::fromLatin1(c.family))) << families.join(u',').toStdString();
+  }
+}
+
+// The Kai face holds every character the layout sets in "仿宋_GB2312" and
+// every hanzi of GB 2312 (rows 16 to 87), so nothing of it falls back.
+TEST(RenderedText, KaiFaceCoversItsTexts) {
+  QFont font(QStringLiteral("AR PL UKai CN"));
+  font.setPixelSize(48);
+  const QRawFont raw = QRawFont::fromFont(font);
+  ASSERT_EQ(raw.familyName(), QStringLiteral("AR PL UKai CN"));
+  QString texts;
+  const report::Report layout = report::loadReport();
+  for (const report::Page& page : layout.pages)
+    for (const report::Item& it : page.items)
+      if (it.font.face == u"仿宋_GB2312") texts += it.text;
+  ASSERT_GT(texts.size(), 10);
+  QByteArray gb2312;
+  for (int row = 0xB0; row <= 0xF7; ++row)
+    for (int cell = 0xA1; cell <= 0xFE; ++cell) {
+      if (row == 0xD7 && cell > 0xF9) continue;  // row 55 ends at 89
+      gb2312 += static_cast<char>(row);
+      gb2312 += static_cast<char>(cell);
+    }
+  const std::optional<std::string> hanzi = gbkToUtf8(gb2312.toStdString());
+  ASSERT_TRUE(hanzi);
+  texts += QString::fromStdString(*hanzi);
+  QString missing;
+  for (const QChar ch : texts)
+    if (!ch.isSpace() && !raw.supportsCharacter(ch)) missing += ch;
+  EXPECT_TRUE(missing.isEmpty()) << missing.toStdString();
 }
 
 // Text copied out of the PDF is the text that was printed, also for the

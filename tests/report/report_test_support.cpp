@@ -2,6 +2,7 @@
 
 #include <poppler-qt6.h>
 
+#include <QRegularExpression>
 #include <stdexcept>
 
 #include "document/document_actions.h"
@@ -56,6 +57,25 @@ std::vector<PageText> pdfText(const QByteArray& pdf) {
     pages.push_back(std::move(pt));
   }
   return pages;
+}
+
+std::vector<int> sheetNumbers(const QByteArray& pdf) {
+  static const QRegularExpression pageNumber(QStringLiteral("-(\\d+)-"));
+  std::vector<int> out;
+  for (const PageText& page : pdfText(pdf)) {
+    // The commitment names the form too: it is told by its heading first.
+    if (page.contains(u"申请者的承诺与成果使用授权")) {
+      out.push_back(2);
+    } else if (page.contains(u"课题申请·评审书")) {
+      out.push_back(1);
+    } else {
+      // The number stands at the sheet's foot, after every other text.
+      int number = -1;
+      for (auto it = pageNumber.globalMatch(page.chars); it.hasNext();) number = it.next().captured(1).toInt();
+      out.push_back(number + 1);
+    }
+  }
+  return out;
 }
 
 std::vector<std::string> numberedLines(int count) {

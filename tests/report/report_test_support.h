@@ -29,6 +29,11 @@ struct PageText {
 };
 std::vector<PageText> pdfText(const QByteArray& pdf);
 
+// The absolute sheet number each page of a PDF of sample.xdx's eleven
+// sheets shows: 1 the cover, 2 the commitment, then the printed page number
+// plus one; 0 for a page that shows none of them.
+std::vector<int> sheetNumbers(const QByteArray& pdf);
+
 // Lines of a long text, "第1行……" to "第N行……", each short enough for one line.
 std::vector<std::string> numberedLines(int count);
 
