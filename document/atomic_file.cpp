@@ -105,7 +105,9 @@ bool writeFileAtomically(const std::string& requested, std::string_view bytes, s
   if (exists) {
     // The document keeps its owner and group where the system allows it (a
     // shared group's member saving keeps the group; root keeps the owner)...
-    if (::fchown(fd, target.st_uid, target.st_gid) != 0) (void)::fchown(fd, static_cast<uid_t>(-1), target.st_gid);
+    if (::fchown(fd, target.st_uid, target.st_gid) != 0 && ::fchown(fd, static_cast<uid_t>(-1), target.st_gid) != 0) {
+      // Neither is allowed: the file becomes the saver's, as any new file.
+    }
   }
   // ...and its permissions always; a new file gets what the umask allows.
   const mode_t mode = exists ? (target.st_mode & 07777) : newFileMode();

@@ -1,5 +1,7 @@
 #include "document/record_import.h"
 
+#include <cstdio>
+
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
@@ -155,6 +157,15 @@ class Importer {
   Record& r() { return result.record; }
 
   bool gbkText(const std::string& key, const std::string& text) {
+    // A control character (NUL included) would make a document that never
+    // opens again, or cut the text short: refused, as the window's fields do.
+    for (unsigned char c : text)
+      if (c < 0x20 && c != '\t') {
+        char code[8];
+        std::snprintf(code, sizeof code, "%04X", static_cast<unsigned>(c));
+        violate(key, std::string("含有文档不能保存的控制字符 U+") + code);
+        return false;
+      }
     if (canEncodeGbk(text)) return true;
     violate(key, "含有 GBK 编码无法表示的字符");
     return false;
