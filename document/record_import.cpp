@@ -157,10 +157,10 @@ class Importer {
   Record& r() { return result.record; }
 
   bool gbkText(const std::string& key, const std::string& text) {
-    // A control character (NUL included) would make a document that never
-    // opens again, or cut the text short: refused, as the window's fields do.
+    // A control character XML cannot carry (NUL included) would make a
+    // document that never opens again, or cut the text short.
     for (unsigned char c : text)
-      if (c < 0x20 && c != '\t') {
+      if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') {
         char code[8];
         std::snprintf(code, sizeof code, "%04X", static_cast<unsigned>(c));
         violate(key, std::string("含有文档不能保存的控制字符 U+") + code);

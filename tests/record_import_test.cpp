@@ -45,8 +45,8 @@ TEST(RecordImport, EveryViolationIsReportedWithItsKey) {
   } cases[] = {
       {R"("KeyWord":"一二三四五六七八九十一二三四五六七八九十一二三四五六")", "KeyWord", "50 字节"},
       {R"("Department":"笑😀")", "Department", "GBK"},
-      {R"("ProjectName":"a\fb")", "ProjectName", "控制字符 U+000C"},
-      {R"("Presider":"前\u0000后")", "Presider", "控制字符 U+0000"},
+      {R"("KeyWord2":"a\fb")", "KeyWord2", "控制字符 U+000C"},
+      {R"("Nation":"前\u0000后")", "Nation", "控制字符 U+0000"},
       {R"("MainActor":[["张三\u0001"]])", "MainActor[0][0]", "控制字符 U+0001"},
       {R"("HuoYe":["第一行","a\u001fb"])", "HuoYe", "控制字符 U+001F"},
       {R"("Sex":"C.未知")", "Sex", "不是可选的项目"},
