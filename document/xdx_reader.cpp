@@ -101,6 +101,46 @@ ReadError plainError(std::string message) {
   return error;
 }
 
+// The most attributes one start tag may carry. The format has none; libxml2
+// compares every attribute of a tag with all before it, so 100 000 of them
+// took seconds, and more took minutes.
+constexpr std::size_t kMaxAttributes = 256;
+
+// True when some start tag carries more attributes than that, counted as the
+// equals signs outside quotes (a byte scan: the markup characters are single
+// bytes in GBK and in the UTF-16 a document may also be written in).
+bool tooManyAttributes(std::string_view bytes) {
+  auto skipPast = [&](std::size_t from, std::string_view end) {
+    const std::size_t at = bytes.find(end, from);
+    return at == std::string_view::npos ? bytes.size() : at + end.size();
+  };
+  std::size_t p = 0;
+  while ((p = bytes.find('<', p)) != std::string_view::npos) {
+    ++p;
+    if (bytes.substr(p, 3) == "!--") {
+      p = skipPast(p, "-->");
+    } else if (bytes.substr(p, 8) == "![CDATA[") {
+      p = skipPast(p, "]]>");
+    } else if (p < bytes.size() && (bytes[p] == '?' || bytes[p] == '!')) {
+      p = skipPast(p, ">");
+    } else {
+      std::size_t attributes = 0;
+      char quote = 0;
+      for (; p < bytes.size() && (quote || bytes[p] != '>'); ++p) {
+        const char c = bytes[p];
+        if (quote) {
+          if (c == quote) quote = 0;
+        } else if (c == '"' || c == '\'') {
+          quote = c;
+        } else if (c == '=' && ++attributes > kMaxAttributes) {
+          return true;
+        }
+      }
+    }
+  }
+  return false;
+}
+
 ReadError tooLarge() {
   return plainError("文件过大，不是申报文档（超过 " + std::to_string(kMaxDocumentBytes / (1024 * 1024)) + " MB）");
 }
@@ -269,6 +309,8 @@ ReadResult readTree(const xmlNode* root, bool gbkOnly) {
 ReadResult readXdxBytes(std::string_view bytes) {
   initLibxml();
   if (bytes.size() > kMaxDocumentBytes) return tooLarge();
+  if (tooManyAttributes(bytes))
+    return plainError("元素的属性过多（超过 " + std::to_string(kMaxAttributes) + " 个），不是申报文档");
   std::unique_ptr<xmlParserCtxt, CtxtFree> ctxt(xmlNewParserCtxt());
   if (!ctxt) return plainError("Out of memory");
   // No entity substitution, no DTD loading, no network: entity references stay

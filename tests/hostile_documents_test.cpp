@@ -71,7 +71,38 @@ std::string sparseFile(const TempDir& dir, const std::string& name, off_t size) 
   return path;
 }
 
+// The sample document with `count` attributes on its root (or on the element
+// named `on`).
+std::string manyAttributes(const TempDir& dir, const std::string& name, int count, const std::string& on) {
+  std::string bytes = readFile(fixture("sample.xdx"));
+  const std::string tag = "<" + (on.empty() ? std::string("XMLPackage") : on);
+  std::string attributes;
+  for (int i = 0; i < count; ++i) attributes += " a" + std::to_string(i) + "=\"x\"";
+  bytes.insert(bytes.find(tag) + tag.size(), attributes);
+  writeFile(dir.path(name), bytes);
+  return dir.path(name);
+}
+
 }  // namespace
+
+TEST(HostileDocuments, AttributesUpToTheBoundStillOpen) {
+  TempDir dir;
+  for (const char* on : {"", "ver"}) {
+    FormState s;
+    ScriptedPrompter p;
+    s.pendingPath = manyAttributes(dir, "fine.xdx", 256, on);
+    EXPECT_EQ(openDocument(s, p), OpenOutcome::Opened) << on;
+    EXPECT_TRUE(p.shown.empty()) << on;
+  }
+  // Equals signs in text and in quoted values are no attributes.
+  std::string bytes = readFile(fixture("sample.xdx"));
+  bytes.insert(bytes.find("<XMLPackage") + 11, " a=\"" + std::string(1000, '=') + "\"");
+  writeFile(dir.path("quoted.xdx"), bytes);
+  FormState s;
+  ScriptedPrompter p;
+  s.pendingPath = dir.path("quoted.xdx");
+  EXPECT_EQ(openDocument(s, p), OpenOutcome::Opened);
+}
 
 TEST(HostileDocuments, RefusedWithAReasonAndNothingChanged) {
   TempDir dir;
@@ -99,6 +130,10 @@ TEST(HostileDocuments, RefusedWithAReasonAndNothingChanged) {
       {"endless device", "/dev/zero", "文件过大"},
       // A named pipe nobody writes to reads as empty instead of hanging.
       {"named pipe", dir.path("pipe.xdx"), "Document is empty"},
+      // libxml2 compares each attribute of a tag with all before it: 100 000
+      // on the root took 17 s to check.
+      {"100 000 attributes on the root", manyAttributes(dir, "attributes.xdx", 100000, ""), "元素的属性过多（超过 256 个）"},
+      {"257 attributes on ver", manyAttributes(dir, "ver-attributes.xdx", 257, "ver"), "元素的属性过多"},
   };
   ::alarm(60);  // a read that blocks (the named pipe) ends the test instead of hanging it
   for (const auto& c : cases) expectRefused(openAt(c.path), c.reason, c.label);
