@@ -200,10 +200,3 @@ TEST_F(Printing, ThePreviewShowsTheDefaultPrintersPaper) {
 
 }  // namespace
 }  // namespace velmora::preview
-
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
