@@ -11,6 +11,7 @@
 #include <QWheelEvent>
 
 #include "record/gbk.h"
+#include "record/record.h"
 
 namespace velmora {
 namespace {
@@ -49,22 +50,9 @@ class FieldTextGate : public QValidator {
   LimitedLineEdit* edit_;
 };
 
-std::size_t fieldBytes(const QString& text) {
-  return gbkByteLength(text.toStdString()) + static_cast<std::size_t>(text.count(QLatin1Char('\n')));
-}
+std::size_t fieldBytes(const QString& text) { return limitedBytes(text.toStdString()); }
 
-bool keyFilterAccepts(KeyFilter filter, QChar c) {
-  const bool digit = c >= QLatin1Char('0') && c <= QLatin1Char('9');
-  switch (filter) {
-    case KeyFilter::None: return true;
-    case KeyFilter::IdentityNumber: return digit || c == QLatin1Char('X') || c == QLatin1Char('x');
-    case KeyFilter::Date: return digit;
-    case KeyFilter::Amount: return digit || c == QLatin1Char('.');
-  }
-  return false;
-}
-
-QString fittingInsertion(const QString& remaining, const QString& insert, int byteLimit, KeyFilter filter,
+QString fittingInsertion(const QString& remaining, const QString& insert, int byteLimit, Allowed allowed,
                          bool multiLine) {
   std::size_t used = fieldBytes(remaining);
   QString out;
@@ -76,7 +64,7 @@ QString fittingInsertion(const QString& remaining, const QString& insert, int by
     if (ch == QLatin1String("\r")) continue;
     if (ch == QLatin1String("\n") && !multiLine) continue;
     if (len == 1 && !isStorable(ch.at(0))) continue;
-    if (filter != KeyFilter::None && (len != 1 || !keyFilterAccepts(filter, ch.at(0)))) continue;
+    if (allowed != Allowed::Anything && (len != 1 || !isAllowed(allowed, ch.at(0).unicode()))) continue;
     if (!canEncodeGbk(ch.toStdString())) continue;
     std::size_t b = fieldBytes(ch);
     if (used + b > budget) break;
@@ -87,8 +75,9 @@ QString fittingInsertion(const QString& remaining, const QString& insert, int by
 }
 
 LimitedLineEdit::LimitedLineEdit(Field field, QWidget* parent) : QLineEdit(parent), field_(field) {
-  setObjectName(QString::fromUtf8(fieldDef(field).name.data(), fieldDef(field).name.size()));
+  setObjectName(nameOf(field));
   setByteLimit(fieldDef(field).byteLimit);
+  if (fieldDef(field).kind == Kind::Text) setKeyFilter(fieldDef(field).allowed);
   setValidator(new FieldTextGate(this));
   connect(this, &QLineEdit::textEdited, this, [this](const QString& t) {
     if (t == lastEdited_) return;
@@ -127,10 +116,10 @@ void LimitedLineEdit::showText(const QString& text) {
   setCursorPosition(0);
 }
 
-void LimitedLineEdit::setKeyFilter(KeyFilter f) {
-  filter_ = f;
+void LimitedLineEdit::setKeyFilter(Allowed allowed) {
+  filter_ = allowed;
   // Filtered fields take no input-method text, so the input method is off there.
-  setAttribute(Qt::WA_InputMethodEnabled, f == KeyFilter::None);
+  setAttribute(Qt::WA_InputMethodEnabled, allowed == Allowed::Anything);
 }
 
 bool LimitedLineEdit::insertFitting(const QString& text) {
@@ -149,10 +138,10 @@ void LimitedLineEdit::pasteFitting() {
 
 void LimitedLineEdit::keyPressEvent(QKeyEvent* e) {
   if (e->matches(QKeySequence::Paste)) {
-    if (filter_ == KeyFilter::None) pasteFitting();
+    if (filter_ == Allowed::Anything) pasteFitting();
     return;
   }
-  if (filter_ != KeyFilter::None && (e->matches(QKeySequence::Copy) || e->matches(QKeySequence::Cut))) return;
+  if (filter_ != Allowed::Anything && (e->matches(QKeySequence::Copy) || e->matches(QKeySequence::Cut))) return;
   if (isTypedCharacter(e->text()) && !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
     if (!isReadOnly()) insertFitting(e->text());
     return;
@@ -161,7 +150,7 @@ void LimitedLineEdit::keyPressEvent(QKeyEvent* e) {
 }
 
 void LimitedLineEdit::inputMethodEvent(QInputMethodEvent* e) {
-  if (filter_ != KeyFilter::None) {
+  if (filter_ != Allowed::Anything) {
     e->accept();
     return;
   }
@@ -189,7 +178,7 @@ void LimitedLineEdit::contextMenuEvent(QContextMenuEvent* e) {
 }
 
 MaskedEdit::MaskedEdit(Field field, QWidget* parent) : QLineEdit(parent), field_(field) {
-  setObjectName(QString::fromUtf8(fieldDef(field).name.data(), fieldDef(field).name.size()));
+  setObjectName(nameOf(field));
   setInputMask(QStringLiteral("9999-9999-9999;_"));
   setAttribute(Qt::WA_InputMethodEnabled, false);
   connect(this, &QLineEdit::textEdited, this, [this] { changed_ = true; });
@@ -250,7 +239,7 @@ void MaskedEdit::keyPressEvent(QKeyEvent* e) {
 
 ChoiceBox::ChoiceBox(Field field, QWidget* parent) : QComboBox(parent), field_(field) {
   const FieldDef& d = fieldDef(field);
-  setObjectName(QString::fromUtf8(d.name.data(), d.name.size()));
+  setObjectName(nameOf(d.id));
   setEditable(false);
   setMaxVisibleItems(8);
   for (int i = 0; i < d.list->size(); ++i) {

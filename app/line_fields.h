@@ -5,28 +5,19 @@
 #include <QLineEdit>
 #include <functional>
 
+#include "app/field_names.h"
 #include "record/fields.h"
 
 namespace velmora {
 
-// Which typed characters a field lets through.
-enum class KeyFilter {
-  None,
-  IdentityNumber,  // digits, X and x
-  Date,            // digits
-  Amount,          // digits and the point
-};
-
-bool keyFilterAccepts(KeyFilter filter, QChar c);
 
 // Text that fits: the characters of `insert` that GBK can hold and the filter
 // lets through, cut where the byte limit would be passed by `remaining` (the
 // field's text without the part being replaced) plus the insertion.
-QString fittingInsertion(const QString& remaining, const QString& insert, int byteLimit, KeyFilter filter,
+QString fittingInsertion(const QString& remaining, const QString& insert, int byteLimit, Allowed allowed,
                          bool multiLine = false);
 
-// GBK bytes of a field's text, a line break counting two (a carriage return
-// and a line feed, as the form's home platform stores it).
+// GBK bytes of a field's text as its limit counts them (limitedBytes).
 std::size_t fieldBytes(const QString& text);
 
 // A text field limited in GBK bytes, refusing characters GBK cannot hold,
@@ -45,8 +36,9 @@ class LimitedLineEdit : public QLineEdit {
   Field field() const { return field_; }
   void setByteLimit(int bytes) { byteLimit_ = bytes; }
   int byteLimit() const { return byteLimit_; }
-  void setKeyFilter(KeyFilter f);
-  KeyFilter keyFilter() const { return filter_; }
+  // The characters typing may enter; a text field starts with its field's rule.
+  void setKeyFilter(Allowed allowed);
+  Allowed keyFilter() const { return filter_; }
   void setEmptyContextMenu(bool on) { emptyContextMenu_ = on; }
 
   // Shows a text written by the program (a loaded document): not filtered,
@@ -75,7 +67,7 @@ class LimitedLineEdit : public QLineEdit {
   QString gate(const QString& proposed) const;
   Field field_;
   int byteLimit_ = 0;
-  KeyFilter filter_ = KeyFilter::None;
+  Allowed filter_ = Allowed::Anything;
   bool emptyContextMenu_ = false;
   bool programWrite_ = false;
   QString accepted_;     // the text the gate last accepted

@@ -51,7 +51,7 @@ Lines wrapLines(const QString& text, const QFont& font, int width, QTextOption::
 
 LongTextEdit::LongTextEdit(Field field, QWidget* parent)
     : QPlainTextEdit(parent), field_(field), byteLimit_(fieldDef(field).byteLimit) {
-  setObjectName(QString::fromUtf8(fieldDef(field).name.data(), fieldDef(field).name.size()));
+  setObjectName(nameOf(field));
   setLineWrapMode(QPlainTextEdit::WidgetWidth);
   setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -87,7 +87,7 @@ QString LongTextEdit::remainingText() const {
 }
 
 void LongTextEdit::insertFitting(const QString& text) {
-  QString fits = fittingInsertion(remainingText(), text, byteLimit_, KeyFilter::None, true);
+  QString fits = fittingInsertion(remainingText(), text, byteLimit_, Allowed::Anything, true);
   if (!fits.isEmpty()) insertPlainText(fits);
 }
 
@@ -118,7 +118,7 @@ void LongTextEdit::inputMethodEvent(QInputMethodEvent* e) {
     QPlainTextEdit::inputMethodEvent(e);
     return;
   }
-  QString fits = fittingInsertion(remainingText(), e->commitString(), byteLimit_, KeyFilter::None, true);
+  QString fits = fittingInsertion(remainingText(), e->commitString(), byteLimit_, Allowed::Anything, true);
   QInputMethodEvent limited(e->preeditString(), e->attributes());
   limited.setCommitString(fits, e->replacementStart(), e->replacementLength());
   QPlainTextEdit::inputMethodEvent(&limited);

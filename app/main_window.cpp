@@ -187,9 +187,9 @@ void MainWindow::setTabOrder() {
 }
 
 void MainWindow::startUp(const QStringList& arguments) {
-  state_.modified = false;
+  state_.setModified(false);
   QString path = arguments.join(QLatin1Char(' '));
-  state_.pendingPath = path.toStdString();
+  state_.setPendingPath(path.toStdString());
   if (!path.isEmpty()) openxmlfileClick();
   offerRecovery();
   panel_->verifylist->setFocus();
@@ -208,7 +208,7 @@ void MainWindow::onLines(Field f) {
   state_.setLines(f, std::move(lines));
   // An edit that leaves the lines as they were (a blank typed at a wrap) is
   // still an edit.
-  state_.modified = true;
+  state_.setModified(true);
   refresh();
   noteEdit();
 }
@@ -224,7 +224,7 @@ void MainWindow::onPick(Field f, int item) {
 
 void MainWindow::onCell(Field table, int row, int column, const QString& text) {
   if (reacting_) {
-    state_.record.setCell(table, row, column, text.toStdString());
+    state_.keepCellAsShown(table, row, column, text.toStdString());
     return;
   }
   reacting_ = true;
@@ -236,7 +236,7 @@ void MainWindow::onCell(Field table, int row, int column, const QString& text) {
 
 void MainWindow::markPagesWithProblems() {
   std::vector<bool> marked(static_cast<std::size_t>(pageControl_->count()), false);
-  for (const auto& line : state_.problems) {
+  for (const auto& line : state_.problems()) {
     const int page = problemPage(line);
     if (page >= 1 && page <= pageControl_->count()) marked[static_cast<std::size_t>(page - 1)] = true;
   }
@@ -300,7 +300,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
 void MainWindow::closeEvent(QCloseEvent* e) {
   // Unsaved edits are never dropped silently: a non-formal document with
   // edits always asks, and a save that did not write keeps the window open.
-  if (!state_.formal && state_.modified && services_.confirm(std::string(msg::kSaveBeforeExit))) {
+  if (!state_.formal() && state_.modified() && services_.confirm(std::string(msg::kSaveBeforeExit))) {
     if (savexmlfileClick() != SaveOutcome::Written) {
       e->ignore();
       return;
@@ -349,12 +349,12 @@ void MainWindow::openDropped(const QString& path) {
 void MainWindow::refreshLongText(Field f) {
   auto* edit = static_cast<LongTextEdit*>(fields_[f]);
   Lines& shown = shownLines_[index(f)];
-  if (shown == state_.record.lines(f)) return;
-  edit->showLines(state_.record.lines(f));
+  if (shown == state_.record().lines(f)) return;
+  edit->showLines(state_.record().lines(f));
   shown = edit->displayedLines();
   // Without changing the modified flag: the text is the same, only broken
   // where the field breaks it.
-  state_.record.setLines(f, shown);
+  state_.rewrapLines(f, shown);
 }
 
 void MainWindow::refreshField(const FieldDef& d) {
@@ -362,7 +362,7 @@ void MainWindow::refreshField(const FieldDef& d) {
   if (!w) return;
   switch (d.kind) {
     case Kind::Text: {
-      const QString t = q(state_.record.text(d.id));
+      const QString t = q(state_.record().text(d.id));
       if (auto* e = qobject_cast<LimitedLineEdit*>(w))
         e->showText(t);
       else if (auto* plain = static_cast<QLineEdit*>(w); plain->text() != t)
@@ -370,62 +370,62 @@ void MainWindow::refreshField(const FieldDef& d) {
       break;
     }
     case Kind::Masked:
-      static_cast<MaskedEdit*>(w)->setDigits(q(state_.record.text(d.id)));
+      static_cast<MaskedEdit*>(w)->setDigits(q(state_.record().text(d.id)));
       break;
     case Kind::Choice: {
       auto* c = static_cast<ChoiceBox*>(w);
-      if (c->currentIndex() != state_.record.choice(d.id)) c->setCurrentIndex(state_.record.choice(d.id));
+      if (c->currentIndex() != state_.record().choice(d.id)) c->setCurrentIndex(state_.record().choice(d.id));
       break;
     }
     case Kind::LongText:
       refreshLongText(d.id);
       break;
     case Kind::Table:
-      static_cast<RecordTable*>(w)->showRows(state_.record.rows(d.id));
+      static_cast<RecordTable*>(w)->showRows(state_.record().rows(d.id));
       break;
   }
   if (isUserField(d.id)) {
     // A formal document's fields are read-only rather than disabled, so every
     // page can still be read to its end, selected and copied.
-    w->setEnabled(state_.formal || state_.isEnabled(d.id));
-    setFormalReadOnly(w, state_.formal);
+    w->setEnabled(state_.formal() || state_.isEnabled(d.id));
+    setFormalReadOnly(w, state_.formal());
   }
 }
 
 void MainWindow::refresh() {
   for (const FieldDef& d : allFields()) refreshField(d);
   // Saved or opened: nothing unsaved is left to recover.
-  if (!state_.modified && (copyWritten_ || recoveryTimer_.isActive())) {
+  if (!state_.modified() && (copyWritten_ || recoveryTimer_.isActive())) {
     recoveryTimer_.stop();
     unsavedSince_.invalidate();
     if (copyWritten_) recovery_->discard();
     copyWritten_ = false;
   }
 
-  findChild<QLabel*>(QStringLiteral("ProjectID"))->setText(q(state_.record.text(Field::ProjectID)));
-  findChild<QLineEdit*>(QStringLiteral("Presider1"))->setText(q(state_.presider1));
-  findChild<MaskedEdit*>(QStringLiteral("EduCode1"))->setDigits(q(state_.eduCode1));
+  findChild<QLabel*>(QStringLiteral("ProjectID"))->setText(q(state_.record().text(Field::ProjectID)));
+  findChild<QLineEdit*>(QStringLiteral("Presider1"))->setText(q(state_.view().presider1));
+  findChild<MaskedEdit*>(QStringLiteral("EduCode1"))->setDigits(q(state_.view().eduCode1));
 
-  const bool fourth = state_.expectProduction2Shown;
+  const bool fourth = state_.view().expectProduction2Shown;
   findChild<QLabel*>(QStringLiteral("Label67"))->setVisible(fourth);
   fields_[Field::ExpectProduction2]->setVisible(fourth);
-  findChild<QLabel*>(QStringLiteral("lbl8"))->setVisible(state_.guideNumShown);
-  fields_[Field::GuideNum]->setVisible(state_.guideNumShown);
-  findChild<QLabel*>(QStringLiteral("passby"))->setVisible(state_.formal);
-  panel_->savexmlfile->setEnabled(state_.saveEnabled);
+  findChild<QLabel*>(QStringLiteral("lbl8"))->setVisible(state_.view().guideNumShown);
+  fields_[Field::GuideNum]->setVisible(state_.view().guideNumShown);
+  findChild<QLabel*>(QStringLiteral("passby"))->setVisible(state_.formal());
+  panel_->savexmlfile->setEnabled(state_.view().saveEnabled);
 
   // Every check empties and refills the list, leaving no line selected.
   QListWidget* list = panel_->verifylist;
-  if (shownCheck_ != state_.checksRun) {
-    shownCheck_ = state_.checksRun;
+  if (shownCheck_ != state_.view().checksRun) {
+    shownCheck_ = state_.view().checksRun;
     const bool was = list->blockSignals(true);
     list->clear();
-    for (const auto& line : state_.problems) list->addItem(q(line));
+    for (const auto& line : state_.problems()) list->addItem(q(line));
     list->setCurrentRow(-1);
     list->blockSignals(was);
-    list->setAccessibleDescription(state_.problems.empty()
+    list->setAccessibleDescription(state_.problems().empty()
                                        ? QStringLiteral("检查未发现问题")
-                                       : QStringLiteral("检查发现 %1 处问题").arg(state_.problems.size()));
+                                       : QStringLiteral("检查发现 %1 处问题").arg(state_.problems().size()));
     markPagesWithProblems();
   }
   showRoom();

@@ -8,11 +8,6 @@ namespace {
 constexpr int kEditHeight = 21;
 }
 
-QString nameOf(Field f) {
-  auto n = fieldDef(f).name;
-  return QString::fromUtf8(n.data(), static_cast<int>(n.size()));
-}
-
 void setOwnColors(QWidget* w, std::initializer_list<std::pair<QPalette::ColorRole, QColor>> colors) {
   QPalette p = w->palette();
   // Only the roles set here are the widget's own; a copy of an unset palette

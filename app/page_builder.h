@@ -74,7 +74,4 @@ void setOwnColors(QWidget* w, std::initializer_list<std::pair<QPalette::ColorRol
 // own the page's text colour.
 void setPageText(QWidget* w, QColor color);
 
-// The widget's name as the element name of a field.
-QString nameOf(Field f);
-
 }  // namespace velmora

@@ -21,8 +21,6 @@ QWidget* funding(FieldWidgets& fields) {
   grid2->setGeometry(224, 20, 217, 157);
   grid2->setContextMenuPolicy(Qt::PreventContextMenu);
   for (RecordTable* t : {grid, grid2}) {
-    t->setFixedColumns(2);
-    t->setAmountColumn(2);
     t->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     t->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   }
@@ -37,7 +35,6 @@ QWidget* funding(FieldWidgets& fields) {
   b.label(QStringLiteral("合计："), 312, 180);
   LimitedLineEdit* total = b.text(Field::OutlayAccounts, 368, 176, 73);
   total->setReadOnly(true);
-  total->setKeyFilter(KeyFilter::Amount);
   total->setEmptyContextMenu(true);
 
   b.label(QStringLiteral("年度预算"), 8, 208, hei14);

@@ -59,7 +59,6 @@ QWidget* basic(FieldWidgets& fields) {
   b.label(QStringLiteral("申请经费（万元）："), 288, 179);
   LimitedLineEdit* outlay = b.text(Field::ApplyOutlay, 400, 176, 57);
   outlay->setReadOnly(true);
-  outlay->setKeyFilter(KeyFilter::Amount);
   outlay->setEmptyContextMenu(true);
 
   b.label(QStringLiteral("负责人：  "), 8, 217);
@@ -71,12 +70,10 @@ QWidget* basic(FieldWidgets& fields) {
 
   b.label(QStringLiteral("申报日期："), 8, 249);
   LimitedLineEdit* date = b.text(Field::InputDate, 72, 246, 100);
-  date->setKeyFilter(KeyFilter::Date);
   date->setEmptyContextMenu(true);
   date->setToolTip(QStringLiteral("格式：20110801"));
   b.label(QStringLiteral("预期完成时间：   "), 240, 249);
   LimitedLineEdit* complete = b.text(Field::ExpectCompleteDate, 336, 246, 100);
-  complete->setKeyFilter(KeyFilter::Date);
   complete->setEmptyContextMenu(true);
   complete->setToolTip(QStringLiteral("格式：201208"));
 
@@ -130,7 +127,6 @@ QWidget* presider(FieldWidgets& fields) {
 
   b.label(QStringLiteral("身份证号："), 8, 80);
   LimitedLineEdit* id = b.text(Field::IDcard, 68, 77, 150);
-  id->setKeyFilter(KeyFilter::IdentityNumber);
   id->setEmptyContextMenu(true);
   id->setToolTip(QStringLiteral("身份证号只允许填写数字和字母X，不可复制粘贴"));
   b.label(QStringLiteral("教育电子身份证号：     "), 240, 80);

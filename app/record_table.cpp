@@ -40,7 +40,7 @@ class CellDelegate : public QStyledItemDelegate {
     editor->setObjectName(QString());  // the table alone carries the field's name
     editor->setByteLimit(0);  // cells have no length limit
     editor->setFrame(false);
-    if (index.column() == table_->amountColumn()) editor->setKeyFilter(KeyFilter::Amount);
+    if (index.column() == table_->amountColumn()) editor->setKeyFilter(Allowed::Amount);
     const int row = index.row(), column = index.column();
     QObject::connect(editor, &LimitedLineEdit::userEdited, table_,
                      [this, row, column](const QString& text) { emit table_->cellEdited(row, column, text); });
@@ -64,7 +64,7 @@ class CellDelegate : public QStyledItemDelegate {
 
 RecordTable::RecordTable(Field field, QWidget* parent) : QTableWidget(parent), field_(field) {
   const FieldDef& d = fieldDef(field);
-  setObjectName(QString::fromUtf8(d.name.data(), d.name.size()));
+  setObjectName(nameOf(d.id));
   setColumnCount(d.table.columns);
   setRowCount(d.table.storedRows);
   setItemDelegate(new CellDelegate(this));
@@ -91,6 +91,7 @@ RecordTable::RecordTable(Field field, QWidget* parent) : QTableWidget(parent), f
   setWordWrap(false);
   for (int r = 0; r < rowCount(); ++r)
     for (int c = 0; c < columnCount(); ++c) setItem(r, c, new QTableWidgetItem);
+  showFixedColumns();
 }
 
 RecordTable::~RecordTable() {
@@ -108,8 +109,8 @@ void RecordTable::setColumns(const QStringList& headers, const QList<int>& width
   for (int c = 0; c < widths.size() && c < columnCount(); ++c) setColumnWidth(c, widths[c]);
 }
 
-void RecordTable::setFixedColumns(int count) {
-  fixedColumns_ = count;
+void RecordTable::showFixedColumns() {
+  const int count = fixedColumns();
   // The window's face colour, not the desktop's: the form stays light.
   const QBrush face = lightWindowPalette().button();
   for (int r = 0; r < rowCount(); ++r)

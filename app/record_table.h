@@ -18,12 +18,11 @@ class RecordTable : public QTableWidget {
 
   // Header texts and column widths; an empty list means no header row.
   void setColumns(const QStringList& headers, const QList<int>& widths);
-  // Columns the user cannot edit (the numbers and names of the amount tables).
-  void setFixedColumns(int count);
-  int fixedColumns() const { return fixedColumns_; }
-  // The column whose typed characters pass the amount filter.
-  void setAmountColumn(int column) { amountColumn_ = column; }
-  int amountColumn() const { return amountColumn_; }
+  // Columns the user cannot edit (the numbers and names of the amount tables)
+  // and the column of amounts, whose typed characters pass the amount filter,
+  // as the table's shape has them.
+  int fixedColumns() const { return fieldDef(field_).table.fixedColumns; }
+  int amountColumn() const { return fieldDef(field_).table.amountColumn; }
 
   // Read-only: cells are selected and copied, never edited.
   void setReadOnly(bool on);
@@ -42,8 +41,7 @@ class RecordTable : public QTableWidget {
 
  private:
   Field field_;
-  int fixedColumns_ = 0;
-  int amountColumn_ = -1;
+  void showFixedColumns();
   EditTriggers editTriggers_;
 };
 

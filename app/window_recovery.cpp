@@ -9,7 +9,7 @@
 namespace velmora {
 
 void MainWindow::noteEdit() {
-  if (!state_.modified || state_.formal) return;
+  if (!state_.modified() || state_.formal()) return;
   if (!unsavedSince_.isValid()) unsavedSince_.start();
   const qint64 left = recoveryMaxDelayMs_ - unsavedSince_.elapsed();
   recoveryTimer_.start(static_cast<int>(std::clamp<qint64>(left, 0, recoveryIdleMs_)));
@@ -18,9 +18,9 @@ void MainWindow::noteEdit() {
 void MainWindow::writeRecoveryCopy() {
   recoveryTimer_.stop();
   unsavedSince_.invalidate();
-  if (!state_.modified || state_.formal) return;
+  if (!state_.modified() || state_.formal()) return;
   // Built here, where the record lives; written and synced on the slot's thread.
-  recovery_->save(buildXdx(state_.record, state_.problems), state_.saveDialogName);
+  recovery_->save(buildXdx(state_.record(), state_.problems()), state_.saveDialogName());
   copyWritten_ = true;
 }
 
@@ -48,10 +48,10 @@ void MainWindow::offerRecovery() {
 // The copy is opened as a document, then made what it was: unsaved edits of
 // the document they started from.
 void MainWindow::recoverFrom(const LeftCopy& copy, const DocumentContent& content) {
-  state_.pendingPath = copy.xdx;
+  state_.setPendingPath(copy.xdx);
   applyReadResult(state_, services_, content);
-  state_.saveDialogName = copy.origin;
-  state_.modified = true;
+  state_.setSaveDialogName(copy.origin);
+  state_.setModified(true);
   refresh();
   // This window's own copy takes over before the old one goes.
   writeRecoveryCopy();

@@ -57,7 +57,7 @@ void OpenAndCheckMaximal(benchmark::State& state) {
   NoDialogs prompter;
   for (auto _ : state) {
     FormState s;
-    s.pendingPath = path;
+    s.setPendingPath(path);
     if (openDocument(s, prompter) != OpenOutcome::Opened) state.SkipWithError("open failed");
   }
   ::unlink(path.c_str());
@@ -66,7 +66,7 @@ BENCHMARK(OpenAndCheckMaximal)->Unit(benchmark::kMillisecond);
 
 void SaveMaximal(benchmark::State& state) {
   FormState s;
-  s.record = bench::maximalRecord();
+  s.replaceRecord(bench::maximalRecord());
   NoDialogs prompter;
   prompter.savePath = tempPath("save.xdx");
   for (auto _ : state)

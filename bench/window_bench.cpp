@@ -35,8 +35,8 @@ void CreateWindowAndOpenMaximal(benchmark::State& state) {
   for (auto _ : state) {
     velmora::MainWindow window(services);
     window.startUp({QString::fromStdString(path)});
-    if (window.state().record.text(velmora::Field::SN) != "BJA110012") state.SkipWithError("open failed");
-    window.state().modified = false;
+    if (window.state().record().text(velmora::Field::SN) != "BJA110012") state.SkipWithError("open failed");
+    window.state().setModified(false);
   }
   ::unlink(path.c_str());
 }
@@ -55,8 +55,8 @@ void OpenAMegabyteWord(benchmark::State& state) {
   for (auto _ : state) {
     velmora::MainWindow window(services);
     window.startUp({QString::fromStdString(path)});
-    if (window.state().record.lines(velmora::Field::ProjectAnalyze).size() < 1000) state.SkipWithError("not laid out");
-    window.state().modified = false;
+    if (window.state().record().lines(velmora::Field::ProjectAnalyze).size() < 1000) state.SkipWithError("not laid out");
+    window.state().setModified(false);
   }
   ::unlink(path.c_str());
 }
@@ -70,11 +70,11 @@ void RecoveryCopyOnTheUiThread(benchmark::State& state) {
   NoDialogs services;
   {
     velmora::MainWindow window(services, nullptr, folder);
-    window.state().record = velmora::bench::maximalRecord();
-    window.state().modified = true;
+    window.state().replaceRecord(velmora::bench::maximalRecord());
+    window.state().setModified(true);
     for (auto _ : state) window.writeRecoveryCopy();
     window.recovery().flush();
-    window.state().modified = false;  // the window drops its copy as it ends
+    window.state().setModified(false);  // the window drops its copy as it ends
   }
   ::rmdir(folder.c_str());
 }

@@ -117,8 +117,7 @@ bool fires(const Record& r, const Rule& rule) {
     case T::GuideNum:
       return r.choice(Field::Basis) == 0 && r.text(Field::GuideNum).empty();
     case T::FourthResult: {
-      int cls = r.choice(Field::ProjectClass);
-      return (cls == 0 || cls == 1) && r.choice(Field::ExpectProduction2) < 0;
+      return isNationalClass(r.choice(Field::ProjectClass)) && r.choice(Field::ExpectProduction2) < 0;
     }
     case T::PostCode:
       return gbkByteLength(r.text(Field::PostCode)) != 6;

@@ -30,7 +30,7 @@ std::string describeReadError(const ReadError& error) {
 Opened openDocumentAt(const std::string& path, FormState& state) {
   const ReadResult read = readXdxFile(path);
   CliPrompter prompter;
-  state.pendingPath = path;
+  state.setPendingPath(path);
   const OpenOutcome outcome = applyReadResult(state, prompter, read);
   Opened opened;
   opened.readable = outcome == OpenOutcome::Opened || outcome == OpenOutcome::EmptyRoot;
@@ -44,7 +44,7 @@ Opened openDocumentAt(const std::string& path, FormState& state) {
 
 Status statusOf(const Opened& opened, const FormState& state) {
   if (!opened.readable) return Status::Refused;
-  return state.problems.empty() ? Status::Complete : Status::Problems;
+  return state.problems().empty() ? Status::Complete : Status::Problems;
 }
 
 const char* statusName(Status status) {

@@ -42,8 +42,8 @@ Checked checkDocument(const std::string& path) {
   c.status = statusOf(opened, state);
   // A refused document has no problem list of its own.
   if (opened.readable) {
-    c.formal = state.formal;
-    c.problems = std::move(state.problems);
+    c.formal = state.formal();
+    c.problems = state.problems();
   }
   c.messages = std::move(opened.messages);
   return c;
@@ -78,12 +78,12 @@ std::string recordJson(const FormState& s) {
   Json record = Json::object();
   for (const FieldDef& d : allFields()) {
     switch (d.kind) {
-      case Kind::LongText: record[std::string(d.name)] = s.record.lines(d.id); break;
-      case Kind::Table: record[std::string(d.name)] = s.record.rows(d.id); break;
-      default: record[std::string(d.name)] = s.record.valueText(d.id);
+      case Kind::LongText: record[std::string(d.name)] = s.record().lines(d.id); break;
+      case Kind::Table: record[std::string(d.name)] = s.record().rows(d.id); break;
+      default: record[std::string(d.name)] = s.record().valueText(d.id);
     }
-    if (d.id == Field::ExpectProduction2) record["PASSBY"] = s.formal ? "1" : "0";
-    if (d.id == Field::HuoYe) record["verifylist"] = s.problems;
+    if (d.id == Field::ExpectProduction2) record["PASSBY"] = s.formal() ? "1" : "0";
+    if (d.id == Field::HuoYe) record["verifylist"] = s.problems();
   }
   // One key a line, each value on its line whole: easy to read and to diff.
   std::string out = "{\n";
@@ -132,7 +132,7 @@ int dumpCommand(const std::string& file) {
   reportAll(file, opened.messages);
   if (!opened.readable) return kRefused;
   std::cout << recordJson(state);
-  return state.problems.empty() ? kClean : kProblems;
+  return state.problems().empty() ? kClean : kProblems;
 }
 
 int resaveCommand(const std::string& in, const std::string& out) {
@@ -159,7 +159,7 @@ int importCommand(const std::string& jsonPath, const std::string& out) {
     return kRefused;
   }
   FormState state;
-  state.record = std::move(imported.record);
+  state.replaceRecord(std::move(imported.record));
   CliPrompter prompter(out);
   const SaveOutcome outcome = saveDocument(state, prompter);
   reportAll(out, prompter.messages);

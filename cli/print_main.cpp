@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
   }
   QGuiApplication app(argc, argv);
 
-  const auto sheets = report::generateSheets(report::filledReport(state.record, state.formal));
+  const auto sheets = report::generateSheets(report::filledReport(state.record(), state.formal()));
   QString error;
   if (!report::writePdf(sheets, QString::fromStdString(out), &error)) {
     cli::report(out, "无法写入文件：" + error.toStdString());

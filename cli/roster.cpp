@@ -46,9 +46,9 @@ RosterRow rosterRow(const std::string& path) {
   row.file = path;
   row.status = statusOf(opened, state);
   if (opened.readable) {
-    row.problems = state.problems.size();
-    row.formal = state.formal;
-    for (std::size_t i = 0; i < kRosterFields.size(); ++i) row.values[i] = state.record.valueText(kRosterFields[i]);
+    row.problems = state.problems().size();
+    row.formal = state.formal();
+    for (std::size_t i = 0; i < kRosterFields.size(); ++i) row.values[i] = state.record().valueText(kRosterFields[i]);
   }
   for (const auto& m : opened.messages) row.messages += (row.messages.empty() ? "" : "；") + m;
   return row;

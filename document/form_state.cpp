@@ -4,79 +4,111 @@
 
 #include "check/completeness_check.h"
 #include "document/amount.h"
+#include "document/comma_text.h"
 #include "document/messages.h"
 #include "document/prompter.h"
+#include "document/xdx_reader.h"
 
 namespace velmora {
+namespace {
 
-std::string eduCodeDigits(std::string_view text) {
-  std::string digits;
-  for (char c : text)
-    if (c >= '0' && c <= '9' && digits.size() < 12) digits += c;
-  return digits;
+using F = Field;
+// Read before the project class display and the formal-document state; every
+// other field is read after them.
+constexpr std::array kReadFirst{F::ProjectID,     F::ProjectName,  F::KeyWord,
+                                F::KeyWord2,      F::KeyWord3,     F::Basis,
+                                F::GuideNum,      F::ResearchClass, F::ProjectClass,
+                                F::SubjectClass,  F::Purpose,      F::InputDate,
+                                F::ExpectCompleteDate, F::ApplyOutlay, F::ExpectProduction1,
+                                F::ExpectProduction2};
+
+bool readFirst(Field f) {
+  for (Field g : kReadFirst)
+    if (g == f) return true;
+  return false;
 }
 
+void readTableRow(Record& r, Field table, int storedRow, const std::string& rowText) {
+  r.clearRow(table, storedRow);
+  const int columns = fieldDef(table).table.columns;
+  auto items = readCommaText(rowText, static_cast<std::size_t>(columns));
+  // An empty item stays an empty cell; items beyond the last column are dropped.
+  for (int c = 0; c < columns && c < static_cast<int>(items.size()); ++c)
+    r.setCell(table, storedRow, c, std::move(items[c]));
+}
+
+}  // namespace
+
 FormState::FormState() {
-  enabled.fill(true);
-  enabled[index(Field::ProjectID)] = false;
-  enabled[index(Field::SN)] = false;
+  view_.enabled.fill(true);
+  view_.enabled[index(Field::ProjectID)] = false;
+  view_.enabled[index(Field::SN)] = false;
   // The budget total is shown disabled until a document is opened.
-  enabled[index(Field::OutlayAccounts)] = false;
+  view_.enabled[index(Field::OutlayAccounts)] = false;
 }
 
 void FormState::setText(Field f, std::string text) {
   if (f == Field::EduCode) text = eduCodeDigits(text);
-  if (record.text(f) == text) return;
-  record.setText(f, std::move(text));
+  if (record_.text(f) == text) return;
+  record_.setText(f, std::move(text));
   if (!isUserField(f)) return;  // the hidden items have no reactions
-  modified = true;
-  if (f == Field::Presider) presider1 = record.text(f);
-  if (f == Field::EduCode) eduCode1 = record.text(f);
+  view_.modified = true;
+  if (f == Field::Presider) view_.presider1 = record_.text(f);
+  if (f == Field::EduCode) view_.eduCode1 = record_.text(f);
   if (f == Field::PostCode) purposeRule();
 }
 
 void FormState::setLines(Field f, Lines lines) {
-  if (record.lines(f) == lines) return;
-  record.setLines(f, std::move(lines));
-  modified = true;
+  if (record_.lines(f) == lines) return;
+  record_.setLines(f, std::move(lines));
+  view_.modified = true;
 }
 
+void FormState::rewrapLines(Field f, Lines lines) { record_.setLines(f, std::move(lines)); }
+
 void FormState::purposeRule() {
-  const bool specialTeacherPlan = record.choice(Field::Purpose) == 1;
-  if (specialTeacherPlan) record.setText(Field::ApplyOutlay, {});
-  enabled[index(Field::ApplyOutlay)] = !specialTeacherPlan;
+  const bool specialTeacherPlan = record_.choice(Field::Purpose) == 1;
+  if (specialTeacherPlan) record_.setText(Field::ApplyOutlay, {});
+  view_.enabled[index(Field::ApplyOutlay)] = !specialTeacherPlan;
+}
+
+// What the project class shows, picked or opened: a national class fixes the
+// third expected result to "A.专著" and shows the fourth; any other class has
+// no fourth.
+void FormState::classDisplay() {
+  const bool national = isNationalClass(record_.choice(Field::ProjectClass));
+  view_.expectProduction2Shown = national;
+  if (national)
+    record_.setChoice(Field::ExpectProduction1, 0);
+  else
+    record_.setChoice(Field::ExpectProduction2, -1);
+  view_.enabled[index(Field::ExpectProduction1)] = !national;
 }
 
 void FormState::pickChoice(Field f, int item, Prompter& prompter) {
-  record.setChoice(f, item);
-  modified = true;
+  record_.setChoice(f, item);
+  view_.modified = true;
   switch (f) {
     case Field::ProjectClass: {
-      const bool national = item == 0 || item == 1;
-      expectProduction2Shown = national;
-      if (national) {
-        record.setChoice(Field::ExpectProduction1, 0);  // "A.专著", fixed
-        enabled[index(Field::ExpectProduction1)] = false;
-      } else {
-        record.setChoice(Field::ExpectProduction2, -1);
-        record.setChoice(Field::ExpectProduction1, -1);
-        enabled[index(Field::ExpectProduction1)] = true;
-      }
+      classDisplay();
+      // A picked class other than the national ones also clears the third
+      // result that a national class had fixed.
+      if (!isNationalClass(item)) record_.setChoice(Field::ExpectProduction1, -1);
       static constexpr const char* kOutlay[] = {"12", "10", "3", "2"};
-      if (item >= 0 && item < 4) record.setText(Field::ApplyOutlay, kOutlay[item]);
+      if (item >= 0 && item < 4) record_.setText(Field::ApplyOutlay, kOutlay[item]);
       break;
     }
     case Field::Age:
-      if (item == 1 && record.choice(Field::ProjectClass) == 3) {
-        record.setChoice(Field::ProjectClass, -1);
+      if (item == 1 && record_.choice(Field::ProjectClass) == 3) {
+        record_.setChoice(Field::ProjectClass, -1);
         prompter.showMessage(std::string(msg::kAgeTooOld));
       }
       break;
     case Field::Basis:
-      if (item == 0) guideNumShown = true;
+      if (item == 0) view_.guideNumShown = true;
       if (item == 1) {
-        guideNumShown = false;
-        record.setText(Field::GuideNum, {});
+        view_.guideNumShown = false;
+        record_.setText(Field::GuideNum, {});
       }
       break;
     case Field::Purpose:
@@ -88,12 +120,16 @@ void FormState::pickChoice(Field f, int item, Prompter& prompter) {
 }
 
 bool FormState::editCell(Field table, int storedRow, int column, std::string text, Prompter& prompter) {
-  const bool amounts = table == Field::OutlayGrid || table == Field::OutlayGrid2;
-  if (amounts && column != 2) return false;
-  record.setCell(table, storedRow, column, std::move(text));
-  modified = true;
-  if (amounts) budgetTotalRule(table, prompter);
+  const TableShape& shape = fieldDef(table).table;
+  if (column < shape.fixedColumns) return false;
+  record_.setCell(table, storedRow, column, std::move(text));
+  view_.modified = true;
+  if (shape.holdsAmounts()) budgetTotalRule(table, prompter);
   return true;
+}
+
+void FormState::keepCellAsShown(Field table, int storedRow, int column, std::string text) {
+  record_.setCell(table, storedRow, column, std::move(text));
 }
 
 void FormState::budgetTotalRule(Field editedTable, Prompter& prompter) {
@@ -102,8 +138,9 @@ void FormState::budgetTotalRule(Field editedTable, Prompter& prompter) {
   const Field other = editedTable == Field::OutlayGrid ? Field::OutlayGrid2 : Field::OutlayGrid;
   double total = 0.0;
   for (Field t : {editedTable, other}) {
-    for (const Row& row : record.rows(t)) {
-      const std::string& cell = row[2];
+    const int amountColumn = fieldDef(t).table.amountColumn;
+    for (const Row& row : record_.rows(t)) {
+      const std::string& cell = row[amountColumn];
       if (cell.empty()) continue;
       auto amount = parseAmount(cell);
       if (!amount) {
@@ -119,19 +156,66 @@ void FormState::budgetTotalRule(Field editedTable, Prompter& prompter) {
     prompter.showError(msg::errorBoxText(kFloatingPointOverflow));
     return;
   }
-  record.setText(Field::OutlayAccounts, formatAmount(total));
+  record_.setText(Field::OutlayAccounts, formatAmount(total));
+}
+
+void FormState::replaceRecord(Record record) {
+  record_ = std::move(record);
+  view_.modified = true;
 }
 
 void FormState::runCheck() {
-  problems = completenessProblems(record);
-  ++checksRun;
+  view_.problems = completenessProblems(record_);
+  ++view_.checksRun;
 }
 
 void FormState::setFormal(bool on) {
-  formal = on;
+  view_.formal = on;
   for (const FieldDef& d : allFields())
-    if (isUserField(d.id)) enabled[index(d.id)] = !on;
-  saveEnabled = !on;
+    if (isUserField(d.id)) view_.enabled[index(d.id)] = !on;
+  view_.saveEnabled = !on;
+}
+
+void FormState::writeDocumentField(const DocumentContent& doc, const FieldDef& d) {
+  const std::string& value = doc.values[index(d.id)];
+  switch (d.kind) {
+    case Kind::Text:
+    case Kind::Masked:
+      setText(d.id, value);  // the hidden items: the text replaces the old one
+      break;
+    case Kind::Choice:
+      record_.setChoiceText(d.id, value);  // no choice reaction runs
+      break;
+    case Kind::LongText:
+      setLines(d.id, readCommaText(value));
+      break;
+    case Kind::Table:
+      for (int r = 0; r < d.table.storedRows; ++r) readTableRow(record_, d.id, r, doc.rows[index(d.id)][r]);
+      break;
+  }
+}
+
+void FormState::applyDocument(const DocumentContent& doc) {
+  if (doc.shape == DocumentContent::Shape::Complete) {
+    for (Field f : kReadFirst) writeDocumentField(doc, fieldDef(f));
+    classDisplay();
+    // The formal state unlocks the locked set when it is off, except the
+    // third result that a national class keeps fixed.
+    const bool expectProduction1Locked = !isEnabled(Field::ExpectProduction1);
+    const bool formal = doc.passby == "1";
+    setFormal(formal);
+    if (!formal && expectProduction1Locked) view_.enabled[index(Field::ExpectProduction1)] = false;
+    for (const FieldDef& d : allFields())
+      if (!readFirst(d.id)) writeDocumentField(doc, d);
+  }
+  endSteps();
+}
+
+void FormState::endSteps() {
+  runCheck();
+  view_.saveDialogName = view_.pendingPath;
+  view_.pendingPath.clear();
+  view_.modified = false;
 }
 
 }  // namespace velmora

@@ -1,9 +1,9 @@
 #pragma once
-// The application as the window presents it: the record plus the states the
-// window shows of it (mirrors, visible and enabled flags, the formal-document
-// state), the modified flag, the pending document path and the problem list.
-// The rules that tie fields together live here, so the window only binds
-// widgets to this object and the command line shares every rule.
+// The application as the window presents it: the record plus what the window
+// shows of it (FormView). The rules that tie fields together, those of the
+// user's edits and those applied when a document is opened, live here, so
+// the window only binds widgets to this object and velmora-cli shares every
+// rule. Nothing outside changes the state but through these operations.
 #include <array>
 #include <string>
 #include <vector>
@@ -13,13 +13,10 @@
 namespace velmora {
 
 class Prompter;
+struct DocumentContent;
 
-class FormState {
- public:
-  FormState();
-
-  Record record = Record::initial();
-
+// Everything the window shows besides the record's values.
+struct FormView {
   // Mirrors on page 02 of Presider and EduCode.
   std::string presider1;
   std::string eduCode1;
@@ -41,13 +38,31 @@ class FormState {
   // the lines are the same.
   unsigned checksRun = 0;
 
-  bool isEnabled(Field f) const { return enabled[index(f)]; }
+  bool operator==(const FormView&) const = default;
+};
+
+class FormState {
+ public:
+  FormState();
+
+  const Record& record() const { return record_; }
+  const FormView& view() const { return view_; }
+  bool isEnabled(Field f) const { return view_.enabled[index(f)]; }
+  bool formal() const { return view_.formal; }
+  bool modified() const { return view_.modified; }
+  const std::vector<std::string>& problems() const { return view_.problems; }
+  const std::string& pendingPath() const { return view_.pendingPath; }
+  const std::string& saveDialogName() const { return view_.saveDialogName; }
 
   // A text written into a text, masked or long-text field, by the user or by
   // the program. When it differs from the current one the field's text
   // reactions run: the modified flag, the mirrors, the purpose rule of PostCode.
+  // A hidden item (ProjectID, SN) just takes the text.
   void setText(Field f, std::string text);
   void setLines(Field f, Lines lines);
+  // The same text broken into lines where the window's field breaks it: not
+  // an edit, the modified flag stays.
+  void rewrapLines(Field f, Lines lines);
 
   // The user's pick of an item in a choice field (its choice reactions run).
   void pickChoice(Field f, int item, Prompter& prompter);
@@ -57,6 +72,12 @@ class FormState {
   // total, reporting a cell that is no number through the prompter. Returns
   // false for a fixed cell, which cannot be edited.
   bool editCell(Field table, int storedRow, int column, std::string text, Prompter& prompter);
+  // A cell's text as the table shows it after a program write: no rule runs.
+  void keepCellAsShown(Field table, int storedRow, int column, std::string text);
+
+  // A record made elsewhere (an import) replaces the whole record, as unsaved
+  // edits.
+  void replaceRecord(Record record);
 
   // Replaces the problem list by the lines of the completeness check.
   void runCheck();
@@ -64,12 +85,28 @@ class FormState {
   // Applies the formal-document state to the locked set.
   void setFormal(bool on);
 
+  // A document that was read whole: its values are written in the documented
+  // order with the open-time rules (the class display, the formal state),
+  // then the end steps run (check, the save dialog's name, flag cleared). A
+  // document with an empty root or of another program changes no value and
+  // runs the end steps only.
+  void applyDocument(const DocumentContent& doc);
+
+  void setPendingPath(std::string path) { view_.pendingPath = std::move(path); }
+  void setSaveDialogName(std::string name) { view_.saveDialogName = std::move(name); }
+  void setModified(bool on) { view_.modified = on; }
+
+  bool operator==(const FormState&) const = default;
+
  private:
   void purposeRule();
+  void classDisplay();
   void budgetTotalRule(Field editedTable, Prompter& prompter);
-};
+  void writeDocumentField(const DocumentContent& doc, const FieldDef& d);
+  void endSteps();
 
-// Masked digits: the twelve digit positions of EduCode, filled in order.
-std::string eduCodeDigits(std::string_view text);
+  Record record_ = Record::initial();
+  FormView view_;
+};
 
 }  // namespace velmora

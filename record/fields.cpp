@@ -3,8 +3,12 @@
 namespace velmora {
 namespace {
 
-constexpr FieldDef text(Field f, std::string_view n, int page, int limit, bool typed = true) {
-  return FieldDef{f, n, Kind::Text, page, limit, nullptr, {}, typed};
+constexpr FieldDef text(Field f, std::string_view n, int page, int limit, bool typed = true,
+                        Allowed allowed = Allowed::Anything) {
+  return FieldDef{f, n, Kind::Text, page, limit, nullptr, {}, typed, allowed};
+}
+constexpr FieldDef text(Field f, std::string_view n, int page, int limit, Allowed allowed) {
+  return text(f, n, page, limit, true, allowed);
 }
 constexpr FieldDef choice(Field f, std::string_view n, int page, const Vocabulary& v) {
   return FieldDef{f, n, Kind::Choice, page, 0, &v, {}, true};
@@ -14,6 +18,10 @@ constexpr FieldDef longText(Field f, std::string_view n, int page, int limit) {
 }
 constexpr FieldDef table(Field f, std::string_view n, int page, int cols, int rows, int first = 1) {
   return FieldDef{f, n, Kind::Table, page, 0, nullptr, {cols, rows, first}, true};
+}
+// Item number, item name, amount.
+constexpr FieldDef amountTable(Field f, std::string_view n, int page, int rows) {
+  return FieldDef{f, n, Kind::Table, page, 0, nullptr, {3, rows, 1, 2, 2}, true};
 }
 
 using F = Field;
@@ -29,9 +37,9 @@ const std::array<FieldDef, kFieldCount> kFields{{
     choice(F::ResearchClass, "ResearchClass", 1, vocab::ResearchClass),
     choice(F::ProjectClass, "ProjectClass", 1, vocab::ProjectClass),
     choice(F::SubjectClass, "SubjectClass", 1, vocab::SubjectClass),
-    text(F::InputDate, "InputDate", 1, 8),
-    text(F::ExpectCompleteDate, "ExpectCompleteDate", 1, 6),
-    text(F::ApplyOutlay, "ApplyOutlay", 1, 0, false),
+    text(F::InputDate, "InputDate", 1, 8, Allowed::Digits),
+    text(F::ExpectCompleteDate, "ExpectCompleteDate", 1, 6, Allowed::Digits),
+    text(F::ApplyOutlay, "ApplyOutlay", 1, 0, false, Allowed::Amount),
     choice(F::ExpectProduction1, "ExpectProduction1", 1, vocab::ExpectProduction1),
     choice(F::ExpectProduction2, "ExpectProduction2", 1, vocab::ExpectProduction2),
     text(F::Presider, "Presider", 1, 20),
@@ -39,8 +47,8 @@ const std::array<FieldDef, kFieldCount> kFields{{
     text(F::Nation, "Nation", 2, 20),
     choice(F::Age, "Age", 2, vocab::Age),
     text(F::Birthday, "Birthday", 2, 30),
-    text(F::IDcard, "IDcard", 2, 18),
-    FieldDef{F::EduCode, "EduCode", Kind::Masked, 1, 12, nullptr, {}, true},
+    text(F::IDcard, "IDcard", 2, 18, Allowed::IdentityNumber),
+    FieldDef{F::EduCode, "EduCode", Kind::Masked, 1, 12, nullptr, {}, true, Allowed::Digits},
     choice(F::DutyAdmin, "DutyAdmin", 2, vocab::DutyAdmin),
     choice(F::DutySpecial, "DutySpecial", 2, vocab::DutySpecial),
     choice(F::ResearchSpecial, "ResearchSpecial", 2, vocab::ResearchSpecial),
@@ -64,15 +72,15 @@ const std::array<FieldDef, kFieldCount> kFields{{
     longText(F::ProjectAnalyze, "ProjectAnalyze", 7, 3100),
     table(F::ExpectProduction, "ExpectProduction", 8, 5, 10),
     table(F::FinallyProduction, "FinallyProduction", 8, 5, 4),
-    table(F::OutlayGrid, "OutlayGrid", 9, 3, 6),
-    table(F::OutlayGrid2, "OutlayGrid2", 9, 3, 5),
+    amountTable(F::OutlayGrid, "OutlayGrid", 9, 6),
+    amountTable(F::OutlayGrid2, "OutlayGrid2", 9, 5),
     table(F::OutlayGrid3, "OutlayGrid3", 9, 4, 2, 0),
     longText(F::OutlayPromises, "OutlayPromises", 9, 1100),
     text(F::OutlayDepartment, "OutlayDepartment", 9, 80),
     text(F::OutlayAddress, "OutlayAddress", 9, 80),
     text(F::OutlayPostcode, "OutlayPostcode", 9, 20),
     text(F::OutlayBank, "OutlayBank", 9, 80),
-    text(F::OutlayAccounts, "OutlayAccounts", 9, 25, false),
+    text(F::OutlayAccounts, "OutlayAccounts", 9, 25, false, Allowed::Amount),
     text(F::OutlayPromises2, "OutlayPromises2", 9, 0),
     longText(F::tuijian1, "tuijian1", 10, 1100),
     longText(F::tuijian2, "tuijian2", 10, 1100),
@@ -88,6 +96,27 @@ const std::array<FieldDef, kFieldCount> kFields{{
 const FieldDef& fieldDef(Field f) { return kFields[index(f)]; }
 
 std::span<const FieldDef> allFields() { return kFields; }
+
+bool isAllowed(Allowed rule, char32_t c) {
+  const bool digit = c >= U'0' && c <= U'9';
+  switch (rule) {
+    case Allowed::Anything: return true;
+    case Allowed::Digits: return digit;
+    case Allowed::IdentityNumber: return digit || c == U'X' || c == U'x';
+    case Allowed::Amount: return digit || c == U'.';
+  }
+  return false;
+}
+
+std::string_view allowedInWords(Allowed rule) {
+  switch (rule) {
+    case Allowed::Anything: return "任意字符";
+    case Allowed::Digits: return "数字";
+    case Allowed::IdentityNumber: return "数字和字母X";
+    case Allowed::Amount: return "数字和小数点";
+  }
+  return {};
+}
 
 std::optional<Field> fieldByName(std::string_view name) {
   for (const auto& d : kFields)

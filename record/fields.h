@@ -38,7 +38,26 @@ struct TableShape {
   int columns = 0;
   int storedRows = 0;  // rows that are part of the value
   int firstRow = 1;    // grid row number of the first stored row (0 for OutlayGrid3)
+  // The amount tables: their first columns (item number and name) are fixed
+  // texts nobody edits, and one column holds the amounts that add up to the
+  // budget total.
+  int fixedColumns = 0;
+  int amountColumn = -1;
+  constexpr bool holdsAmounts() const { return amountColumn >= 0; }
 };
+
+// Which characters a field accepts, beside what its byte limit and GBK allow.
+// The window's keys and pastes and the JSON import follow the same rule.
+enum class Allowed {
+  Anything,
+  Digits,          // dates
+  IdentityNumber,  // digits, X and x
+  Amount,          // digits and the point
+};
+
+bool isAllowed(Allowed rule, char32_t c);
+// The allowed characters in words, for a message naming what was refused.
+std::string_view allowedInWords(Allowed rule);
 
 struct FieldDef {
   Field id;
@@ -49,6 +68,7 @@ struct FieldDef {
   const Vocabulary* list; // choices only
   TableShape table;       // tables only
   bool typed = true;      // false for fields the user never types into
+  Allowed allowed = Allowed::Anything;
 };
 
 const FieldDef& fieldDef(Field f);
@@ -59,6 +79,13 @@ std::optional<Field> fieldByName(std::string_view name);
 // True for the 61 fields the user edits (everything but ProjectID and SN);
 // these form the locked set of a formal document.
 inline constexpr bool isUserField(Field f) { return f != Field::ProjectID && f != Field::SN; }
+
+// The fields a document cannot be saved without.
+inline constexpr std::array<Field, 3> kRequiredToSave{Field::ProjectName, Field::Presider, Field::ContactMail};
+
+// The two national project classes (the first two items of ProjectClass)
+// fix the third expected result and ask for a fourth.
+inline constexpr bool isNationalClass(int projectClassItem) { return projectClassItem == 0 || projectClassItem == 1; }
 
 inline constexpr std::string_view kVersionTag = "VL2011v1.0";
 inline constexpr std::string_view kInitialProjectId = "000000000000000000000000";

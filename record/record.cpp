@@ -1,6 +1,9 @@
 #include "record/record.h"
 
+#include <algorithm>
 #include <array>
+
+#include "record/gbk.h"
 
 namespace velmora {
 namespace {
@@ -58,6 +61,17 @@ std::string_view Record::choiceText(Field f) const {
 bool Record::longTextEmpty(Field f) const {
   // Any line at all means at least one character or line break.
   return lines(f).empty();
+}
+
+std::size_t limitedBytes(std::string_view text) {
+  return gbkByteLength(text) + static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+std::string eduCodeDigits(std::string_view text) {
+  std::string digits;
+  for (char c : text)
+    if (c >= '0' && c <= '9' && digits.size() < 12) digits += c;
+  return digits;
 }
 
 std::string textFromLines(const Lines& lines) {

@@ -70,6 +70,15 @@ class Record {
 // line is never a line of its own).
 std::string textFromLines(const Lines& lines);
 
+// The GBK bytes a text counts against its field's limit: a line break counts
+// two (a carriage return and a line feed, as the form's home platform stores
+// it).
+std::size_t limitedBytes(std::string_view text);
+
+// EduCode keeps digits only: the twelve digit positions of its mask, filled
+// in order.
+std::string eduCodeDigits(std::string_view text);
+
 // The fixed texts of the amount tables: item number and name per stored row.
 struct OutlayItem {
   std::string_view number;

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "document/form_state.h"
+#include "record/record.h"
 
 namespace velmora::report {
 namespace {

@@ -13,18 +13,20 @@ using namespace velmora::test;
 namespace {
 
 OpenOutcome openPath(FormState& s, const std::string& path, ScriptedPrompter& p) {
-  s.pendingPath = path;
+  s.setPendingPath(path);
   return openDocument(s, p);
 }
 
 void expectSame(const FormState& a, const FormState& b) {
-  EXPECT_TRUE(a.record == b.record);
-  EXPECT_EQ(a.problems, b.problems);
-  EXPECT_EQ(a.modified, b.modified);
-  EXPECT_EQ(a.formal, b.formal);
-  EXPECT_EQ(a.enabled, b.enabled);
-  EXPECT_EQ(a.saveDialogName, b.saveDialogName);
-  EXPECT_EQ(a.presider1, b.presider1);
+  EXPECT_TRUE(a.record() == b.record());
+  EXPECT_EQ(a.problems(), b.problems());
+  EXPECT_EQ(a.modified(), b.modified());
+  EXPECT_EQ(a.formal(), b.formal());
+  EXPECT_EQ(a.view().enabled, b.view().enabled);
+  EXPECT_EQ(a.saveDialogName(), b.saveDialogName());
+  EXPECT_EQ(a.view().presider1, b.view().presider1);
+  // The whole state: every flag, mirror and name besides the ones above.
+  EXPECT_TRUE(a == b);
 }
 
 }  // namespace
@@ -36,17 +38,17 @@ TEST(OpenAction, OpensThePendingPathWithoutDialog) {
   ASSERT_EQ(openPath(s, fixture("sample.xdx"), p), OpenOutcome::Opened);
   EXPECT_EQ(p.openDialogs, 0);
   EXPECT_TRUE(p.shown.empty());
-  EXPECT_TRUE(s.pendingPath.empty());
-  EXPECT_EQ(s.saveDialogName, fixture("sample.xdx"));
-  EXPECT_FALSE(s.modified);
-  EXPECT_TRUE(s.problems.empty()) << s.problems.front();
-  EXPECT_EQ(s.record.text(Field::ProjectID), "{6F9619FF-8B86-D011-B42D-00C04FC964FF}");
-  EXPECT_EQ(s.record.text(Field::SN), "BJA110012");
-  EXPECT_EQ(s.record.choiceText(Field::BelongSystem), "A.教育部直属高等院校");
-  EXPECT_EQ(s.record.lines(Field::ProjectReasoning).size(), 4u);
-  EXPECT_EQ(s.record.cell(Field::MainActor, 0, 0), "张  伟");
-  EXPECT_EQ(s.presider1, "王晓燕");
-  EXPECT_EQ(s.eduCode1, "123456789012");
+  EXPECT_TRUE(s.pendingPath().empty());
+  EXPECT_EQ(s.saveDialogName(), fixture("sample.xdx"));
+  EXPECT_FALSE(s.modified());
+  EXPECT_TRUE(s.problems().empty()) << s.problems().front();
+  EXPECT_EQ(s.record().text(Field::ProjectID), "{6F9619FF-8B86-D011-B42D-00C04FC964FF}");
+  EXPECT_EQ(s.record().text(Field::SN), "BJA110012");
+  EXPECT_EQ(s.record().choiceText(Field::BelongSystem), "A.教育部直属高等院校");
+  EXPECT_EQ(s.record().lines(Field::ProjectReasoning).size(), 4u);
+  EXPECT_EQ(s.record().cell(Field::MainActor, 0, 0), "张  伟");
+  EXPECT_EQ(s.view().presider1, "王晓燕");
+  EXPECT_EQ(s.view().eduCode1, "123456789012");
   EXPECT_TRUE(s.isEnabled(Field::OutlayAccounts));
 
   // The next open asks again.
@@ -69,35 +71,35 @@ TEST(OpenAction, DialogChoiceIsOpened) {
   ScriptedPrompter p;
   p.openAnswers.push_back(fixture("class-d.xdx"));
   EXPECT_EQ(openDocument(s, p), OpenOutcome::Opened);
-  EXPECT_EQ(s.saveDialogName, fixture("class-d.xdx"));
+  EXPECT_EQ(s.saveDialogName(), fixture("class-d.xdx"));
 }
 
 TEST(OpenAction, ForeignDocumentIsRefusedAfterTheEndSteps) {
   for (const char* file : {"wrong-version.xdx", "no-ver.xdx"}) {
     FormState s = editedState();
-    Record before = s.record;
+    Record before = s.record();
     ScriptedPrompter p;
     EXPECT_EQ(openPath(s, fixture(file), p), OpenOutcome::Refused);
     ASSERT_EQ(p.shown.size(), 1u);
     EXPECT_EQ(p.shown[0].kind, "information");
     EXPECT_EQ(p.shown[0].text, "您选择的文档不是用本申报系统生成的");
-    EXPECT_TRUE(s.record == before);
-    EXPECT_FALSE(s.modified);
-    EXPECT_EQ(s.saveDialogName, fixture(file));
-    EXPECT_TRUE(s.pendingPath.empty());
-    EXPECT_EQ(s.problems.front(), "01、关键词1  未填写");
+    EXPECT_TRUE(s.record() == before);
+    EXPECT_FALSE(s.modified());
+    EXPECT_EQ(s.saveDialogName(), fixture(file));
+    EXPECT_TRUE(s.pendingPath().empty());
+    EXPECT_EQ(s.problems().front(), "01、关键词1  未填写");
   }
 }
 
 TEST(OpenAction, EmptyRootReadsNothingButRunsTheEndSteps) {
   FormState s = editedState();
-  Record before = s.record;
+  Record before = s.record();
   ScriptedPrompter p;
   EXPECT_EQ(openPath(s, fixture("empty-root.xdx"), p), OpenOutcome::EmptyRoot);
   EXPECT_TRUE(p.shown.empty());
-  EXPECT_TRUE(s.record == before);
-  EXPECT_FALSE(s.modified);
-  EXPECT_EQ(s.saveDialogName, fixture("empty-root.xdx"));
+  EXPECT_TRUE(s.record() == before);
+  EXPECT_FALSE(s.modified());
+  EXPECT_EQ(s.saveDialogName(), fixture("empty-root.xdx"));
 }
 
 TEST(OpenAction, OnlyVersionEmptiesEveryFieldAndRow) {
@@ -105,9 +107,9 @@ TEST(OpenAction, OnlyVersionEmptiesEveryFieldAndRow) {
   ScriptedPrompter p;
   ASSERT_EQ(openPath(s, fixture("only-ver.xdx"), p), OpenOutcome::Opened);
   Record blank = Record::blank();
-  EXPECT_TRUE(s.record == blank);
-  EXPECT_EQ(s.record.cell(Field::OutlayGrid, 0, 1), "");
-  EXPECT_EQ(s.record.cell(Field::OutlayGrid3, 0, 0), "");
+  EXPECT_TRUE(s.record() == blank);
+  EXPECT_EQ(s.record().cell(Field::OutlayGrid, 0, 1), "");
+  EXPECT_EQ(s.record().cell(Field::OutlayGrid3, 0, 0), "");
 }
 
 // A broken element must not leave a half-loaded record: the whole document is
@@ -123,7 +125,7 @@ TEST(OpenAction, BrokenElementLeavesEverythingAsBefore) {
     EXPECT_EQ(p.shown[0].text, "Element does not contain a single text node.");
     expectSame(s, before);
     // The next open asks with the dialog instead of retrying the same file.
-    EXPECT_TRUE(s.pendingPath.empty());
+    EXPECT_TRUE(s.pendingPath().empty());
   }
 }
 
@@ -136,7 +138,7 @@ TEST(OpenAction, ParseFailureShowsTheErrorBoxAndClearsThePendingPath) {
   EXPECT_EQ(p.shown[0].kind, "error");
   EXPECT_EQ(p.shown[0].text.back(), '.');
   expectSame(s, before);
-  EXPECT_TRUE(s.pendingPath.empty());
+  EXPECT_TRUE(s.pendingPath().empty());
   p.openAnswers.push_back(std::nullopt);
   openDocument(s, p);
   EXPECT_EQ(p.openDialogs, 1);
@@ -146,13 +148,13 @@ TEST(OpenAction, EmptyItemsStayEmptyCells) {
   FormState s;
   ScriptedPrompter p;
   ASSERT_EQ(openPath(s, fixture("empty-items.xdx"), p), OpenOutcome::Opened);
-  EXPECT_EQ(s.record.rows(Field::MainActor)[0],
+  EXPECT_EQ(s.record().rows(Field::MainActor)[0],
             (Row{"张伟", "", "45", "196603", "教授", "课程与教学论", "研究生", "", ""}));
-  EXPECT_EQ(s.record.rows(Field::MainActor)[1], Row(9, ""));
-  EXPECT_EQ(s.record.rows(Field::OutlayGrid3)[1], (Row{"40000", "", "30000", ""}));
+  EXPECT_EQ(s.record().rows(Field::MainActor)[1], Row(9, ""));
+  EXPECT_EQ(s.record().rows(Field::OutlayGrid3)[1], (Row{"40000", "", "30000", ""}));
   // The check still sees the gaps.
   auto has = [&](const char* line) {
-    return std::find(s.problems.begin(), s.problems.end(), line) != s.problems.end();
+    return std::find(s.problems().begin(), s.problems().end(), line) != s.problems().end();
   };
   EXPECT_TRUE(has("03、主要参加者  资料未填写完整"));
   EXPECT_TRUE(has("09、年度预算  资料未填写完整"));
@@ -165,7 +167,7 @@ TEST(OpenAction, OpenThenSaveKeepsTablesExactly) {
     ScriptedPrompter p;
     ASSERT_EQ(openPath(s, fixture(file), p), OpenOutcome::Opened) << file;
     std::string original = readFile(fixture(file));
-    std::string saved = buildXdx(s.record, s.problems);
+    std::string saved = buildXdx(s.record(), s.problems());
     auto tables = [](const std::string& bytes) {
       return bytes.substr(bytes.find("<MainActor>"), bytes.find("<OutlayPromises") - bytes.find("<MainActor>"));
     };
@@ -182,11 +184,11 @@ TEST(OpenAction, NationalClassFixesTheThirdResult) {
   FormState s;
   ScriptedPrompter p;
   ASSERT_EQ(openPath(s, fixture("sample.xdx"), p), OpenOutcome::Opened);
-  EXPECT_TRUE(s.expectProduction2Shown);
-  EXPECT_EQ(s.record.choiceText(Field::ExpectProduction1), "A.专著");
+  EXPECT_TRUE(s.view().expectProduction2Shown);
+  EXPECT_EQ(s.record().choiceText(Field::ExpectProduction1), "A.专著");
   EXPECT_FALSE(s.isEnabled(Field::ExpectProduction1));
-  EXPECT_EQ(s.record.choiceText(Field::ExpectProduction2), "C.研究论文");
-  EXPECT_EQ(s.record.text(Field::ApplyOutlay), "12");
+  EXPECT_EQ(s.record().choiceText(Field::ExpectProduction2), "C.研究论文");
+  EXPECT_EQ(s.record().text(Field::ApplyOutlay), "12");
 }
 
 TEST(OpenAction, OtherClassesHideAndClearTheFourthResult) {
@@ -194,28 +196,28 @@ TEST(OpenAction, OtherClassesHideAndClearTheFourthResult) {
   ScriptedPrompter p;
   ASSERT_EQ(openPath(s, fixture("sample.xdx"), p), OpenOutcome::Opened);
   ASSERT_EQ(openPath(s, fixture("class-d.xdx"), p), OpenOutcome::Opened);
-  EXPECT_FALSE(s.expectProduction2Shown);
-  EXPECT_EQ(s.record.choice(Field::ExpectProduction2), -1);
-  EXPECT_EQ(s.record.choiceText(Field::ExpectProduction1), "B.译著");
+  EXPECT_FALSE(s.view().expectProduction2Shown);
+  EXPECT_EQ(s.record().choice(Field::ExpectProduction2), -1);
+  EXPECT_EQ(s.record().choiceText(Field::ExpectProduction1), "B.译著");
   EXPECT_TRUE(s.isEnabled(Field::ExpectProduction1));
   // The stored amount stays, although the class rule would give 3.
-  EXPECT_EQ(s.record.text(Field::ApplyOutlay), "3");
+  EXPECT_EQ(s.record().text(Field::ApplyOutlay), "3");
 }
 
 TEST(OpenAction, FormalDocumentLocksTheRecordUntilAnOrdinaryOne) {
   FormState s;
   ScriptedPrompter p;
   ASSERT_EQ(openPath(s, fixture("formal.xdx"), p), OpenOutcome::Opened);
-  EXPECT_TRUE(s.formal);
-  EXPECT_FALSE(s.saveEnabled);
+  EXPECT_TRUE(s.formal());
+  EXPECT_FALSE(s.view().saveEnabled);
   // ApplyOutlay aside: the loaded postcode's purpose rule enables it again.
   for (const auto& d : allFields())
     if (isUserField(d.id) && d.id != Field::ApplyOutlay) { EXPECT_FALSE(s.isEnabled(d.id)) << d.name; }
-  EXPECT_TRUE(s.problems.empty());
+  EXPECT_TRUE(s.problems().empty());
 
   ASSERT_EQ(openPath(s, fixture("sample.xdx"), p), OpenOutcome::Opened);
-  EXPECT_FALSE(s.formal);
-  EXPECT_TRUE(s.saveEnabled);
+  EXPECT_FALSE(s.formal());
+  EXPECT_TRUE(s.view().saveEnabled);
   for (const auto& d : allFields())
     if (isUserField(d.id) && d.id != Field::ExpectProduction1) { EXPECT_TRUE(s.isEnabled(d.id)) << d.name; }
   EXPECT_FALSE(s.isEnabled(Field::ExpectProduction1));
@@ -225,22 +227,22 @@ TEST(OpenAction, LoadedPostcodeRunsThePurposeRule) {
   FormState s;
   ScriptedPrompter p;
   ASSERT_EQ(openPath(s, fixture("teacher-programme.xdx"), p), OpenOutcome::Opened);
-  EXPECT_EQ(s.record.choiceText(Field::Purpose), "特级教师计划专项");
-  EXPECT_EQ(s.record.text(Field::ApplyOutlay), "");
+  EXPECT_EQ(s.record().choiceText(Field::Purpose), "特级教师计划专项");
+  EXPECT_EQ(s.record().text(Field::ApplyOutlay), "");
   EXPECT_FALSE(s.isEnabled(Field::ApplyOutlay));
 
   // The same postcode again is no change: the stored amount stays.
   FormState again;
   again.setText(Field::PostCode, "100875");
   ASSERT_EQ(openPath(again, fixture("teacher-programme.xdx"), p), OpenOutcome::Opened);
-  EXPECT_EQ(again.record.text(Field::ApplyOutlay), "3");
+  EXPECT_EQ(again.record().text(Field::ApplyOutlay), "3");
 }
 
 TEST(OpenAction, PostcodeAfterFormalStateEnablesApplyOutlay) {
   FormState s;
   ScriptedPrompter p;
   ASSERT_EQ(openPath(s, fixture("formal.xdx"), p), OpenOutcome::Opened);
-  EXPECT_TRUE(s.formal);
+  EXPECT_TRUE(s.formal());
   EXPECT_TRUE(s.isEnabled(Field::ApplyOutlay));
   EXPECT_FALSE(s.isEnabled(Field::ProjectName));
 }
@@ -249,11 +251,11 @@ TEST(OpenAction, LoadingRunsNoChoiceReaction) {
   FormState s;
   ScriptedPrompter p;
   s.pickChoice(Field::Basis, 1, p);
-  ASSERT_FALSE(s.guideNumShown);
+  ASSERT_FALSE(s.view().guideNumShown);
   ASSERT_EQ(openPath(s, fixture("sample.xdx"), p), OpenOutcome::Opened);
-  EXPECT_EQ(s.record.choiceText(Field::Basis), "A.依据指南");
-  EXPECT_FALSE(s.guideNumShown);
-  EXPECT_EQ(s.record.text(Field::GuideNum), "12");
+  EXPECT_EQ(s.record().choiceText(Field::Basis), "A.依据指南");
+  EXPECT_FALSE(s.view().guideNumShown);
+  EXPECT_EQ(s.record().text(Field::GuideNum), "12");
   EXPECT_TRUE(p.shown.empty());
 }
 
@@ -279,7 +281,7 @@ TEST(OpenAction, OverUnsavedEditsAsksFirst) {
     SCOPED_TRACE(c.name);
     TempDir dir;
     FormState s = savableState();
-    s.modified = c.modified;
+    s.setModified(c.modified);
     if (c.formal) s.setFormal(true);
     const FormState before = s;
     ScriptedPrompter p;
@@ -302,14 +304,14 @@ TEST(OpenAction, OverUnsavedEditsAsksFirst) {
       EXPECT_NE(readFile(saved).find("<ProjectName>"), std::string::npos);
     }
     if (outcome == OpenOutcome::Opened) {
-      EXPECT_EQ(s.record.text(Field::Presider), "王晓燕");
-      EXPECT_FALSE(s.modified);
+      EXPECT_EQ(s.record().text(Field::Presider), "王晓燕");
+      EXPECT_FALSE(s.modified());
     } else {
       // Withdrawn: the edits, the flag and the proposed name stay, and the
       // dropped file is not left pending for the next open.
-      EXPECT_EQ(s.record.text(Field::ProjectName), before.record.text(Field::ProjectName));
-      EXPECT_TRUE(s.modified);
-      EXPECT_TRUE(s.pendingPath.empty());
+      EXPECT_EQ(s.record().text(Field::ProjectName), before.record().text(Field::ProjectName));
+      EXPECT_TRUE(s.modified());
+      EXPECT_TRUE(s.pendingPath().empty());
     }
   }
 }
@@ -323,6 +325,6 @@ TEST(OpenAction, OverEditsTheOpenDialogComesAfterTheQuestion) {
   ASSERT_EQ(p.shown.size(), 1u);
   EXPECT_EQ(p.shown[0].kind, "question");
   EXPECT_EQ(p.openDialogs, 1);
-  EXPECT_TRUE(s.modified);  // a cancelled dialog changes nothing
-  EXPECT_EQ(s.record.text(Field::ProjectName), "未保存的编辑");
+  EXPECT_TRUE(s.modified());  // a cancelled dialog changes nothing
+  EXPECT_EQ(s.record().text(Field::ProjectName), "未保存的编辑");
 }

@@ -3,6 +3,7 @@
 #include <regex>
 #include <sys/stat.h>
 
+#include "check/completeness_check.h"
 #include "document/document_actions.h"
 #include "document/xdx_reader.h"
 #include "document/xdx_writer.h"
@@ -25,21 +26,21 @@ std::string element(const std::string& bytes, const std::string& name) {
 TEST(SaveAction, WritesTheDocumentAndClearsTheFlag) {
   TempDir dir;
   FormState s = savableState();
-  s.record.setText(Field::SN, "SN-42");
+  s.setText(Field::SN, "SN-42");
   ScriptedPrompter p;
   p.saveAnswers.push_back(dir.path("a.xdx"));
   ASSERT_EQ(saveDocument(s, p), SaveOutcome::Written);
-  EXPECT_FALSE(s.modified);
+  EXPECT_FALSE(s.modified());
   EXPECT_TRUE(p.shown.empty());
   std::string bytes = readFile(dir.path("a.xdx"));
   std::string id = element(bytes, "ProjectID");
   EXPECT_TRUE(std::regex_match(id, std::regex(R"(\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\})")))
       << id;
-  EXPECT_EQ(s.record.text(Field::ProjectID), id);
+  EXPECT_EQ(s.record().text(Field::ProjectID), id);
   EXPECT_EQ(element(bytes, "PASSBY"), "0");
   EXPECT_EQ(element(bytes, "SN"), "SN-42");
   EXPECT_EQ(element(bytes, "verifylist").substr(0, 1), "\"");
-  EXPECT_EQ(s.saveDialogName, dir.path("a.xdx"));
+  EXPECT_EQ(s.saveDialogName(), dir.path("a.xdx"));
 }
 
 TEST(SaveAction, TwoSavesDifferOnlyInTheIdentifier) {
@@ -61,8 +62,8 @@ TEST(SaveAction, RequiredFieldsRefuseAfterTheCheck) {
   for (const auto& c : cases) {
     FormState s = savableState();
     s.setText(c.empty, "");
-    s.problems = {"stale"};
-    Record before = s.record;
+    const unsigned checksBefore = s.view().checksRun;
+    Record before = s.record();
     ScriptedPrompter p;
     p.saveAnswers.push_back("/never/used.xdx");
     EXPECT_EQ(saveDocument(s, p), SaveOutcome::Refused);
@@ -70,9 +71,10 @@ TEST(SaveAction, RequiredFieldsRefuseAfterTheCheck) {
     EXPECT_EQ(p.shown[0].kind, "message");
     EXPECT_EQ(p.shown[0].text, "保存失败！“课题名称”, “主持人”和“电子邮箱”必须填写！");
     EXPECT_TRUE(p.proposedSaveNames.empty());
-    EXPECT_TRUE(s.record == before);
-    EXPECT_TRUE(s.modified);
-    EXPECT_NE(s.problems.front(), "stale");
+    EXPECT_TRUE(s.record() == before);
+    EXPECT_TRUE(s.modified());
+    EXPECT_EQ(s.view().checksRun, checksBefore + 1);
+    EXPECT_EQ(s.problems(), completenessProblems(s.record()));
   }
 }
 
@@ -88,18 +90,18 @@ TEST(SaveAction, BlanksCountAsFilled) {
 TEST(SaveAction, CancelledDialogKeepsIdentifierAndFlag) {
   FormState s = savableState();
   ScriptedPrompter p;
-  s.saveDialogName = "/proposed.xdx";
+  s.setSaveDialogName("/proposed.xdx");
   EXPECT_EQ(saveDocument(s, p), SaveOutcome::Cancelled);
   EXPECT_EQ(p.proposedSaveNames, std::vector<std::string>{"/proposed.xdx"});
-  EXPECT_EQ(s.record.text(Field::ProjectID), "000000000000000000000000");
-  EXPECT_TRUE(s.modified);
+  EXPECT_EQ(s.record().text(Field::ProjectID), "000000000000000000000000");
+  EXPECT_TRUE(s.modified());
 }
 
 TEST(SaveAction, FormalDocumentIsNeverSaved) {
   TempDir dir;
   FormState s;
   ScriptedPrompter p;
-  s.pendingPath = fixture("formal.xdx");
+  s.setPendingPath(fixture("formal.xdx"));
   ASSERT_EQ(openDocument(s, p), OpenOutcome::Opened);
   p.saveAnswers.push_back(dir.path("f.xdx"));
   EXPECT_EQ(saveDocument(s, p), SaveOutcome::Refused);
@@ -128,7 +130,7 @@ TEST(SaveAction, FailedWriteKeepsTheEarlierFile) {
     ASSERT_EQ(p.shown.size(), 1u);
     EXPECT_EQ(p.shown[0].kind, "error");
     EXPECT_NE(p.shown[0].text.find(c.reason), std::string::npos) << p.shown[0].text;
-    EXPECT_TRUE(s.modified);
+    EXPECT_TRUE(s.modified());
   }
   EXPECT_TRUE(std::filesystem::is_directory(dir.path("folder.xdx")));
   // Nothing but what was there before: no temporary files left behind.
@@ -155,15 +157,15 @@ TEST(SaveAction, SavedDocumentOpensToTheSameRecord) {
   TempDir dir;
   FormState s;
   ScriptedPrompter p;
-  s.pendingPath = fixture("sample.xdx");
+  s.setPendingPath(fixture("sample.xdx"));
   ASSERT_EQ(openDocument(s, p), OpenOutcome::Opened);
   s.setLines(Field::tuijian1, {"推荐, 意见", "", "\"引号\""});
   p.saveAnswers.push_back(dir.path("round.xdx"));
   ASSERT_EQ(saveDocument(s, p), SaveOutcome::Written);
   FormState reopened;
-  reopened.pendingPath = dir.path("round.xdx");
+  reopened.setPendingPath(dir.path("round.xdx"));
   ASSERT_EQ(openDocument(reopened, p), OpenOutcome::Opened);
-  EXPECT_TRUE(reopened.record == s.record);
+  EXPECT_TRUE(reopened.record() == s.record());
 }
 
 // A text XML cannot carry would make a document that never opens again: the
@@ -183,7 +185,7 @@ TEST(SaveAction, TextADocumentCannotCarryIsNeverWritten) {
     TempDir dir;
     writeFile(dir.path("a.xdx"), "earlier");
     FormState s = savableState();
-    s.record.setText(c.field, c.text);
+    s.setText(c.field, c.text);
     ScriptedPrompter p;
     p.saveAnswers.push_back(dir.path("a.xdx"));
     EXPECT_EQ(saveDocument(s, p), SaveOutcome::Failed);
@@ -191,7 +193,7 @@ TEST(SaveAction, TextADocumentCannotCarryIsNeverWritten) {
     EXPECT_EQ(p.shown[0].kind, "error");
     EXPECT_EQ(p.shown[0].text, std::string("无法保存：") + c.reason + ".");
     EXPECT_EQ(readFile(dir.path("a.xdx")), "earlier");
-    EXPECT_TRUE(s.modified);
+    EXPECT_TRUE(s.modified());
   }
   Record r = Record::initial();
   r.setCell(Field::MainActor, 2, 1, "\x01");

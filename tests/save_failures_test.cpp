@@ -33,7 +33,7 @@ std::string failedSave(const std::string& target, const std::string& earlier, co
   const std::string folder = fs::path(target).parent_path().string();
   const auto namesBefore = entries(folder);
   FormState s = savableState();
-  const std::string idBefore = s.record.text(Field::ProjectID);
+  const std::string idBefore = s.record().text(Field::ProjectID);
   ScriptedPrompter p;
   p.saveAnswers.push_back(target);
   std::string wrong;
@@ -42,8 +42,8 @@ std::string failedSave(const std::string& target, const std::string& earlier, co
     wrong += "no single error box; ";
   else if (p.shown[0].text.find(reason) == std::string::npos || p.shown[0].text.find(target) == std::string::npos)
     wrong += "message without reason or path: " + p.shown[0].text + "; ";
-  if (!s.modified) wrong += "modified flag cleared; ";
-  if (s.record.text(Field::ProjectID) == idBefore) wrong += "no new identifier; ";
+  if (!s.modified()) wrong += "modified flag cleared; ";
+  if (s.record().text(Field::ProjectID) == idBefore) wrong += "no new identifier; ";
   if (fs::is_regular_file(target) && readFile(target) != earlier) wrong += "earlier file changed; ";
   if (entries(folder) != namesBefore) wrong += "folder content changed; ";
   return wrong;

@@ -77,9 +77,10 @@ FormState editedState() {
   FormState s;
   s.setText(Field::ProjectName, "未保存的编辑");
   s.setText(Field::PostCode, "123");
-  s.record.setCell(Field::MainActor, 0, 0, "张三");
+  ScriptedPrompter none;
+  s.editCell(Field::MainActor, 0, 0, "张三", none);
   s.runCheck();
-  s.saveDialogName = "/earlier/choice.xdx";
+  s.setSaveDialogName("/earlier/choice.xdx");
   return s;
 }
 

@@ -12,7 +12,7 @@ void showReportPreview(QWidget* parent, const FormState& state) {
   {
     // The working copy lives only while the sheets are made; every call
     // starts again from the stored layout.
-    const report::Report working = report::filledReport(state.record, state.formal);
+    const report::Report working = report::filledReport(state.record(), state.formal());
     preview::StatusWindow status(parent);
     sheets = report::generateSheets(working, [&](int sheet) { status.show(QStringLiteral("正在生成第%p页"), sheet); });
   }

@@ -33,8 +33,8 @@ TEST_F(Desktop, DroppedDocumentIsOpened) {
   settle();
   EXPECT_EQ(find<QLineEdit>("Presider")->text(), QStringLiteral("王晓燕"));
   EXPECT_EQ(services.script.openDialogs, 0);
-  EXPECT_TRUE(state().pendingPath.empty());
-  EXPECT_EQ(state().saveDialogName, fixture("sample.xdx"));
+  EXPECT_TRUE(state().pendingPath().empty());
+  EXPECT_EQ(state().saveDialogName(), fixture("sample.xdx"));
 
   QMimeData other;
   other.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/picture.png"))});
@@ -55,5 +55,5 @@ TEST_F(Desktop, InputMethodTextInLongTextsObeysTheLimit) {
   more.setCommitString(QStringLiteral("啊"));
   QApplication::sendEvent(opinion, &more);
   EXPECT_EQ(opinion->toPlainText().size(), 350);
-  EXPECT_EQ(state().record.lines(Field::jiaoyujuyijian).empty(), false);
+  EXPECT_EQ(state().record().lines(Field::jiaoyujuyijian).empty(), false);
 }

@@ -28,7 +28,7 @@ TEST_F(FieldInput, ByteLimitsCountGbkBytes) {
     e->clear();
     type(e, c.typed);
     EXPECT_EQ(e->text(), c.kept) << c.field;
-    EXPECT_EQ(QString::fromStdString(state().record.text(*fieldByName(c.field))), c.kept) << c.field;
+    EXPECT_EQ(QString::fromStdString(state().record().text(*fieldByName(c.field))), c.kept) << c.field;
   }
 }
 
@@ -120,7 +120,7 @@ TEST_F(FieldInput, EduCodeMaskRefusesLeavingIncomplete) {
   EXPECT_EQ(services.shown().size(), 2u);
   QTest::keyClick(code, Qt::Key_Escape);
   EXPECT_EQ(code->digits(), QString());
-  EXPECT_EQ(state().record.text(Field::EduCode), "");
+  EXPECT_EQ(state().record().text(Field::EduCode), "");
   QTest::keyClick(code, Qt::Key_Tab);
   settle();
   EXPECT_EQ(services.shown().size(), 2u);
@@ -132,7 +132,7 @@ TEST_F(FieldInput, EduCodeMaskRefusesLeavingIncomplete) {
   QTest::keyClick(code, Qt::Key_Tab);
   settle();
   EXPECT_EQ(services.shown().size(), 2u);
-  EXPECT_EQ(state().record.text(Field::EduCode), "123456789012");
+  EXPECT_EQ(state().record().text(Field::EduCode), "123456789012");
   EXPECT_EQ(find<MaskedEdit>("EduCode1")->displayText(), QStringLiteral("1234-5678-9012"));
 }
 
@@ -142,14 +142,14 @@ TEST_F(FieldInput, LongTextValueIsItsDisplayedLines) {
   QTest::keyClick(text, Qt::Key_Return);
   QTest::keyClick(text, Qt::Key_Return);
   keys(text, repeat(QStringLiteral("很长的段落"), 60));
-  const Lines& lines = state().record.lines(Field::ProjectReasoning);
+  const Lines& lines = state().record().lines(Field::ProjectReasoning);
   ASSERT_GE(lines.size(), 4u);  // the long paragraph wraps into several lines
   EXPECT_EQ(lines[0], "第一段");
   EXPECT_EQ(lines[1], "");
   std::string joined;
   for (std::size_t i = 2; i < lines.size(); ++i) joined += lines[i];
   EXPECT_EQ(QString::fromStdString(joined), repeat(QStringLiteral("很长的段落"), 60));
-  EXPECT_TRUE(state().modified);
+  EXPECT_TRUE(state().modified());
 }
 
 TEST_F(FieldInput, LongTextByteLimit) {
@@ -167,16 +167,16 @@ TEST_F(FieldInput, LongTextByteLimit) {
 
 TEST_F(FieldInput, EveryEditSetsTheModifiedFlag) {
   for (const char* name : {"GuideNum", "MaskName", "OutlayPromises2", "OutlayPostcode"}) {
-    window->state().modified = false;
+    window->state().setModified(false);
     type(find(name), QStringLiteral("1"));
-    EXPECT_TRUE(state().modified) << name;
+    EXPECT_TRUE(state().modified()) << name;
   }
-  window->state().modified = false;
+  window->state().setModified(false);
   auto* degree = find<QComboBox>("LastDegree");
   showPageOf(degree);
   degree->setFocus();
   QTest::keyClick(degree, Qt::Key_Down);
-  EXPECT_TRUE(state().modified);
+  EXPECT_TRUE(state().modified());
 }
 
 // A loaded text with a word longer than any line is broken anywhere, so that
@@ -188,7 +188,7 @@ TEST_F(FieldInput, AnUnbrokenWordIsBrokenAnywhere) {
   window->state().setLines(Field::ProjectAnalyze, {"short words stay whole", word});
   window->refresh();
   EXPECT_EQ(text->wordWrapMode(), QTextOption::WrapAnywhere);
-  const Lines& lines = state().record.lines(Field::ProjectAnalyze);
+  const Lines& lines = state().record().lines(Field::ProjectAnalyze);
   ASSERT_GT(lines.size(), 20u);
   std::string joined;
   for (std::size_t i = 1; i < lines.size(); ++i) joined += lines[i];

@@ -111,13 +111,13 @@ TEST_F(LinkedFields, BudgetTotalFollowsEveryAmount) {
   settle();
   EXPECT_EQ(total->text(), QStringLiteral("70.5"));
   EXPECT_EQ(services.shown().size(), 1u) << services.shown().back().text;
-  EXPECT_TRUE(state().modified);
+  EXPECT_TRUE(state().modified());
 }
 
 TEST_F(LinkedFields, YearCellsAndTableCellsAreEdited) {
   auto* years = find<RecordTable>("OutlayGrid3");
   typeCell(*this, years, 0, 0, QStringLiteral("2011年"));
-  EXPECT_EQ(state().record.cell(Field::OutlayGrid3, 0, 0), "2011年");
+  EXPECT_EQ(state().record().cell(Field::OutlayGrid3, 0, 0), "2011年");
   auto* actors = find<RecordTable>("MainActor");
   window->pages()->setCurrentIndex(2);
   actors->setFocus();
@@ -125,7 +125,7 @@ TEST_F(LinkedFields, YearCellsAndTableCellsAreEdited) {
   actors->setCurrentCell(0, 0);
   QApplication::processEvents();
   keys(QApplication::focusWidget(), QStringLiteral("张三"));
-  EXPECT_EQ(state().record.cell(Field::MainActor, 0, 0), "张三");
+  EXPECT_EQ(state().record().cell(Field::MainActor, 0, 0), "张三");
   // Tab leaves the table (delivered as the window system delivers keys).
   QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier, QStringLiteral("\t"));
   QApplication::sendEvent(QApplication::focusWidget(), &tab);

@@ -168,7 +168,7 @@ class TextEntry : public WindowTest {
       QTest::keyClick(w, Qt::Key_End, Qt::ControlModifier);
     }
     settle();
-    window->state().modified = false;
+    window->state().setModified(false);
     return receiver(w);
   }
 
@@ -184,13 +184,13 @@ class TextEntry : public WindowTest {
     const Field f = *fieldByName(c.name);
     const FormState& s = state();
     switch (fieldDef(f).kind) {
-      case Kind::Table: return QString::fromStdString(s.record.cell(f, c.row, c.column));
+      case Kind::Table: return QString::fromStdString(s.record().cell(f, c.row, c.column));
       case Kind::LongText: {
         QString joined;
-        for (const auto& line : s.record.lines(f)) joined += QString::fromStdString(line);
+        for (const auto& line : s.record().lines(f)) joined += QString::fromStdString(line);
         return joined;
       }
-      default: return QString::fromStdString(s.record.text(f));
+      default: return QString::fromStdString(s.record().text(f));
     }
   }
 };
@@ -208,7 +208,7 @@ TEST_F(TextEntry, EveryPathKeepsWhatTheRuleLetsIn) {
       if (c.filtered && (path == Path::CtrlV || path == Path::InputMethod)) kept.clear();
       if (c.emptyMenu && path == Path::ContextMenu) kept.clear();
       EXPECT_EQ(stored(c), base + kept);
-      EXPECT_EQ(state().modified, !kept.isEmpty());
+      EXPECT_EQ(state().modified(), !kept.isEmpty());
     }
   }
 }
@@ -231,7 +231,7 @@ TEST_F(TextEntry, UndoAndRedoStayWithinTheRule) {
     QTest::keySequence(w, QKeySequence::Redo);
     settle();
     EXPECT_EQ(stored(c), typed);
-    EXPECT_TRUE(state().modified);
+    EXPECT_TRUE(state().modified());
   }
 }
 
@@ -252,7 +252,7 @@ TEST_F(TextEntry, TheGateHoldsBehindEveryHandler) {
   id->insert(QStringLiteral("12ab3x\x07"));
   settle();
   EXPECT_EQ(id->text(), QStringLiteral("123x"));
-  EXPECT_EQ(state().record.text(Field::IDcard), "123x");
+  EXPECT_EQ(state().record().text(Field::IDcard), "123x");
 
   // A loaded document's text is shown as it is.
   window->state().setText(Field::IDcard, "12-ab");
@@ -260,5 +260,5 @@ TEST_F(TextEntry, TheGateHoldsBehindEveryHandler) {
   EXPECT_EQ(id->text(), QStringLiteral("12-ab"));
   QTest::keyClick(id, Qt::Key_End);
   keys(id, QStringLiteral("9"));
-  EXPECT_EQ(state().record.text(Field::IDcard), "12-ab9");
+  EXPECT_EQ(state().record().text(Field::IDcard), "12-ab9");
 }

@@ -39,7 +39,7 @@ std::string projectNameIn(const std::string& xdx) {
 
 TEST_F(UnsavedWork, OpenButtonAndDropAskBeforeReplacingEdits) {
   type(find("ProjectName"), QStringLiteral("我的课题"));
-  ASSERT_TRUE(state().modified);
+  ASSERT_TRUE(state().modified());
 
   // Cancel: nothing is opened, nothing is lost.
   services.script.choiceAnswers = {Answer::Cancel};
@@ -48,7 +48,7 @@ TEST_F(UnsavedWork, OpenButtonAndDropAskBeforeReplacingEdits) {
   EXPECT_EQ(find<QLineEdit>("ProjectName")->text(), QStringLiteral("我的课题"));
   dropDocument(window.get(), fixture("sample.xdx"));
   EXPECT_EQ(find<QLineEdit>("ProjectName")->text(), QStringLiteral("我的课题"));
-  EXPECT_TRUE(state().modified);
+  EXPECT_TRUE(state().modified());
   ASSERT_EQ(services.shown().size(), 2u);
   for (const Shown& s : services.shown()) {
     EXPECT_EQ(s.kind, "question");
@@ -64,7 +64,7 @@ TEST_F(UnsavedWork, OpenButtonAndDropAskBeforeReplacingEdits) {
   dropDocument(window.get(), fixture("sample.xdx"));
   EXPECT_EQ(projectNameIn(dir.path("mine.xdx")), "我的课题");
   EXPECT_EQ(find<QLineEdit>("Presider")->text(), QStringLiteral("王晓燕"));
-  EXPECT_FALSE(state().modified);
+  EXPECT_FALSE(state().modified());
 
   // No discards the edits; an unedited record asks nothing.
   type(find("ProjectName"), QStringLiteral("改"));
@@ -84,7 +84,7 @@ class RecoveryWindow : public ::testing::Test {
  public:
   void SetUp() override { folder = dir.path("recovery"); }
   void TearDown() override {
-    if (window) window->state().modified = false;
+    if (window) window->state().setModified(false);
     window.reset();
   }
   void start() {
@@ -154,7 +154,7 @@ TEST_F(RecoveryWindow, TheCopyFollowsUnsavedEditsOnly) {
   // A formal document is never copied.
   services.script.openAnswers = {fixture("formal.xdx")};
   window->openxmlfileClick();
-  ASSERT_TRUE(window->state().formal);
+  ASSERT_TRUE(window->state().formal());
   typeInto("ProjectName", QStringLiteral("x"));
   letTheCopyBeWritten();
   EXPECT_TRUE(copies().empty());
@@ -187,8 +187,8 @@ TEST_F(RecoveryWindow, ACopyLeftBehindIsOfferedAndRestored) {
   EXPECT_TRUE(services.shown()[0].text.ends_with("），要恢复吗？"));
   EXPECT_EQ(window->findChild<QLineEdit*>(QStringLiteral("ProjectName"))->text(), QStringLiteral("崩溃前的编辑"));
   EXPECT_EQ(window->findChild<QLineEdit*>(QStringLiteral("Presider1"))->text(), QStringLiteral("王"));
-  EXPECT_TRUE(window->state().modified);
-  EXPECT_EQ(window->state().saveDialogName, "/home/u/申请书.xdx");
+  EXPECT_TRUE(window->state().modified());
+  EXPECT_EQ(window->state().saveDialogName(), "/home/u/申请书.xdx");
   // This window's own copy has taken over.
   ASSERT_EQ(copies().size(), 1u);
   EXPECT_EQ(projectNameIn(copies()[0]), "崩溃前的编辑");
@@ -202,14 +202,14 @@ TEST_F(RecoveryWindow, NoDeletesTheCopyAndCancelKeepsIt) {
   }
   services.script.choiceAnswers = {Answer::Cancel};
   start();
-  EXPECT_FALSE(window->state().modified);
+  EXPECT_FALSE(window->state().modified());
   window.reset();
   EXPECT_EQ(copies().size(), 1u);
   services.script.choiceAnswers = {Answer::No};
   start();
   EXPECT_EQ(services.shown().size(), 2u);
   EXPECT_TRUE(copies().empty());
-  EXPECT_FALSE(window->state().modified);
+  EXPECT_FALSE(window->state().modified());
 }
 
 TEST_F(RecoveryWindow, ACopyThatDoesNotOpenIsKeptAsideAndReportedOnce) {
@@ -221,7 +221,7 @@ TEST_F(RecoveryWindow, ACopyThatDoesNotOpenIsKeptAsideAndReportedOnce) {
   ASSERT_EQ(services.shown().size(), 1u);
   EXPECT_EQ(services.shown()[0].kind, "error");
   EXPECT_NE(services.shown()[0].text.find(".xdx.broken"), std::string::npos) << services.shown()[0].text;
-  EXPECT_FALSE(window->state().modified);
+  EXPECT_FALSE(window->state().modified());
   window.reset();
   start();
   EXPECT_EQ(services.shown().size(), 1u);  // not again

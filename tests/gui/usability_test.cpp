@@ -150,7 +150,7 @@ TEST_F(Usability, AFormalDocumentCanBeReadToItsEndButNotChanged) {
   writeFile(dir.path("formal.xdx"), bytes);
   services.script.openAnswers = {dir.path("formal.xdx")};
   window->openxmlfileClick();
-  ASSERT_TRUE(state().formal);
+  ASSERT_TRUE(state().formal());
 
   // Single-line fields show their beginning.
   auto* name = find<QLineEdit>("ProjectName");
@@ -170,7 +170,7 @@ TEST_F(Usability, AFormalDocumentCanBeReadToItsEndButNotChanged) {
   EXPECT_TRUE(QApplication::clipboard()->text().contains(QStringLiteral("第200行")));
 
   // Nothing changes the record: typing, pasting, choosing, editing a cell.
-  const Record before = state().record;
+  const Record before = state().record();
   QApplication::clipboard()->setText(QStringLiteral("粘贴"));
   for (QWidget* w : {static_cast<QWidget*>(name), static_cast<QWidget*>(text)}) {
     showPageOf(w);
@@ -191,8 +191,8 @@ TEST_F(Usability, AFormalDocumentCanBeReadToItsEndButNotChanged) {
   actors->setCurrentCell(0, 0);
   keys(actors, QStringLiteral("张"));
   settle();
-  EXPECT_TRUE(state().record == before);
-  EXPECT_FALSE(state().modified);
+  EXPECT_TRUE(state().record() == before);
+  EXPECT_FALSE(state().modified());
   // It looks read-only: the field's ground is the window's.
   EXPECT_EQ(name->palette().color(QPalette::Base), name->palette().color(QPalette::Window));
 
@@ -227,7 +227,7 @@ TEST_F(Usability, TabsOfPagesWithProblemsAreMarked) {
   QTest::keyClick(find("MaskName"), Qt::Key_A, Qt::ControlModifier);
   QTest::keyClick(find("MaskName"), Qt::Key_Delete);
   window->verifydataClick();
-  EXPECT_EQ(marked(), (std::vector<int>{2, 11})) << state().problems.size();
+  EXPECT_EQ(marked(), (std::vector<int>{2, 11})) << state().problems().size();
   EXPECT_EQ(tabs->tabText(1), QStringLiteral("负责人信息"));  // the caption stays, and the width
   EXPECT_EQ(tabs->sizeHint().width(), width);
   EXPECT_EQ(tabs->accessibleTabName(1), QStringLiteral("负责人信息（有问题）"));
@@ -278,7 +278,7 @@ TEST(WindowUnderADarkTheme, KeepsTheFormsContrasts) {
     EXPECT_GT(checked, 80);
     auto* name = window.findChild<QLineEdit*>(QStringLiteral("ProjectName"));
     EXPECT_GE(contrast(name->palette().color(QPalette::Text), name->palette().color(QPalette::Base)), 4.5);
-    window.state().modified = false;
+    window.state().setModified(false);
   }
   QApplication::setPalette(desktop);
 }

@@ -56,7 +56,7 @@ TEST_F(WindowCommands, OpenShowsTheDocument) {
   EXPECT_EQ(find<QLineEdit>("SN")->text(), QStringLiteral("BJA110012"));
   EXPECT_TRUE(find<QPlainTextEdit>("ProjectReasoning")->toPlainText().startsWith(QStringLiteral("一、核心概念")));
   EXPECT_EQ(find<QListWidget>("verifylist")->count(), 0);
-  EXPECT_FALSE(state().modified);
+  EXPECT_FALSE(state().modified());
   EXPECT_FALSE(find("ExpectProduction1")->isEnabled());
   EXPECT_TRUE(find("OutlayAccounts")->isEnabled());
 }
@@ -81,7 +81,7 @@ TEST_F(WindowCommands, FormalDocumentIsReadOnly) {
   for (const char* name : {"verifydata", "verifylist", "openxmlfile", "helpinfo", "printreport"})
     EXPECT_TRUE(find(name)->isEnabled()) << name;
   // Closing asks nothing.
-  window->state().modified = true;
+  window->state().setModified(true);
   EXPECT_TRUE(window->close());
   EXPECT_TRUE(services.shown().empty());
 }
@@ -94,7 +94,7 @@ TEST_F(WindowCommands, SaveWritesThroughTheDialog) {
   services.script.saveAnswers.push_back(dir.path("saved.xdx"));
   QTest::mouseClick(find("savexmlfile"), Qt::LeftButton);
   EXPECT_TRUE(QFile::exists(QString::fromStdString(dir.path("saved.xdx"))));
-  EXPECT_FALSE(state().modified);
+  EXPECT_FALSE(state().modified());
   EXPECT_EQ(find<QListWidget>("verifylist")->count(), 49);
   EXPECT_EQ(find<QLabel>("ProjectID")->text().size(), 38);
 }
@@ -146,7 +146,7 @@ TEST(WindowStartUp, CommandLineArgumentsAreJoinedAndOpenedBeforeShowing) {
   window.startUp(path.split(QLatin1Char(' ')));
   EXPECT_EQ(window.findChild<QLineEdit*>(QStringLiteral("Presider"))->text(), QStringLiteral("王晓燕"));
   EXPECT_EQ(services.script.openDialogs, 0);
-  EXPECT_TRUE(window.state().pendingPath.empty());
+  EXPECT_TRUE(window.state().pendingPath().empty());
 }
 
 TEST(WindowStartUp, FailedCommandLineDocumentLeavesAUsableWindow) {
@@ -155,12 +155,12 @@ TEST(WindowStartUp, FailedCommandLineDocumentLeavesAUsableWindow) {
   window.startUp({QString::fromStdString(fixture("malformed.xdx"))});
   ASSERT_EQ(services.shown().size(), 1u);
   EXPECT_EQ(services.shown()[0].kind, "error");
-  EXPECT_TRUE(window.state().record == Record::initial());
+  EXPECT_TRUE(window.state().record() == Record::initial());
   EXPECT_EQ(window.findChild<QListWidget*>(QStringLiteral("verifylist"))->count(), 0);
   // The next open asks with the dialog.
   window.openxmlfileClick();
   EXPECT_EQ(services.script.openDialogs, 1);
-  window.state().modified = false;
+  window.state().setModified(false);
 }
 
 TEST_F(WindowCommands, HelpAndTheIdentityNumberSite) {
@@ -177,5 +177,5 @@ TEST_F(WindowCommands, HelpAndTheIdentityNumberSite) {
   QTest::mouseClick(link, Qt::LeftButton);
   ASSERT_FALSE(services.opened.empty());
   EXPECT_EQ(services.opened.back(), kEduCodeSite);
-  EXPECT_FALSE(state().modified);
+  EXPECT_FALSE(state().modified());
 }

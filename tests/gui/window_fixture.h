@@ -48,7 +48,7 @@ class WindowTest : public ::testing::Test {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
   }
   void TearDown() override {
-    window->state().modified = false;  // no closing question in teardown
+    window->state().setModified(false);  // no closing question in teardown
     window.reset();
   }
 

@@ -26,7 +26,7 @@ TEST(ReportFill, MarksFollowTheFormalState) {
 
 TEST(ReportFill, FieldsAndCellsReachTheirItems) {
   const FormState s = test::openedFixture("sample.xdx");
-  const Record& rec = s.record;
+  const Record& rec = s.record();
   const Report r = filledReport(rec, false);
   auto q = [](const std::string& t) { return QString::fromStdString(t); };
   struct Case {
@@ -76,7 +76,7 @@ TEST(ReportFill, EduCodePrintsItsDigitsOnly) {
 // empty, and nothing of an earlier filling survives.
 TEST(ReportFill, EmptyFieldsEmptyTheirItems) {
   const FormState s = test::openedFixture("sample.xdx");
-  Report r = filledReport(s.record, true);
+  Report r = filledReport(s.record(), true);
   fillReport(r, Record::blank(), false);
   for (const auto& [page, name] : std::vector<std::pair<const char*, const char*>>{
            {"Page1", "ProjectName"}, {"Page1", "ProjectID"}, {"Page4", "MainActor11"}, {"Page9", "OutlayGrid311"},

@@ -99,14 +99,14 @@ TEST(PdfCommand, FontsEmbeddedAndTextExtractable) {
     if (d.kind == Kind::Table || d.id == Field::GuideNum || d.id == Field::Age || d.id == Field::Purpose ||
         d.id == Field::ProjectID || d.kind == Kind::LongText)
       continue;
-    QString v = QString::fromStdString(s.record.valueText(d.id)).normalized(QString::NormalizationForm_KC);
+    QString v = QString::fromStdString(s.record().valueText(d.id)).normalized(QString::NormalizationForm_KC);
     v.remove(QRegularExpression(QStringLiteral("\\s")));
     if (v.isEmpty()) continue;
     EXPECT_TRUE(text.contains(v)) << d.name << ": " << v.toStdString();
     ++checked;
   }
   EXPECT_GT(checked, 30);
-  for (const auto& row : s.record.rows(Field::MainActor))
+  for (const auto& row : s.record().rows(Field::MainActor))
     for (const auto& cell : row)
       EXPECT_TRUE(text.contains(QString::fromStdString(cell).remove(u' ').normalized(QString::NormalizationForm_KC)))
           << cell;

@@ -26,7 +26,7 @@ namespace {
 class Preview : public ::testing::Test {
  protected:
   void SetUp() override {
-    window = std::make_unique<PreviewWindow>(test::sheetsOf(test::openedFixture("sample.xdx").record, false), nullptr);
+    window = std::make_unique<PreviewWindow>(test::sheetsOf(test::openedFixture("sample.xdx").record(), false), nullptr);
     window->resize(900, 700);
     window->show();
     QApplication::processEvents();
@@ -47,7 +47,7 @@ TEST(PreviewPaper, SheetsHaveThePapersSize) {
     QPageSize paper;
     double width, height;  // inches
   } cases[] = {{QPageSize(QPageSize::A4), 8.268, 11.693}, {QPageSize(QPageSize::Letter), 8.5, 11.0}};
-  const auto sheets = test::sheetsOf(test::openedFixture("sample.xdx").record, false);
+  const auto sheets = test::sheetsOf(test::openedFixture("sample.xdx").record(), false);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.paper.name().toStdString());
     PreviewWindow window(sheets, nullptr, c.paper);

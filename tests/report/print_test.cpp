@@ -71,7 +71,7 @@ class Printing : public ::testing::Test {
     ASSERT_FALSE(qEnvironmentVariableIsEmpty("VELMORA_PRINT_OUT")) << "run under tests/cups/with_cups.sh";
   }
   void SetUp() override {
-    sheets = test::sheetsOf(test::openedFixture("sample.xdx").record, false);
+    sheets = test::sheetsOf(test::openedFixture("sample.xdx").record(), false);
     window = std::make_unique<PreviewWindow>(sheets, nullptr);
   }
   // Prints through the dialog as the print command does; `fill` sets the

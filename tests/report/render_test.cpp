@@ -23,7 +23,7 @@ class Rendered : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     state_ = new FormState(openedFixture("sample.xdx"));
-    informal_ = new std::vector<PageText>(pdfText(pdfOf(state_->record, false)));
+    informal_ = new std::vector<PageText>(pdfText(pdfOf(state_->record(), false)));
   }
   static void TearDownTestSuite() {
     delete informal_;
@@ -74,7 +74,7 @@ TEST_F(Rendered, TextsStandAtTheirItems) {
 }
 
 TEST_F(Rendered, SheetSequenceAndPageNumbers) {
-  const auto sheets = sheetsOf(state_->record, false);
+  const auto sheets = sheetsOf(state_->record(), false);
   QStringList pages;
   for (const auto& s : sheets) pages << s.page;
   EXPECT_EQ(pages, (QStringList{"Page1", "Page2", "Page4", "Page5", "Page6", "Page7", "Page8", "Page9", "Page10",
@@ -96,7 +96,7 @@ TEST_F(Rendered, SheetSequenceAndPageNumbers) {
 TEST_F(Rendered, InformalMarkOnEverySheetButTheCommitment) {
   const QString mark = QStringLiteral("非正式文档 仅供个人校对");
   for (std::size_t i = 0; i < informal_->size(); ++i) EXPECT_EQ((*informal_)[i].contains(mark), i != 1) << i;
-  const auto formal = pdfText(pdfOf(state_->record, true));
+  const auto formal = pdfText(pdfOf(state_->record(), true));
   for (std::size_t i = 0; i < formal.size(); ++i) EXPECT_FALSE(formal[i].contains(mark)) << i;
 }
 
@@ -109,7 +109,7 @@ TEST_F(Rendered, FormalSheetsCarryWatermarkAndBanner) {
       if (auto* img = std::get_if<report::ImageOp>(&s.ops[i])) out.push_back({i, img->rect.width() / 1200.0});
     return out;
   };
-  const auto formal = sheetsOf(state_->record, true);
+  const auto formal = sheetsOf(state_->record(), true);
   const std::map<QString, std::vector<double>> expected = {
       {"Page1", {3.5}}, {"Page2", {}},          {"Page4", {3.5}},      {"Page5", {3.5}},
       {"Page6", {3.4, 3.4}}, {"Page7", {3.4, 3.4}}, {"Page8", {3.5}}, {"Page9", {3.5}},
@@ -123,7 +123,7 @@ TEST_F(Rendered, FormalSheetsCarryWatermarkAndBanner) {
     EXPECT_EQ(widths, expected.at(s.page));
     if (!found.empty() && widths.front() == 3.5) { EXPECT_LE(found.front().first, s.page == "Page9" ? 1u : 0u); }
   }
-  for (const auto& s : sheetsOf(state_->record, false)) EXPECT_TRUE(pictures(s).empty()) << s.page.toStdString();
+  for (const auto& s : sheetsOf(state_->record(), false)) EXPECT_TRUE(pictures(s).empty()) << s.page.toStdString();
 }
 
 // A design argument of two and a half areas runs over three sheets of Page6;
@@ -132,7 +132,7 @@ TEST(RenderedContinuation, LongDesignArgumentGivesThreeSheets) {
   // Lines per area: from the text's top (1.65 in) to the area's foot (10.4 in).
   const double pitch = 11 * report::kLinePitch / 72.0;
   const int perArea = static_cast<int>((10.4 - 1.65 + 0.5 / 1200) / pitch);
-  Record rec = openedFixture("sample.xdx").record;
+  Record rec = openedFixture("sample.xdx").record();
   rec.setLines(Field::ProjectReasoning, numberedLines(perArea * 5 / 2));
   const auto sheets = sheetsOf(rec, false);
   ASSERT_EQ(sheets.size(), 13u);
@@ -167,7 +167,7 @@ TEST(RenderedContinuation, LongDesignArgumentGivesThreeSheets) {
 }
 
 TEST(RenderedContinuation, EmptyDesignArgumentGivesOneSheet) {
-  Record rec = openedFixture("sample.xdx").record;
+  Record rec = openedFixture("sample.xdx").record();
   rec.setLines(Field::ProjectReasoning, {});
   const auto sheets = sheetsOf(rec, false);
   EXPECT_EQ(std::count_if(sheets.begin(), sheets.end(), [](const auto& s) { return s.page == "Page6"; }), 1);
@@ -176,7 +176,7 @@ TEST(RenderedContinuation, EmptyDesignArgumentGivesOneSheet) {
 // A recommendation longer than its box gives a second sheet of Page10 on
 // which it continues and every other item, tuijian2 included, is drawn again.
 TEST(RenderedContinuation, LongRecommendationRepeatsItsPage) {
-  Record rec = openedFixture("sample.xdx").record;
+  Record rec = openedFixture("sample.xdx").record();
   rec.setLines(Field::tuijian1, numberedLines(30));
   rec.setLines(Field::tuijian2, {"第二推荐人同意推荐"});
   const auto sheets = sheetsOf(rec, false);
@@ -208,7 +208,7 @@ TEST(RenderedContinuation, TrailingBlankLinesMakeNoSheet) {
   } cases[] = {{fit, 0, 11u}, {fit, 1, 11u}, {fit, 3, 11u}, {fit - 1, 2, 11u}, {fit + 1, 0, 12u}};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.written) + " + " + std::to_string(c.blank));
-    Record rec = openedFixture("sample.xdx").record;
+    Record rec = openedFixture("sample.xdx").record();
     std::vector<std::string> lines = numberedLines(c.written);
     lines.insert(lines.end(), static_cast<std::size_t>(c.blank), std::string());
     rec.setLines(Field::tuijian1, lines);
@@ -219,7 +219,7 @@ TEST(RenderedContinuation, TrailingBlankLinesMakeNoSheet) {
 // A cut cell prints the lines that fit its box and nothing else; a single-line
 // cell runs on past its column over empty paper.
 TEST(RenderedCells, CutCellsAndRunningLines) {
-  Record rec = openedFixture("sample.xdx").record;
+  Record rec = openedFixture("sample.xdx").record();
   rec.setCell(Field::Production, 0, 0, "甲乙丙丁戊己庚辛壬癸子丑寅卯辰巳午未申酉戌亥天地玄黄宇宙洪荒日月盈昃辰宿列张寒来暑往秋收冬藏");
   rec.setCell(Field::MainActor, 0, 5, "比较教育学与课程理论");
   rec.setCell(Field::MainActor, 0, 6, "");
@@ -289,7 +289,7 @@ TEST(RenderedCells, RunningTextsStopBeforeTheirNeighbour) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Record rec = openedFixture("sample.xdx").record;
+    Record rec = openedFixture("sample.xdx").record();
     rec.setCell(Field::MainActor, 0, 5, c.text);
     rec.setCell(Field::MainActor, 0, 6, c.neighbour);
     const auto sheets = sheetsOf(rec, false);
@@ -320,7 +320,7 @@ TEST(RenderedText, FacesOfTheLayout) {
       {"申请者（签章）", "AR PL UKai CN"}, {"年     月", "AR PL UKai CN"},
       {"申请者的承诺与成果使用授权", "Noto Sans CJK SC"}, {"一、", "Noto Serif CJK SC"},
   };
-  const auto sheets = sheetsOf(openedFixture("sample.xdx").record, false);
+  const auto sheets = sheetsOf(openedFixture("sample.xdx").record(), false);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.item);
     QStringList families;
@@ -364,7 +364,7 @@ TEST(RenderedText, KaiFaceCoversItsTexts) {
 // Text copied out of the PDF is the text that was printed, also for the
 // ideographs whose glyphs the faces share with radicals.
 TEST(RenderedText, IdeographsCopyOutUnchanged) {
-  Record rec = openedFixture("sample.xdx").record;
+  Record rec = openedFixture("sample.xdx").record();
   const std::string mixed = "文化直骨长门风马鬼龙";
   rec.setText(Field::Department, mixed);        // 宋体 on the cover
   rec.setText(Field::OutlayBank, mixed);        // Arial with its Chinese partner
@@ -380,7 +380,7 @@ TEST(RenderedText, IdeographsCopyOutUnchanged) {
 // Two generations of the same record give the same sheets, operation by
 // operation, and every generation uses its own resolution, not the screen's.
 TEST(RenderedSheets, GenerationIsRepeatable) {
-  const Record rec = openedFixture("sample.xdx").record;
+  const Record rec = openedFixture("sample.xdx").record();
   const auto a = sheetsOf(rec, false), b = sheetsOf(rec, false);
   ASSERT_EQ(a.size(), b.size());
   for (std::size_t i = 0; i < a.size(); ++i) EXPECT_EQ(report::describeSheet(a[i]), report::describeSheet(b[i]));

@@ -16,7 +16,7 @@ namespace velmora::test {
 FormState openedFixture(const std::string& name) {
   FormState state;
   ScriptedPrompter prompter;
-  state.pendingPath = fixture(name);
+  state.setPendingPath(fixture(name));
   if (openDocument(state, prompter) != OpenOutcome::Opened) throw std::runtime_error("fixture does not open: " + name);
   return state;
 }

@@ -106,9 +106,9 @@ std::vector<std::string> openableDocuments(const std::string& folder) {
     const std::string path = entry.path().string();
     velmora::FormState state;
     velmora::test::ScriptedPrompter prompter;
-    state.pendingPath = path;
+    state.setPendingPath(path);
     if (velmora::openDocument(state, prompter) == velmora::OpenOutcome::Opened &&
-        !velmora::soak::illegalValues(state.record).empty())
+        !velmora::soak::illegalValues(state.record()).empty())
       continue;
     out.push_back(path);
   }

@@ -201,7 +201,7 @@ void Session::createWindow() {
   QApplication::setActiveWindow(window_.get());
   if (!QTest::qWaitForWindowExposed(window_.get())) note("the window was not exposed");
   settle();
-  baseline_ = window_->state().record;
+  baseline_ = window_->state().record();
   note("new window, recovery delay " + std::to_string(chosen) + " ms");
 }
 
@@ -225,7 +225,7 @@ void Session::clearScript() {
 }
 
 std::vector<IllegalValue> Session::illegalValues() const {
-  return soak::illegalValues(window_->state().record, &baseline_);
+  return soak::illegalValues(window_->state().record(), &baseline_);
 }
 
 // ---- Text ----------------------------------------------------------------
@@ -579,7 +579,7 @@ void Session::actDrop() {
   drop.setAccepted(true);
   QApplication::sendEvent(target, &drop);
   settle();  // a dropped document opens once the drop is over
-  if (document) baseline_ = window_->state().record;
+  if (document) baseline_ = window_->state().record();
 }
 
 void Session::actCheck() {
@@ -647,7 +647,7 @@ void Session::actOpen() {
     window_->openxmlfileClick();
   }
   settle();
-  baseline_ = window_->state().record;
+  baseline_ = window_->state().record();
 }
 
 void Session::actSave() {

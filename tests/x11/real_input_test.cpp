@@ -62,7 +62,7 @@ class RealInput : public ::testing::Test {
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get(), 10000));
   }
   void TearDown() override {
-    window->state().modified = false;
+    window->state().setModified(false);
     window.reset();
   }
   template <typename T = QWidget>
@@ -116,13 +116,13 @@ TEST_F(RealInput, AnAmountThatIsNoNumberIsReportedAndTheWindowLivesOn) {
   type(QStringLiteral("1.2."));
   waitForBoxes();
   ASSERT_EQ(answer.texts, QStringList{QStringLiteral("'1.2.' is not a valid floating point value.")});
-  EXPECT_EQ(state().record.cell(Field::OutlayGrid, 0, 2), "1.2.");
+  EXPECT_EQ(state().record().cell(Field::OutlayGrid, 0, 2), "1.2.");
   EXPECT_EQ(total->text(), QStringLiteral("1.2"));
-  EXPECT_TRUE(state().modified);
+  EXPECT_TRUE(state().modified());
   // The editor is still open where the user was typing.
   key(QStringLiteral("BackSpace"));
   waitForBoxes();
-  EXPECT_EQ(state().record.cell(Field::OutlayGrid, 0, 2), "1.2");
+  EXPECT_EQ(state().record().cell(Field::OutlayGrid, 0, 2), "1.2");
   EXPECT_EQ(total->text(), QStringLiteral("1.2"));
   type(QStringLiteral("5"));
   EXPECT_EQ(total->text(), QStringLiteral("1.25"));
@@ -134,7 +134,7 @@ TEST_F(RealInput, AnAmountThatIsNoNumberIsReportedAndTheWindowLivesOn) {
   click(grid, cellCentre(grid, 1, 2), 2);
   waitForBoxes();
   EXPECT_EQ(answer.texts.size(), 2);
-  EXPECT_EQ(state().record.cell(Field::OutlayGrid, 1, 2), "0.7.");
+  EXPECT_EQ(state().record().cell(Field::OutlayGrid, 1, 2), "0.7.");
   EXPECT_EQ(total->text(), QStringLiteral("1.25"));
 }
 
@@ -161,7 +161,7 @@ TEST_F(RealInput, MiddleClickPasteKeepsTheFieldsRules) {
     QApplication::clipboard()->setText(c.pasted, QClipboard::Selection);
     click(edit, QPoint(edit->width() - 4, edit->height() / 2), 2);
     EXPECT_EQ(edit->text(), c.kept);
-    EXPECT_EQ(QString::fromStdString(state().record.text(*fieldByName(c.field))), c.kept);
+    EXPECT_EQ(QString::fromStdString(state().record().text(*fieldByName(c.field))), c.kept);
   }
 
   // An amount cell takes only the digits and points of the selection.
@@ -170,7 +170,7 @@ TEST_F(RealInput, MiddleClickPasteKeepsTheFieldsRules) {
   click(grid, cellCentre(grid, 0, 2));
   QApplication::clipboard()->setText(QStringLiteral("abc"), QClipboard::Selection);
   click(grid, cellCentre(grid, 0, 2), 2);
-  EXPECT_EQ(state().record.cell(Field::OutlayGrid2, 0, 2), "0");
+  EXPECT_EQ(state().record().cell(Field::OutlayGrid2, 0, 2), "0");
 
   // A long text holds its limit on the selection too.
   auto* opinion = find<QPlainTextEdit>("tuijian1");
@@ -179,7 +179,7 @@ TEST_F(RealInput, MiddleClickPasteKeepsTheFieldsRules) {
   QApplication::clipboard()->setText(QString(QStringLiteral("荐")).repeated(2000), QClipboard::Selection);
   click(opinion, QPoint(20, 20), 2);
   QString joined;
-  for (const auto& line : state().record.lines(Field::tuijian1)) joined += QString::fromStdString(line);
+  for (const auto& line : state().record().lines(Field::tuijian1)) joined += QString::fromStdString(line);
   EXPECT_EQ(joined.size() * 2, fieldDef(Field::tuijian1).byteLimit);
 }
 
@@ -201,7 +201,7 @@ TEST_F(RealInput, BoxesFromInsideAFieldLeaveItUsable) {
   key(QStringLiteral("Tab"));
   waitForBoxes();
   EXPECT_EQ(answer.texts.size(), 1);
-  EXPECT_EQ(state().record.text(Field::EduCode), "123456789012");
+  EXPECT_EQ(state().record().text(Field::EduCode), "123456789012");
 
   auto* cls = find<QComboBox>("ProjectClass");
   click(cls);
@@ -231,6 +231,6 @@ TEST_F(RealInput, EscapeAtTheOpenQuestionKeepsTheEdits) {
   waitForBoxes();
   ASSERT_EQ(answer.texts, QStringList{QStringLiteral("打开其他文档前先保存编辑的文档吗？")});
   EXPECT_EQ(name->text(), QStringLiteral("draft"));
-  EXPECT_TRUE(state().modified);
+  EXPECT_TRUE(state().modified());
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);  // no open dialog followed
 }
