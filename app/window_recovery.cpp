@@ -4,7 +4,7 @@
 
 #include "app/main_window.h"
 #include "document/messages.h"
-#include "document/xdx_writer.h"
+#include "format/xdx_writer.h"
 
 namespace velmora {
 

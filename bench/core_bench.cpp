@@ -4,10 +4,10 @@
 
 #include "bench/maximal_record.h"
 #include "check/completeness_check.h"
-#include "document/atomic_file.h"
-#include "document/comma_text.h"
+#include "format/atomic_file.h"
+#include "format/comma_text.h"
 #include "document/document_actions.h"
-#include "document/xdx_writer.h"
+#include "format/xdx_writer.h"
 
 using namespace velmora;
 

@@ -4,8 +4,8 @@
 
 #include "bench/maximal_record.h"
 #include "check/completeness_check.h"
-#include "document/atomic_file.h"
-#include "document/xdx_writer.h"
+#include "format/atomic_file.h"
+#include "format/xdx_writer.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

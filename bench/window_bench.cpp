@@ -9,8 +9,8 @@
 #include "app/window_fonts.h"
 #include "bench/maximal_record.h"
 #include "check/completeness_check.h"
-#include "document/atomic_file.h"
-#include "document/xdx_writer.h"
+#include "format/atomic_file.h"
+#include "format/xdx_writer.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "document/form_state.h"
-#include "document/xdx_reader.h"
+#include "format/xdx_reader.h"
 
 namespace velmora::cli {
 

@@ -19,7 +19,7 @@
 #include "cli/batch.h"
 #include "cli/cli_messages.h"
 #include "cli/commands.h"
-#include "document/atomic_file.h"
+#include "format/atomic_file.h"
 
 namespace velmora::cli {
 namespace {

@@ -1,10 +1,10 @@
 #include "document/document_actions.h"
 
-#include "document/atomic_file.h"
-#include "document/guid.h"
+#include "format/atomic_file.h"
+#include "format/guid.h"
 #include "document/messages.h"
-#include "document/xdx_reader.h"
-#include "document/xdx_writer.h"
+#include "format/xdx_reader.h"
+#include "format/xdx_writer.h"
 
 namespace velmora {
 

@@ -3,7 +3,7 @@
 // start-up, shutdown and velmora-cli.
 #include "document/form_state.h"
 #include "document/prompter.h"
-#include "document/xdx_reader.h"
+#include "format/xdx_reader.h"
 
 namespace velmora {
 

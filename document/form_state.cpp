@@ -4,10 +4,10 @@
 
 #include "check/completeness_check.h"
 #include "document/amount.h"
-#include "document/comma_text.h"
+#include "format/comma_text.h"
 #include "document/messages.h"
 #include "document/prompter.h"
-#include "document/xdx_reader.h"
+#include "format/xdx_reader.h"
 
 namespace velmora {
 namespace {

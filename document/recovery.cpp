@@ -15,7 +15,7 @@
 #include <iterator>
 #include <random>
 
-#include "document/atomic_file.h"
+#include "format/atomic_file.h"
 
 namespace velmora {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "document/comma_text.h"
+#include "format/comma_text.h"
 
 namespace {
 

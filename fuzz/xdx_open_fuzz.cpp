@@ -10,8 +10,8 @@
 #include "fuzz/fuzz_support.h"
 #include "check/completeness_check.h"
 #include "document/document_actions.h"
-#include "document/xdx_reader.h"
-#include "document/xdx_writer.h"
+#include "format/xdx_reader.h"
+#include "format/xdx_writer.h"
 #include "record/gbk.h"
 
 namespace {

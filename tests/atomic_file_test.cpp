@@ -10,7 +10,7 @@
 
 #include <filesystem>
 
-#include "document/atomic_file.h"
+#include "format/atomic_file.h"
 #include "test_support.h"
 
 using namespace velmora;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "document/comma_text.h"
+#include "format/comma_text.h"
 
 using namespace velmora;
 using Items = std::vector<std::string>;

@@ -17,7 +17,7 @@
 #include <functional>
 
 #include "document/document_actions.h"
-#include "document/xdx_reader.h"
+#include "format/xdx_reader.h"
 #include "hardening_support.h"
 #include "test_support.h"
 

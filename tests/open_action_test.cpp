@@ -4,7 +4,7 @@
 
 #include "document/document_actions.h"
 #include "document/messages.h"
-#include "document/xdx_writer.h"
+#include "format/xdx_writer.h"
 #include "test_support.h"
 
 using namespace velmora;

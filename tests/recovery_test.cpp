@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "document/recovery.h"
-#include "document/xdx_reader.h"
-#include "document/xdx_writer.h"
+#include "format/xdx_reader.h"
+#include "format/xdx_writer.h"
 #include "test_support.h"
 
 using namespace velmora;

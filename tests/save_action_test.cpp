@@ -5,8 +5,8 @@
 
 #include "check/completeness_check.h"
 #include "document/document_actions.h"
-#include "document/xdx_reader.h"
-#include "document/xdx_writer.h"
+#include "format/xdx_reader.h"
+#include "format/xdx_writer.h"
 #include "test_support.h"
 
 using namespace velmora;

@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "document/xdx_reader.h"
+#include "format/xdx_reader.h"
 #include "record/gbk.h"
 #include "test_support.h"
 

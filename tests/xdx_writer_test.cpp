@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "check/completeness_check.h"
-#include "document/xdx_reader.h"
-#include "document/xdx_writer.h"
+#include "format/xdx_reader.h"
+#include "format/xdx_writer.h"
 #include "test_support.h"
 
 using namespace velmora;

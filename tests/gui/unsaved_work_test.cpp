@@ -7,8 +7,8 @@
 #include <filesystem>
 
 #include "document/recovery.h"
-#include "document/xdx_reader.h"
-#include "document/xdx_writer.h"
+#include "format/xdx_reader.h"
+#include "format/xdx_writer.h"
 #include "window_fixture.h"
 
 using namespace velmora;

@@ -11,7 +11,7 @@
 #include <set>
 
 #include "dark_desktop.h"
-#include "document/xdx_writer.h"
+#include "format/xdx_writer.h"
 #include "window_fixture.h"
 
 using namespace velmora;

@@ -1,4 +1,4 @@
-#include "document/atomic_file.h"
+#include "format/atomic_file.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "document/xdx_reader.h"
+#include "format/xdx_reader.h"
 
 #include <fcntl.h>
 #include <libxml/parser.h>

@@ -1,4 +1,4 @@
-#include "document/guid.h"
+#include "format/guid.h"
 
 #include <array>
 #include <cstdint>

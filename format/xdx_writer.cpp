@@ -1,4 +1,4 @@
-#include "document/xdx_writer.h"
+#include "format/xdx_writer.h"
 
 #include <libxml/tree.h>
 
@@ -6,7 +6,7 @@
 #include <memory>
 #include <stdexcept>
 
-#include "document/comma_text.h"
+#include "format/comma_text.h"
 #include "record/gbk.h"
 
 namespace velmora {

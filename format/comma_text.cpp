@@ -1,4 +1,4 @@
-#include "document/comma_text.h"
+#include "format/comma_text.h"
 
 #include <array>
 #include <cstdint>
