@@ -281,7 +281,7 @@ void MainWindow::helpinfoClick() {
 
 void MainWindow::printreportClick() {
 #ifdef VELMORA_HAS_PREVIEW
-  showReportPreview(this, state_);
+  showReportPreview(this, state_, services_);
 #else
   services_.showMessage("报表组件未安装，无法预览和打印。");
 #endif

@@ -76,6 +76,20 @@ Answer QtWindowServices::askYesNoCancel(const std::string& text) {
   }
 }
 
+std::optional<std::string> QtWindowServices::askReportPath(ReportFileDialog which, QWidget* over) {
+  const QString filter = QStringLiteral("PDF 文件 (*.pdf)");
+  const QString path = which == ReportFileDialog::Save
+                           ? QFileDialog::getSaveFileName(over, QStringLiteral("保存报表"), QString(), filter)
+                           : QFileDialog::getOpenFileName(over, QStringLiteral("打开报表"), QString(), filter);
+  if (path.isEmpty()) return std::nullopt;
+  return path.toStdString();
+}
+
+void QtWindowServices::showErrorOver(QWidget* over, const std::string& title, const std::string& text) {
+  QMessageBox box(QMessageBox::Critical, q(title), q(text), QMessageBox::Ok, over);
+  box.exec();
+}
+
 void QtWindowServices::openExternally(const std::string& urlOrPath) {
   QUrl url(q(urlOrPath));
   if (url.scheme().isEmpty()) url = QUrl::fromLocalFile(q(urlOrPath));

@@ -6,9 +6,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QFileDialog>
-#include <QMessageBox>
-#include <QPaintEvent>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -18,134 +15,20 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <cmath>
 
+#include "app/preview/status_window.h"
 #include "report/report_pdf.h"
 
 namespace velmora::preview {
 namespace {
 
-constexpr int kGap = 16;  // pixels between sheets and around them
 constexpr double kZoomStep = 1.25;
-constexpr double kMinZoom = 0.1, kMaxZoom = 8.0;
 
 }  // namespace
 
-QPageSize paperForLocale(const QLocale& locale) {
-  return QPageSize(locale.measurementSystem() == QLocale::ImperialUSSystem ? QPageSize::Letter : QPageSize::A4);
-}
-
-QPageSize defaultPaper() {
-  const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
-  if (!printer.isNull() && printer.defaultPageSize().isValid()) return printer.defaultPageSize();
-  return paperForLocale(QLocale::system());
-}
-
-StatusWindow::StatusWindow(QWidget* parent) : QDialog(parent), label_(new QLabel(this)) {
-  setWindowTitle(QStringLiteral("报表状态"));
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(label_);
-  label_->setMinimumWidth(220);
-  label_->setAlignment(Qt::AlignCenter);
-}
-
-void StatusWindow::show(const QString& pattern, int sheet) {
-  label_->setText(QString(pattern).replace(QStringLiteral("%p"), QString::number(sheet)));
-  if (!isVisible()) QDialog::show();
-  QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
-
-SheetView::SheetView(QWidget* parent) : QWidget(parent) {
-  setAttribute(Qt::WA_OpaquePaintEvent);
-  setAutoFillBackground(false);
-}
-
-void SheetView::setSheets(std::vector<report::Sheet> sheets) {
-  sheets_ = std::move(sheets);
-  pdf_.reset();
-  relayout();
-}
-
-void SheetView::setPdf(std::unique_ptr<Poppler::Document> doc) {
-  pdf_ = std::move(doc);
-  pdf_->setRenderHint(Poppler::Document::Antialiasing);
-  pdf_->setRenderHint(Poppler::Document::TextAntialiasing);
-  sheets_.clear();
-  relayout();
-}
-
-void SheetView::setPaper(const QPageSize& paper) {
-  paper_ = paper;
-  relayout();
-}
-
-int SheetView::count() const { return pdf_ ? pdf_->numPages() : static_cast<int>(sheets_.size()); }
-
-QSizeF SheetView::pageInches(int i) const {
-  if (pdf_) {
-    std::unique_ptr<Poppler::Page> page = pdf_->page(i);
-    return page ? page->pageSizeF() / 72.0 : QSizeF(8.27, 11.69);
-  }
-  // Millimetres are exact for A4 and Letter alike; Qt rounds inches to 0.01.
-  return paper_.size(QPageSize::Millimeter) / 25.4;
-}
-
-// 100 per cent shows a sheet at its size on paper.
-double SheetView::pixelsPerInch() const { return logicalDpiX() * zoom_; }
-
-void SheetView::setZoom(double zoom) {
-  zoom_ = std::clamp(zoom, kMinZoom, kMaxZoom);
-  relayout();
-}
-
-QRect SheetView::pageRect(int i) const {
-  int y = kGap;
-  int widest = 0;
-  for (int k = 0; k < count(); ++k) widest = std::max(widest, static_cast<int>(pageInches(k).width() * pixelsPerInch()));
-  for (int k = 0; k < count(); ++k) {
-    const QSizeF in = pageInches(k);
-    const QSize px(static_cast<int>(in.width() * pixelsPerInch()), static_cast<int>(in.height() * pixelsPerInch()));
-    if (k == i) return QRect(QPoint(kGap + (widest - px.width()) / 2, y), px);
-    y += px.height() + kGap;
-  }
-  return {};
-}
-
-void SheetView::relayout() {
-  const QRect lastRect = count() ? pageRect(count() - 1) : QRect();
-  int widest = 0;
-  for (int k = 0; k < count(); ++k) widest = std::max(widest, pageRect(k).width());
-  resize(widest + 2 * kGap, lastRect.bottom() + kGap);
-  update();
-}
-
-void SheetView::paintEvent(QPaintEvent* e) {
-  QPainter p(this);
-  p.fillRect(e->rect(), QColor(128, 128, 128));
-  painted_.clear();
-  for (int i = 0; i < count(); ++i) {
-    const QRect r = pageRect(i);
-    if (!r.intersects(e->rect())) continue;  // only the sheets in view are drawn
-    painted_.push_back(i);
-    p.fillRect(r, Qt::white);
-    if (pdf_) {
-      std::unique_ptr<Poppler::Page> page = pdf_->page(i);
-      const double dpi = pixelsPerInch() * devicePixelRatioF();
-      QImage img = page->renderToImage(dpi, dpi);
-      img.setDevicePixelRatio(devicePixelRatioF());
-      p.drawImage(r.topLeft(), img);
-    } else {
-      p.save();
-      p.translate(r.topLeft());
-      p.setClipRect(QRect(QPoint(0, 0), r.size()));
-      report::drawSheet(p, sheets_[static_cast<std::size_t>(i)], pixelsPerInch() / report::kLayoutDpi);
-      p.restore();
-    }
-  }
-}
-
-PreviewWindow::PreviewWindow(std::vector<report::Sheet> sheets, QWidget* parent, const QPageSize& paper)
-    : QDialog(parent), view_(new SheetView(nullptr)), scroll_(new QScrollArea(this)), pageBox_(new QSpinBox(this)),
+PreviewWindow::PreviewWindow(std::vector<report::Sheet> sheets, WindowServices& services, QWidget* parent,
+                             const QPageSize& paper)
+    : QDialog(parent), services_(services), view_(new SheetView(nullptr)), scroll_(new QScrollArea(this)), pageBox_(new QSpinBox(this)),
       zoomLabel_(new QLabel(this)) {
   setWindowTitle(QStringLiteral("报表预览"));
   setModal(true);
@@ -181,8 +64,8 @@ PreviewWindow::PreviewWindow(std::vector<report::Sheet> sheets, QWidget* parent,
   bar->addWidget(zoomLabel_);
   bar->addSeparator();
   keyed(QStringLiteral("打印"), &PreviewWindow::print, {QKeySequence(Qt::CTRL | Qt::Key_P)});
-  bar->addAction(QStringLiteral("保存"), this, &PreviewWindow::save);
-  bar->addAction(QStringLiteral("打开"), this, &PreviewWindow::open);
+  bar->addAction(QStringLiteral("保存"), this, &PreviewWindow::saveReport);
+  bar->addAction(QStringLiteral("打开"), this, &PreviewWindow::openReport);
   keyed(QStringLiteral("关闭"), &QDialog::accept, {QKeySequence(Qt::Key_Escape)});
 
   auto* layout = new QVBoxLayout(this);
@@ -226,13 +109,13 @@ void PreviewWindow::zoomOut() { setZoom(view_->zoom() / kZoomStep); }
 
 void PreviewWindow::fitWholeSheet() {
   const QSizeF in = view_->pageInches(current_);
-  const QSize room = scroll_->viewport()->size() - QSize(2 * kGap, 2 * kGap);
+  const QSize room = scroll_->viewport()->size() - QSize(2 * kSheetGap, 2 * kSheetGap);
   setZoom(std::min(room.width() / (in.width() * logicalDpiX()), room.height() / (in.height() * logicalDpiY())));
 }
 
 void PreviewWindow::fitWidth() {
   const QSizeF in = view_->pageInches(current_);
-  const int room = scroll_->viewport()->width() - 2 * kGap - scroll_->verticalScrollBar()->sizeHint().width();
+  const int room = scroll_->viewport()->width() - 2 * kSheetGap - scroll_->verticalScrollBar()->sizeHint().width();
   setZoom(room / (in.width() * logicalDpiX()));
 }
 
@@ -284,7 +167,7 @@ void PreviewWindow::printTo(QPrinter& printer) {
     }
     QString error;
     if (!report::writePdf(part, printer.outputFileName(), &error, printer.pageLayout().pageSize()))
-      QMessageBox::critical(this, windowTitle(), error);
+      services_.showErrorOver(this, windowTitle().toStdString(), error.toStdString());
     return;
   }
   // A printer's job: CUPS makes the copies, collates them and applies a
@@ -400,14 +283,14 @@ bool PreviewWindow::saveAs(const QString& path, QString* error) {
   return report::writePdf(view_->sheets(), path, error, view_->paper());
 }
 
-void PreviewWindow::save() {
+void PreviewWindow::saveReport() {
   if (view_->sheets().empty()) return;
-  const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("保存报表"), QString(),
-                                                    QStringLiteral("PDF 文件 (*.pdf)"));
-  if (path.isEmpty()) return;
+  const auto chosen = services_.askReportPath(ReportFileDialog::Save, this);
+  if (!chosen) return;
+  const QString path = QString::fromStdString(*chosen);
   QString error;
   if (!saveAs(path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive) ? path : path + QStringLiteral(".pdf"), &error))
-    QMessageBox::critical(this, windowTitle(), error);
+    services_.showErrorOver(this, windowTitle().toStdString(), error.toStdString());
 }
 
 bool PreviewWindow::openPdf(const QString& path) {
@@ -418,11 +301,12 @@ bool PreviewWindow::openPdf(const QString& path) {
   return true;
 }
 
-void PreviewWindow::open() {
-  const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("打开报表"), QString(),
-                                                    QStringLiteral("PDF 文件 (*.pdf)"));
-  if (!path.isEmpty() && !openPdf(path))
-    QMessageBox::critical(this, windowTitle(), QStringLiteral("无法打开“%1”。").arg(path));
+void PreviewWindow::openReport() {
+  const auto chosen = services_.askReportPath(ReportFileDialog::Open, this);
+  if (!chosen) return;
+  const QString path = QString::fromStdString(*chosen);
+  if (!openPdf(path))
+    services_.showErrorOver(this, windowTitle().toStdString(), QStringLiteral("无法打开“%1”。").arg(path).toStdString());
 }
 
 }  // namespace velmora::preview

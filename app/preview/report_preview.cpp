@@ -1,13 +1,14 @@
 #include "app/preview/report_preview.h"
 
 #include "app/preview/preview_window.h"
+#include "app/preview/status_window.h"
 #include "document/form_state.h"
 #include "report/report_fill.h"
 #include "report/report_render.h"
 
 namespace velmora {
 
-void showReportPreview(QWidget* parent, const FormState& state) {
+void showReportPreview(QWidget* parent, const FormState& state, WindowServices& services) {
   std::vector<report::Sheet> sheets;
   {
     // The working copy lives only while the sheets are made; every call
@@ -16,7 +17,7 @@ void showReportPreview(QWidget* parent, const FormState& state) {
     preview::StatusWindow status(parent);
     sheets = report::generateSheets(working, [&](int sheet) { status.show(QStringLiteral("正在生成第%p页"), sheet); });
   }
-  preview::PreviewWindow window(std::move(sheets), parent);
+  preview::PreviewWindow window(std::move(sheets), services, parent);
   window.setWindowState(window.windowState() | Qt::WindowMaximized);
   window.exec();
 }

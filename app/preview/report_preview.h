@@ -5,11 +5,13 @@ class QWidget;
 namespace velmora {
 
 class FormState;
+class WindowServices;
 
 // Fills a fresh working copy of the report from the state's record and its
 // formal-document state, generates every sheet under the status window
 // "报表状态" and shows the modal preview "报表预览"; returns when the preview
-// is closed, the working copy being discarded with it.
-void showReportPreview(QWidget* parent, const FormState& state);
+// is closed, the working copy being discarded with it. The preview's dialogs
+// go through `services`.
+void showReportPreview(QWidget* parent, const FormState& state, WindowServices& services);
 
 }  // namespace velmora

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -18,6 +19,8 @@
 #include <QTest>
 
 #include "app/preview/preview_window.h"
+#include "app/preview/status_window.h"
+#include "gui/scripted_window_services.h"
 #include "report_test_support.h"
 
 namespace velmora::preview {
@@ -26,11 +29,12 @@ namespace {
 class Preview : public ::testing::Test {
  protected:
   void SetUp() override {
-    window = std::make_unique<PreviewWindow>(test::sheetsOf(test::openedFixture("sample.xdx").record(), false), nullptr);
+    window = std::make_unique<PreviewWindow>(test::sheetsOf(test::openedFixture("sample.xdx").record(), false), services, nullptr);
     window->resize(900, 700);
     window->show();
     QApplication::processEvents();
   }
+  test::ScriptedWindowServices services;
   std::unique_ptr<PreviewWindow> window;
 };
 
@@ -50,7 +54,8 @@ TEST(PreviewPaper, SheetsHaveThePapersSize) {
   const auto sheets = test::sheetsOf(test::openedFixture("sample.xdx").record(), false);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.paper.name().toStdString());
-    PreviewWindow window(sheets, nullptr, c.paper);
+    test::ScriptedWindowServices services;
+    PreviewWindow window(sheets, services, nullptr, c.paper);
     SheetView* view = window.view();
     EXPECT_NEAR(view->pageInches(0).width(), c.width, 0.001);
     EXPECT_NEAR(view->pageInches(10).height(), c.height, 0.001);
@@ -194,6 +199,76 @@ W* control(QPrintDialog& dialog, const char* name) {
 
 // Without any printer the dialog offers printing to a file only, with no
 // copies, collation, duplex or printer setup, and the typed selection.
+// The toolbar's 保存 and 打开 ask for the file through the window's services
+// and tell a failure in an error box over the preview, under its title.
+TEST_F(Preview, SaveAndOpenGoThroughTheWindowsDialogs) {
+  QTemporaryDir dir;
+  const std::string folder = dir.path().toStdString();
+  test::writeFile(folder + "/not-a.pdf", "plain text, no PDF");
+  struct Case {
+    const char* name;
+    const char* action;
+    std::optional<std::string> answer;
+    std::string error;         // the box's text; empty: no box
+    const char* written;       // a file the action must have written
+    int sheetsShownAfter;
+  } cases[] = {
+      {"save cancelled", "保存", std::nullopt, "", nullptr, 11},
+      {"save without extension", "保存", folder + "/named", "", "named.pdf", 11},
+      {"save into a missing folder", "保存", folder + "/no/such/x.pdf", "?", nullptr, 11},
+      {"open cancelled", "打开", std::nullopt, "", nullptr, 11},
+      {"open a missing file", "打开", folder + "/missing.pdf", "无法打开“" + folder + "/missing.pdf”。", nullptr, 11},
+      {"open no PDF", "打开", folder + "/not-a.pdf", "无法打开“" + folder + "/not-a.pdf”。", nullptr, 11},
+      {"open the saved one", "打开", folder + "/named.pdf", "", nullptr, 11},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    services.script.shown.clear();
+    services.errorTitles.clear();
+    services.reportDialogs.clear();
+    services.reportPaths = {c.answer};
+    QAction* action = nullptr;
+    for (QAction* a : window->findChildren<QAction*>())
+      if (a->text() == QString::fromUtf8(c.action)) action = a;
+    ASSERT_TRUE(action);
+    action->trigger();
+    ASSERT_EQ(services.reportDialogs.size(), 1u);
+    EXPECT_EQ(services.reportDialogs[0],
+              std::string_view(c.action) == "保存" ? ReportFileDialog::Save : ReportFileDialog::Open);
+    EXPECT_EQ(services.lastOver, window.get());
+    if (c.error.empty()) {
+      EXPECT_TRUE(services.shown().empty()) << services.shown().front().text;
+    } else {
+      ASSERT_EQ(services.shown().size(), 1u);
+      EXPECT_EQ(services.shown()[0].kind, "error");
+      if (c.error != "?") {
+        EXPECT_EQ(services.shown()[0].text, c.error);
+      }
+      EXPECT_FALSE(services.shown()[0].text.empty());
+      EXPECT_EQ(services.errorTitles, std::vector<std::string>{"报表预览"});
+    }
+    if (c.written) {
+      EXPECT_TRUE(QFile::exists(dir.filePath(QString::fromLatin1(c.written))));
+    }
+    EXPECT_EQ(window->view()->count(), c.sheetsShownAfter);
+  }
+  EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("no"))));
+}
+
+// Printing to a file that cannot be written says so over the preview.
+TEST_F(Preview, PrintToAnUnwritableFileShowsTheError) {
+  QTemporaryDir dir;
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(dir.filePath(QStringLiteral("no/such/folder/x.pdf")));
+  window->printTo(printer);
+  ASSERT_EQ(services.shown().size(), 1u);
+  EXPECT_EQ(services.shown()[0].kind, "error");
+  EXPECT_FALSE(services.shown()[0].text.empty());
+  EXPECT_EQ(services.errorTitles, std::vector<std::string>{"报表预览"});
+  EXPECT_EQ(services.lastOver, window.get());
+}
+
 TEST_F(Preview, WithoutPrinterOffersWhatAFileHonours) {
   QTemporaryDir dir;
   bool checked = false;

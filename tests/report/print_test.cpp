@@ -22,6 +22,7 @@
 #include <QTimer>
 
 #include "app/preview/preview_window.h"
+#include "gui/scripted_window_services.h"
 #include "report_test_support.h"
 
 namespace velmora::preview {
@@ -72,7 +73,7 @@ class Printing : public ::testing::Test {
   }
   void SetUp() override {
     sheets = test::sheetsOf(test::openedFixture("sample.xdx").record(), false);
-    window = std::make_unique<PreviewWindow>(sheets, nullptr);
+    window = std::make_unique<PreviewWindow>(sheets, services, nullptr);
   }
   // Prints through the dialog as the print command does; `fill` sets the
   // dialog's controls while it is shown.
@@ -89,6 +90,7 @@ class Printing : public ::testing::Test {
     ASSERT_TRUE(filled);
   }
   std::vector<report::Sheet> sheets;
+  test::ScriptedWindowServices services;
   std::unique_ptr<PreviewWindow> window;
   static inline int seen = 0;
 };
@@ -191,7 +193,8 @@ TEST_F(Printing, ThePreviewShowsTheDefaultPrintersPaper) {
     qputenv("PRINTER", c.printer);
     EXPECT_EQ(QPrinterInfo::defaultPrinter().printerName(), QString::fromLatin1(c.printer));
     EXPECT_EQ(defaultPaper().id(), c.paper);
-    PreviewWindow preview(sheets, nullptr);
+    test::ScriptedWindowServices services;
+    PreviewWindow preview(sheets, services, nullptr);
     EXPECT_NEAR(preview.view()->pageInches(0).width(), QPageSize(c.paper).size(QPageSize::Millimeter).width() / 25.4,
                 0.001);
   }

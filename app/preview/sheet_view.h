@@ -1,0 +1,52 @@
+#pragma once
+// The sheets of the preview, drawn at the zoom chosen, one below the other.
+#include <QPageSize>
+#include <QWidget>
+#include <memory>
+#include <vector>
+
+#include "report/sheet.h"
+
+namespace Poppler {
+class Document;
+}
+
+namespace velmora::preview {
+
+// Pixels between sheets and around them.
+inline constexpr int kSheetGap = 16;
+
+// The pages shown: generated sheets, or the pages of an opened PDF file.
+class SheetView : public QWidget {
+ public:
+  explicit SheetView(QWidget* parent);
+  void setSheets(std::vector<report::Sheet> sheets);
+  void setPdf(std::unique_ptr<Poppler::Document> doc);
+  // The paper the generated sheets are shown on (portrait); the sheets are
+  // laid out from its top-left corner and what lies beyond its edges is
+  // not shown, as it would not be printed.
+  void setPaper(const QPageSize& paper);
+  const QPageSize& paper() const { return paper_; }
+  int count() const;
+  QSizeF pageInches(int i) const;
+  void setZoom(double zoom);  // 1.0 = actual size on the screen
+  double zoom() const { return zoom_; }
+  QRect pageRect(int i) const;
+  // Sheets drawn by the last paint (only those in view are drawn).
+  const std::vector<int>& lastPainted() const { return painted_; }
+  const std::vector<report::Sheet>& sheets() const { return sheets_; }
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+
+ private:
+  void relayout();
+  double pixelsPerInch() const;
+  std::vector<report::Sheet> sheets_;
+  std::unique_ptr<Poppler::Document> pdf_;
+  QPageSize paper_{QPageSize::A4};
+  double zoom_ = 1.0;
+  std::vector<int> painted_;
+};
+
+}  // namespace velmora::preview
