@@ -7,7 +7,8 @@
 #include <QTextBlock>
 #include <QTextLayout>
 
-#include "app/line_fields.h"
+#include "app/field_names.h"
+#include "app/text_fit.h"
 
 namespace velmora {
 

@@ -10,7 +10,9 @@
 #include <QWidget>
 #include <array>
 
-#include "app/line_fields.h"
+#include "app/choice_box.h"
+#include "app/limited_line_edit.h"
+#include "app/masked_edit.h"
 #include "app/long_text_edit.h"
 #include "app/record_table.h"
 

@@ -3,7 +3,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
-#include "app/line_fields.h"
+#include "app/choice_box.h"
+#include "app/limited_line_edit.h"
+#include "app/masked_edit.h"
 #include "app/page_builder.h"
 #include "app/record_table.h"
 

@@ -4,7 +4,7 @@
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 
-#include "app/line_fields.h"
+#include "app/limited_line_edit.h"
 #include "record/record.h"
 
 namespace velmora {

@@ -21,7 +21,9 @@
 #include <deque>
 #include <filesystem>
 
-#include "app/line_fields.h"
+#include "app/choice_box.h"
+#include "app/limited_line_edit.h"
+#include "app/masked_edit.h"
 
 namespace velmora::soak {
 namespace {

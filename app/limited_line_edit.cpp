@@ -1,4 +1,4 @@
-#include "app/line_fields.h"
+#include "app/limited_line_edit.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -6,25 +6,13 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QTimer>
 #include <QValidator>
-#include <QWheelEvent>
-
-#include "record/gbk.h"
-#include "record/record.h"
 
 namespace velmora {
 namespace {
 
 bool isTypedCharacter(const QString& text) {
   return !text.isEmpty() && text.at(0).unicode() >= 32 && text.at(0).unicode() != 127;
-}
-
-// Control characters other than tab and line break cannot be stored in an
-// XML document: a text holding one could be saved but never opened again.
-// DEL could be, but no key types it and no form wants it.
-bool isStorable(QChar c) {
-  return (c.unicode() >= 0x20 && c.unicode() != 0x7f) || c == QLatin1Char('\t') || c == QLatin1Char('\n');
 }
 
 }  // namespace
@@ -49,30 +37,6 @@ class FieldTextGate : public QValidator {
  private:
   LimitedLineEdit* edit_;
 };
-
-std::size_t fieldBytes(const QString& text) { return limitedBytes(text.toStdString()); }
-
-QString fittingInsertion(const QString& remaining, const QString& insert, int byteLimit, Allowed allowed,
-                         bool multiLine) {
-  std::size_t used = fieldBytes(remaining);
-  QString out;
-  std::size_t budget = byteLimit > 0 ? static_cast<std::size_t>(byteLimit) : SIZE_MAX;
-  for (int i = 0; i < insert.size();) {
-    int len = insert.at(i).isHighSurrogate() && i + 1 < insert.size() ? 2 : 1;
-    QString ch = insert.mid(i, len);
-    i += len;
-    if (ch == QLatin1String("\r")) continue;
-    if (ch == QLatin1String("\n") && !multiLine) continue;
-    if (len == 1 && !isStorable(ch.at(0))) continue;
-    if (allowed != Allowed::Anything && (len != 1 || !isAllowed(allowed, ch.at(0).unicode()))) continue;
-    if (!canEncodeGbk(ch.toStdString())) continue;
-    std::size_t b = fieldBytes(ch);
-    if (used + b > budget) break;
-    used += b;
-    out += ch;
-  }
-  return out;
-}
 
 LimitedLineEdit::LimitedLineEdit(Field field, QWidget* parent) : QLineEdit(parent), field_(field) {
   setObjectName(nameOf(field));
@@ -175,98 +139,6 @@ void LimitedLineEdit::contextMenuEvent(QContextMenuEvent* e) {
   QMenu* menu = createStandardContextMenu();
   menu->setAttribute(Qt::WA_DeleteOnClose);
   menu->popup(e->globalPos());
-}
-
-MaskedEdit::MaskedEdit(Field field, QWidget* parent) : QLineEdit(parent), field_(field) {
-  setObjectName(nameOf(field));
-  setInputMask(QStringLiteral("9999-9999-9999;_"));
-  setAttribute(Qt::WA_InputMethodEnabled, false);
-  connect(this, &QLineEdit::textEdited, this, [this] { changed_ = true; });
-}
-
-QString MaskedEdit::digits() const {
-  QString d;
-  for (QChar c : text())
-    if (c.isDigit()) d += c;
-  return d;
-}
-
-void MaskedEdit::setDigits(const QString& d) {
-  if (d == digits()) return;
-  setText(d.leftJustified(12, QLatin1Char(' ')).left(12));
-}
-
-bool MaskedEdit::incompleteAfterChange() const { return changed_ && digits().size() != 12; }
-
-void MaskedEdit::refuseLeaving() {
-  if (reporting_) return;
-  reporting_ = true;
-  if (onInvalid) onInvalid();
-  setFocus(Qt::OtherFocusReason);
-  reporting_ = false;
-}
-
-void MaskedEdit::focusInEvent(QFocusEvent* e) {
-  if (!reporting_ && e->reason() != Qt::ActiveWindowFocusReason && e->reason() != Qt::PopupFocusReason) {
-    entryDigits_ = digits();
-    changed_ = false;
-  }
-  QLineEdit::focusInEvent(e);
-}
-
-void MaskedEdit::focusOutEvent(QFocusEvent* e) {
-  QLineEdit::focusOutEvent(e);
-  // Leaving for another window or a popup is not leaving the field.
-  if (reporting_ || e->reason() == Qt::ActiveWindowFocusReason || e->reason() == Qt::PopupFocusReason) return;
-  if (incompleteAfterChange()) QTimer::singleShot(0, this, [this] { refuseLeaving(); });
-}
-
-void MaskedEdit::keyPressEvent(QKeyEvent* e) {
-  if (e->key() == Qt::Key_Escape) {
-    if (digits() != entryDigits_) {
-      setDigits(entryDigits_);
-      emit textEdited(text());
-    }
-    changed_ = false;
-    return;
-  }
-  if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
-    if (incompleteAfterChange()) refuseLeaving();
-    return;
-  }
-  QLineEdit::keyPressEvent(e);
-}
-
-ChoiceBox::ChoiceBox(Field field, QWidget* parent) : QComboBox(parent), field_(field) {
-  const FieldDef& d = fieldDef(field);
-  setObjectName(nameOf(d.id));
-  setEditable(false);
-  setMaxVisibleItems(8);
-  for (int i = 0; i < d.list->size(); ++i) {
-    auto t = d.list->text(i);
-    addItem(QString::fromUtf8(t.data(), t.size()));
-  }
-  setCurrentIndex(-1);
-}
-
-void ChoiceBox::showPopup() {
-  if (!readOnly_) QComboBox::showPopup();
-}
-
-void ChoiceBox::keyPressEvent(QKeyEvent* e) {
-  if (readOnly_ && e->key() != Qt::Key_Tab && e->key() != Qt::Key_Backtab) {
-    e->ignore();
-    return;
-  }
-  QComboBox::keyPressEvent(e);
-}
-
-void ChoiceBox::wheelEvent(QWheelEvent* e) {
-  if (readOnly_) {
-    e->ignore();
-    return;
-  }
-  QComboBox::wheelEvent(e);
 }
 
 }  // namespace velmora
