@@ -6,15 +6,17 @@
 # output. Any failure makes the script fail.
 set -euo pipefail
 cd "$(dirname "$0")"
+# How long each fuzz target and the window's soak run in the sanitizer build.
+fuzz_seconds=${VELMORA_FUZZ_SECONDS:-20}
+soak_seconds=${VELMORA_SOAK_SECONDS:-60}
 scripts/ensure-packages.sh
 scripts/build.sh
-scripts/build-sanitized.sh
+scripts/build-sanitized.sh -DVELMORA_FUZZ_SECONDS="$fuzz_seconds" -DVELMORA_SOAK_SECONDS="$soak_seconds"
 
-setting() { sed -n "s/^$1:STRING=//p" build-asan/CMakeCache.txt; }
-echo "== Sanitizer build (ASan+UBSan): core tests, each fuzz target for $(setting VELMORA_FUZZ_SECONDS) s," \
-  "the window's soak for $(setting VELMORA_SOAK_SECONDS) s"
+echo "== Sanitizer build (ASan+UBSan): core tests, each fuzz target for $fuzz_seconds s," \
+  "the window's soak for $soak_seconds s"
 sanitized=0
-if (cd build-asan && ctest --output-on-failure -j2 >ctest.log 2>&1); then
+if ctest --preset sanitizer >build-asan/ctest.log 2>&1; then
   sed -n '/tests passed/,$p' build-asan/ctest.log
 else
   sanitized=1
@@ -24,8 +26,7 @@ fi
 grep -h '^soak: seed [0-9]*: ' build-asan/Testing/Temporary/LastTest.log 2>/dev/null | sort -u || true
 
 echo "== All tests"
-cd build
-ctest --output-on-failure -j2
+ctest --preset default
 if ((sanitized)); then
   echo "FAILED: the sanitizer build's tests, fuzz targets or soak (see above, and build-asan/fuzz/artifacts/)" >&2
   exit 1

@@ -84,11 +84,11 @@ MainWindow::MainWindow(WindowServices& services, QWidget* parent, std::string re
   panel_ = new SidePanel(this);
   layout->addWidget(panel_);
 
-  connect(panel_->verifydata, &QPushButton::clicked, this, [this] { verifydataClick(); });
-  connect(panel_->openxmlfile, &QToolButton::clicked, this, [this] { openxmlfileClick(); });
-  connect(panel_->savexmlfile, &QToolButton::clicked, this, [this] { savexmlfileClick(); });
-  connect(panel_->helpinfo, &QToolButton::clicked, this, [this] { helpinfoClick(); });
-  connect(panel_->printreport, &QToolButton::clicked, this, [this] { printreportClick(); });
+  connect(panel_->verifydata, &QPushButton::clicked, this, [this] { runCheck(); });
+  connect(panel_->openxmlfile, &QToolButton::clicked, this, [this] { askAndOpenDocument(); });
+  connect(panel_->savexmlfile, &QToolButton::clicked, this, [this] { saveToFile(); });
+  connect(panel_->helpinfo, &QToolButton::clicked, this, [this] { showHelp(); });
+  connect(panel_->printreport, &QToolButton::clicked, this, [this] { previewReport(); });
   connect(panel_->verifylist, &QListWidget::currentRowChanged, this, [this](int row) { onProblemChosen(row); });
   connect(panel_->verifylist, &QListWidget::itemClicked, this,
           [this](QListWidgetItem* item) { onProblemChosen(panel_->verifylist->row(item)); });
@@ -190,7 +190,7 @@ void MainWindow::startUp(const QStringList& arguments) {
   state_.setModified(false);
   QString path = arguments.join(QLatin1Char(' '));
   state_.setPendingPath(path.toStdString());
-  if (!path.isEmpty()) openxmlfileClick();
+  if (!path.isEmpty()) askAndOpenDocument();
   offerRecovery();
   panel_->verifylist->setFocus();
 }
@@ -252,12 +252,12 @@ void MainWindow::onProblemChosen(int row) {
   panel_->verifylist->setToolTip(line);
 }
 
-void MainWindow::verifydataClick() {
+void MainWindow::runCheck() {
   state_.runCheck();
   refresh();
 }
 
-OpenOutcome MainWindow::openxmlfileClick() {
+OpenOutcome MainWindow::askAndOpenDocument() {
   OpenOutcome outcome = openDocumentOverEdits(state_, services_);
   // Shows the document; long texts take the lines as their fields wrap them,
   // which is no edit.
@@ -265,13 +265,13 @@ OpenOutcome MainWindow::openxmlfileClick() {
   return outcome;
 }
 
-SaveOutcome MainWindow::savexmlfileClick() {
+SaveOutcome MainWindow::saveToFile() {
   SaveOutcome outcome = saveDocument(state_, services_);
   refresh();
   return outcome;
 }
 
-void MainWindow::helpinfoClick() {
+void MainWindow::showHelp() {
   const QString path = helpToOpen(QCoreApplication::applicationDirPath());
   if (!path.isEmpty())
     services_.openExternally(path.toStdString());
@@ -279,7 +279,7 @@ void MainWindow::helpinfoClick() {
     services_.showMessage("程序目录下没有找到帮助文档help.doc，请上网下载帮助文档！");
 }
 
-void MainWindow::printreportClick() {
+void MainWindow::previewReport() {
 #ifdef VELMORA_HAS_PREVIEW
   showReportPreview(this, state_, services_);
 #else
@@ -287,11 +287,11 @@ void MainWindow::printreportClick() {
 #endif
 }
 
-void MainWindow::label41Click() { services_.openExternally(kEduCodeSite); }
+void MainWindow::openEduCodeSite() { services_.openExternally(kEduCodeSite); }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
   if (watched->objectName() == QLatin1String("Label41") && e->type() == QEvent::MouseButtonRelease) {
-    label41Click();
+    openEduCodeSite();
     return true;
   }
   return QWidget::eventFilter(watched, e);
@@ -301,7 +301,7 @@ void MainWindow::closeEvent(QCloseEvent* e) {
   // Unsaved edits are never dropped silently: a non-formal document with
   // edits always asks, and a save that did not write keeps the window open.
   if (!state_.formal() && state_.modified() && services_.confirm(std::string(msg::kSaveBeforeExit))) {
-    if (savexmlfileClick() != SaveOutcome::Written) {
+    if (saveToFile() != SaveOutcome::Written) {
       e->ignore();
       return;
     }

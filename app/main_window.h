@@ -56,13 +56,14 @@ class MainWindow : public QWidget {
 
   // Opens a document as a drop on the window does.
   void openDropped(const QString& path);
-  // The side panel's commands, also run by program exactly as a click would.
-  void verifydataClick();
-  OpenOutcome openxmlfileClick();
-  SaveOutcome savexmlfileClick();
-  void helpinfoClick();
-  void printreportClick();
-  void label41Click();
+  // The side panel's commands (检查, 打开, 保存, 帮助, 打印) and the EduCode
+  // link, also run by program exactly as a click would.
+  void runCheck();
+  OpenOutcome askAndOpenDocument();  // the pending path, else the open dialog
+  SaveOutcome saveToFile();
+  void showHelp();
+  void previewReport();
+  void openEduCodeSite();
 
   // Shows the state in the widgets.
   void refresh();

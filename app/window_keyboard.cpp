@@ -12,15 +12,15 @@ void MainWindow::addShortcuts() {
     auto* s = new QShortcut(keys, this);
     connect(s, &QShortcut::activated, this, std::move(run));
   };
-  add(QKeySequence(Qt::CTRL | Qt::Key_O), [this] { openxmlfileClick(); });
+  add(QKeySequence(Qt::CTRL | Qt::Key_O), [this] { askAndOpenDocument(); });
   add(QKeySequence(Qt::CTRL | Qt::Key_S), [this] {
-    if (panel_->savexmlfile->isEnabled()) savexmlfileClick();
+    if (panel_->savexmlfile->isEnabled()) saveToFile();
   });
-  add(QKeySequence(Qt::CTRL | Qt::Key_P), [this] { printreportClick(); });
-  add(QKeySequence(Qt::Key_F1), [this] { helpinfoClick(); });
+  add(QKeySequence(Qt::CTRL | Qt::Key_P), [this] { previewReport(); });
+  add(QKeySequence(Qt::Key_F1), [this] { showHelp(); });
   for (QKeySequence check : {QKeySequence(Qt::Key_F5), QKeySequence(Qt::CTRL | Qt::Key_Return),
                              QKeySequence(Qt::CTRL | Qt::Key_Enter)})
-    add(check, [this] { verifydataClick(); });
+    add(check, [this] { runCheck(); });
   add(QKeySequence(Qt::CTRL | Qt::Key_PageUp), [this] { turnToPage(pageControl_->currentIndex() - 1); });
   add(QKeySequence(Qt::CTRL | Qt::Key_PageDown), [this] { turnToPage(pageControl_->currentIndex() + 1); });
   for (int page = 0; page < 9; ++page)

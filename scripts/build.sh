@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Configures (once) and builds everything into build/.
+# Configures and builds everything into build/ (the "default" preset of
+# CMakePresets.json). Extra arguments go to the configure step.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-if [[ ! -f build/build.ninja ]]; then
-  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
-cmake --build build -- --quiet
+cmake --preset default "$@" >/dev/null
+cmake --build --preset default -- --quiet

@@ -12,7 +12,7 @@ packages=(
   fonts-noto-cjk fonts-liberation fonts-urw-base35
   # The Kai face the form's "仿宋_GB2312" prints in.
   fonts-arphic-ukai
-  xvfb xauth openbox xdotool x11-utils
+  xvfb openbox xdotool x11-utils
   # Printing tests: a CUPS of their own (cupsd, lpadmin/lpstat, and
   # pdftopdf, which makes the copies and picks the pages of a job). Its
   # queues use a backend of the tests, not cups-pdf, whose configuration

@@ -147,13 +147,13 @@ TEST_F(RecoveryWindow, TheCopyFollowsUnsavedEditsOnly) {
   window->findChild<QLineEdit*>(QStringLiteral("ContactMail"))->setFocus();
   keys(QApplication::focusWidget(), QStringLiteral("w@x.cn"));
   services.script.saveAnswers = {dir.path("saved.xdx")};
-  ASSERT_EQ(window->savexmlfileClick(), SaveOutcome::Written);
+  ASSERT_EQ(window->saveToFile(), SaveOutcome::Written);
   window->recovery().flush();
   EXPECT_TRUE(copies().empty());
 
   // A formal document is never copied.
   services.script.openAnswers = {fixture("formal.xdx")};
-  window->openxmlfileClick();
+  window->askAndOpenDocument();
   ASSERT_TRUE(window->state().formal());
   typeInto("ProjectName", QStringLiteral("x"));
   letTheCopyBeWritten();

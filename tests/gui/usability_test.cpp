@@ -149,7 +149,7 @@ TEST_F(Usability, AFormalDocumentCanBeReadToItsEndButNotChanged) {
   bytes.replace(passby, 18, "<PASSBY>1</PASSBY>");
   writeFile(dir.path("formal.xdx"), bytes);
   services.script.openAnswers = {dir.path("formal.xdx")};
-  window->openxmlfileClick();
+  window->askAndOpenDocument();
   ASSERT_TRUE(state().formal());
 
   // Single-line fields show their beginning.
@@ -198,7 +198,7 @@ TEST_F(Usability, AFormalDocumentCanBeReadToItsEndButNotChanged) {
 
   // An ordinary document afterwards is edited again, on a white ground.
   services.script.openAnswers = {fixture("sample.xdx")};
-  window->openxmlfileClick();
+  window->askAndOpenDocument();
   EXPECT_FALSE(name->isReadOnly());
   EXPECT_FALSE(text->isReadOnly());
   EXPECT_FALSE(sex->isReadOnly());
@@ -218,7 +218,7 @@ TEST_F(Usability, TabsOfPagesWithProblemsAreMarked) {
   const int width = tabs->sizeHint().width();
   EXPECT_TRUE(marked().empty());
   services.script.openAnswers = {fixture("sample.xdx")};
-  window->openxmlfileClick();
+  window->askAndOpenDocument();
   EXPECT_TRUE(marked().empty());
   type(find("PostCode"), QString());
   find<QLineEdit>("PostCode")->clear();
@@ -226,7 +226,7 @@ TEST_F(Usability, TabsOfPagesWithProblemsAreMarked) {
   type(find("MaskName"), QString());
   QTest::keyClick(find("MaskName"), Qt::Key_A, Qt::ControlModifier);
   QTest::keyClick(find("MaskName"), Qt::Key_Delete);
-  window->verifydataClick();
+  window->runCheck();
   EXPECT_EQ(marked(), (std::vector<int>{2, 11})) << state().problems().size();
   EXPECT_EQ(tabs->tabText(1), QStringLiteral("负责人信息"));  // the caption stays, and the width
   EXPECT_EQ(tabs->sizeHint().width(), width);
@@ -234,7 +234,7 @@ TEST_F(Usability, TabsOfPagesWithProblemsAreMarked) {
   keys(find("MaskName"), QStringLiteral("题目"));
   find<QLineEdit>("PostCode")->clear();
   keys(find("PostCode"), QStringLiteral("100875"));
-  window->verifydataClick();
+  window->runCheck();
   EXPECT_TRUE(marked().empty());
 }
 

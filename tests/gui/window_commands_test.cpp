@@ -63,7 +63,7 @@ TEST_F(WindowCommands, OpenShowsTheDocument) {
 
 TEST_F(WindowCommands, FormalDocumentIsReadOnly) {
   services.script.openAnswers.push_back(fixture("formal.xdx"));
-  window->openxmlfileClick();
+  window->askAndOpenDocument();
   EXPECT_TRUE(find("passby")->isVisible());
   EXPECT_FALSE(find("savexmlfile")->isEnabled());
   // Read-only rather than disabled: every page can be read to its end.
@@ -158,7 +158,7 @@ TEST(WindowStartUp, FailedCommandLineDocumentLeavesAUsableWindow) {
   EXPECT_TRUE(window.state().record() == Record::initial());
   EXPECT_EQ(window.findChild<QListWidget*>(QStringLiteral("verifylist"))->count(), 0);
   // The next open asks with the dialog.
-  window.openxmlfileClick();
+  window.askAndOpenDocument();
   EXPECT_EQ(services.script.openDialogs, 1);
   window.state().setModified(false);
 }

@@ -589,7 +589,7 @@ void Session::actCheck() {
     clickSomewhere(window_->findChild<QWidget*>(QStringLiteral("verifydata")));
   } else {
     note("check run by program");
-    window_->verifydataClick();
+    window_->runCheck();
   }
 }
 
@@ -646,7 +646,7 @@ void Session::actOpen() {
     clickSomewhere(window_->findChild<QWidget*>(QStringLiteral("openxmlfile")));
   } else {
     note("open run by program");
-    window_->openxmlfileClick();
+    window_->askAndOpenDocument();
   }
   settle();
   baseline_ = window_->state().record();
