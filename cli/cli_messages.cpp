@@ -16,6 +16,10 @@ std::string messageLine(const std::string& path, const std::string& text) {
 
 void report(const std::string& path, const std::string& text) { std::cerr << messageLine(path, text) << '\n'; }
 
+void reportAll(const std::string& path, const std::vector<std::string>& messages) {
+  for (const auto& m : messages) report(path, m);
+}
+
 std::string describeReadError(const ReadError& error) {
   if (error.line > 0) {
     std::string where = "第 " + std::to_string(error.line) + " 行";
@@ -27,13 +31,23 @@ std::string describeReadError(const ReadError& error) {
   return error.message;  // the file's own errors are Chinese already
 }
 
-Opened openDocumentAt(const std::string& path, FormState& state) {
+const char* statusName(Status status) {
+  switch (status) {
+    case Status::Complete: return "complete";
+    case Status::Problems: return "problems";
+    case Status::Refused: break;
+  }
+  return "refused";
+}
+
+OpenedDocument openDocumentAt(const std::string& path) {
+  OpenedDocument opened;
   const ReadResult read = readXdxFile(path);
   CliPrompter prompter;
-  state.pendingPath = path;
-  const OpenOutcome outcome = applyReadResult(state, prompter, read);
-  Opened opened;
-  opened.readable = outcome == OpenOutcome::Opened || outcome == OpenOutcome::EmptyRoot;
+  opened.state.pendingPath = path;
+  const OpenOutcome outcome = applyReadResult(opened.state, prompter, read);
+  const bool readable = outcome == OpenOutcome::Opened || outcome == OpenOutcome::EmptyRoot;
+  opened.status = !readable ? Status::Refused : opened.state.problems.empty() ? Status::Complete : Status::Problems;
   // The error box's text is written for the box; the structured error says more.
   if (const auto* error = std::get_if<ReadError>(&read))
     opened.messages = {describeReadError(*error)};
@@ -42,18 +56,11 @@ Opened openDocumentAt(const std::string& path, FormState& state) {
   return opened;
 }
 
-Status statusOf(const Opened& opened, const FormState& state) {
-  if (!opened.readable) return Status::Refused;
-  return state.problems.empty() ? Status::Complete : Status::Problems;
-}
-
-const char* statusName(Status status) {
-  switch (status) {
-    case Status::Complete: return "complete";
-    case Status::Problems: return "problems";
-    case Status::Refused: break;
-  }
-  return "refused";
+std::optional<FormState> openReporting(const std::string& path) {
+  OpenedDocument opened = openDocumentAt(path);
+  reportAll(path, opened.messages);
+  if (!opened.readable()) return std::nullopt;
+  return std::move(opened.state);
 }
 
 }  // namespace velmora::cli

@@ -1,7 +1,5 @@
 #include "cli/commands.h"
 
-#include <nlohmann/json.hpp>
-
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -14,19 +12,11 @@
 #include "cli/cli_messages.h"
 #include "cli/cli_prompter.h"
 #include "document/document_actions.h"
-#include "document/record_import.h"
+#include "exchange/record_import.h"
+#include "exchange/record_json.h"
 
 namespace velmora::cli {
 namespace {
-
-using Json = nlohmann::ordered_json;
-
-// File names are bytes, not always UTF-8; JSON output replaces what is not.
-std::string dumpJson(const Json& value) { return value.dump(-1, ' ', false, Json::error_handler_t::replace); }
-
-void reportAll(const std::string& path, const std::vector<std::string>& messages) {
-  for (const auto& m : messages) report(path, m);
-}
 
 struct Checked {
   Status status = Status::Refused;
@@ -36,27 +26,16 @@ struct Checked {
 };
 
 Checked checkDocument(const std::string& path) {
-  FormState state;
-  Opened opened = openDocumentAt(path, state);
+  OpenedDocument opened = openDocumentAt(path);
   Checked c;
-  c.status = statusOf(opened, state);
+  c.status = opened.status;
   // A refused document has no problem list of its own.
-  if (opened.readable) {
-    c.formal = state.formal;
-    c.problems = std::move(state.problems);
+  if (opened.readable()) {
+    c.formal = opened.state.formal;
+    c.problems = std::move(opened.state.problems);
   }
   c.messages = std::move(opened.messages);
   return c;
-}
-
-std::string checkJson(const std::string& path, const Checked& c) {
-  Json line;
-  line["file"] = path;
-  line["status"] = statusName(c.status);
-  line["formal"] = c.formal;
-  line["problems"] = c.problems;
-  line["messages"] = c.messages;
-  return dumpJson(line);
 }
 
 bool readAll(const std::string& path, std::string& bytes) {
@@ -74,26 +53,6 @@ bool readAll(const std::string& path, std::string& bytes) {
 
 }  // namespace
 
-std::string recordJson(const FormState& s) {
-  Json record = Json::object();
-  for (const FieldDef& d : allFields()) {
-    switch (d.kind) {
-      case Kind::LongText: record[std::string(d.name)] = s.record.lines(d.id); break;
-      case Kind::Table: record[std::string(d.name)] = s.record.rows(d.id); break;
-      default: record[std::string(d.name)] = s.record.valueText(d.id);
-    }
-    if (d.id == Field::ExpectProduction2) record["PASSBY"] = s.formal ? "1" : "0";
-    if (d.id == Field::HuoYe) record["verifylist"] = s.problems;
-  }
-  // One key a line, each value on its line whole: easy to read and to diff.
-  std::string out = "{\n";
-  for (const auto& [key, value] : record.items()) {
-    if (out.size() > 2) out += ",\n";
-    out += "  " + dumpJson(key) + ": " + dumpJson(value);
-  }
-  return out + "\n}\n";
-}
-
 int checkCommand(bool json, const std::vector<std::string>& inputs) {
   const Batch batch = collectDocuments(inputs);
   const bool missing = reportEmptyFolders(batch);
@@ -107,7 +66,7 @@ int checkCommand(bool json, const std::vector<std::string>& inputs) {
     const Checked& c = results[i];
     const std::string& path = docs[i].path;
     if (json) {
-      std::cout << checkJson(path, c) << '\n';
+      std::cout << checkReportJson({path, statusName(c.status), c.formal, c.problems, c.messages}) << '\n';
     } else {
       reportAll(path, c.messages);
       for (const auto& line : c.problems) {
@@ -127,21 +86,17 @@ int checkCommand(bool json, const std::vector<std::string>& inputs) {
 }
 
 int dumpCommand(const std::string& file) {
-  FormState state;
-  Opened opened = openDocumentAt(file, state);
-  reportAll(file, opened.messages);
-  if (!opened.readable) return kRefused;
-  std::cout << recordJson(state);
-  return state.problems.empty() ? kClean : kProblems;
+  const std::optional<FormState> state = openReporting(file);
+  if (!state) return kRefused;
+  std::cout << recordJson(state->record, state->formal, state->problems);
+  return state->problems.empty() ? kClean : kProblems;
 }
 
 int resaveCommand(const std::string& in, const std::string& out) {
-  FormState state;
-  Opened opened = openDocumentAt(in, state);
-  reportAll(in, opened.messages);
-  if (!opened.readable) return kRefused;
+  std::optional<FormState> state = openReporting(in);
+  if (!state) return kRefused;
   CliPrompter prompter(out);
-  const SaveOutcome outcome = saveDocument(state, prompter);
+  const SaveOutcome outcome = saveDocument(*state, prompter);
   // A refusal is about the document read; a failed write about the file written.
   reportAll(outcome == SaveOutcome::Failed ? out : in, prompter.messages);
   return outcome == SaveOutcome::Written ? kClean : kRefused;

@@ -40,15 +40,15 @@ struct RosterRow {
 };
 
 RosterRow rosterRow(const std::string& path) {
-  FormState state;
-  Opened opened = openDocumentAt(path, state);
+  const OpenedDocument opened = openDocumentAt(path);
   RosterRow row;
   row.file = path;
-  row.status = statusOf(opened, state);
-  if (opened.readable) {
-    row.problems = state.problems.size();
-    row.formal = state.formal;
-    for (std::size_t i = 0; i < kRosterFields.size(); ++i) row.values[i] = state.record.valueText(kRosterFields[i]);
+  row.status = opened.status;
+  if (opened.readable()) {
+    row.problems = opened.state.problems.size();
+    row.formal = opened.state.formal;
+    for (std::size_t i = 0; i < kRosterFields.size(); ++i)
+      row.values[i] = opened.state.record.valueText(kRosterFields[i]);
   }
   for (const auto& m : opened.messages) row.messages += (row.messages.empty() ? "" : "；") + m;
   return row;

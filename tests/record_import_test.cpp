@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "document/record_import.h"
+#include "exchange/record_import.h"
 #include "record/gbk.h"
 
 using namespace velmora;

@@ -1,4 +1,4 @@
-#include "document/record_import.h"
+#include "exchange/record_import.h"
 
 #include <cstdio>
 
