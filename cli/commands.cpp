@@ -1,12 +1,14 @@
 #include "cli/commands.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <array>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <sstream>
 
 #include "cli/batch.h"
 #include "cli/cli_messages.h"
@@ -38,18 +40,55 @@ Checked checkDocument(const std::string& path) {
   return c;
 }
 
-bool readAll(const std::string& path, std::string& bytes) {
-  std::ostringstream s;
-  if (path == "-") {
-    s << std::cin.rdbuf();
-  } else {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    s << in.rdbuf();
+// The JSON to import, from a file or ("-") standard input. Whatever the
+// source (a pipe, a device such as /dev/zero, a file that grows) no more than
+// one byte beyond the limit is read: the memory held never depends on how
+// much input there is. False with the reason in `error`.
+bool readJsonInput(const std::string& path, std::string& bytes, std::string& error) {
+  const bool standardInput = path == "-";
+  // Non-blocking only for the open itself, as for documents: a named pipe
+  // without a writer would hang otherwise.
+  const int fd = standardInput ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    error = std::string("无法读取文件：") + std::strerror(errno);
+    return false;
   }
-  bytes = s.str();
-  return true;
+  struct Closer {
+    int fd;
+    bool own;
+    ~Closer() {
+      if (own) ::close(fd);
+    }
+  } closer{fd, !standardInput};
+  if (!standardInput) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  const std::string tooLarge = "JSON 过大，不是申报书（超过 " + std::to_string(kMaxImportBytes / (1024 * 1024)) + " MB）";
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    if (static_cast<std::size_t>(st.st_size) > kMaxImportBytes) {
+      error = tooLarge;
+      return false;
+    }
+    bytes.reserve(static_cast<std::size_t>(st.st_size) + 1);
+  }
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      error = std::string("无法读取文件：") + std::strerror(errno);
+      return false;
+    }
+    if (n == 0) return true;
+    bytes.append(buffer, static_cast<std::size_t>(n));
+    if (bytes.size() > kMaxImportBytes) {
+      error = tooLarge;
+      return false;
+    }
+  }
 }
+
+// JSON is held to the same size as documents.
+static_assert(kMaxImportBytes == kMaxDocumentBytes);
 
 }  // namespace
 
@@ -103,9 +142,9 @@ int resaveCommand(const std::string& in, const std::string& out) {
 }
 
 int importCommand(const std::string& jsonPath, const std::string& out) {
-  std::string json;
-  if (!readAll(jsonPath, json)) {
-    report(jsonPath, std::string("无法读取文件：") + std::strerror(errno));
+  std::string json, error;
+  if (!readJsonInput(jsonPath, json, error)) {
+    report(jsonPath, error);
     return kRefused;
   }
   ImportResult imported = importRecordJson(json);

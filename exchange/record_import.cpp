@@ -20,6 +20,8 @@ using Json = nlohmann::ordered_json;
 // building a tree of millions of levels.
 constexpr int kMaxDepth = 64;
 
+std::string megabytes(std::size_t bytes) { return std::to_string(bytes / (1024 * 1024)) + " MB"; }
+
 // Line and column (in characters) of a byte offset, for messages that an
 // editor can find.
 std::string positionText(std::string_view text, std::size_t offset) {
@@ -70,7 +72,7 @@ class CountingIterator {
 };
 
 // What the parser accepts but a record may not hold: a key twice in one
-// object, or nesting beyond kMaxDepth.
+// object, nesting beyond kMaxDepth, or more values than kMaxImportValues.
 struct Refusal {
   std::string what;
   std::size_t offset;
@@ -81,10 +83,16 @@ struct Refusal {
 std::optional<Json> parseRecordJson(std::string_view text, std::string& error) {
   const char* last = text.data();
   std::vector<std::set<std::string>> keys;  // of each object being read
+  std::size_t values = 0;
   auto refuse = [&](std::string what) { throw Refusal{std::move(what), static_cast<std::size_t>(last - text.data())}; };
   auto callback = [&](int depth, Json::parse_event_t event, Json& parsed) {
     using Event = Json::parse_event_t;
     if (depth > kMaxDepth) refuse("嵌套超过 " + std::to_string(kMaxDepth) + " 层");
+    // Counted as they come, so that the tree never holds more than the limit:
+    // 20 MB of empty strings built a tree of 700 MB.
+    if ((event == Event::value || event == Event::object_start || event == Event::array_start) &&
+        ++values > kMaxImportValues)
+      refuse("值超过 " + std::to_string(kMaxImportValues) + " 个，不是申报书");
     if (event == Event::object_start) keys.emplace_back();
     if (event == Event::object_end) keys.pop_back();
     if (event == Event::key && !keys.back().insert(parsed.get_ref<const std::string&>()).second) {
@@ -275,6 +283,10 @@ class Importer {
 
 ImportResult importRecordJson(std::string_view json) {
   Importer importer;
+  if (json.size() > kMaxImportBytes) {
+    importer.violate("", "JSON 过大，不是申报书（超过 " + megabytes(kMaxImportBytes) + "）");
+    return importer.result;
+  }
   std::string error;
   auto root = parseRecordJson(json, error);
   if (!root) {

@@ -29,14 +29,24 @@ std::string quote(const std::string& s) {
   return q + "'";
 }
 
-// Runs velmora-cli with `args`; `env`: variables for the run, as
-// "NAME=value NAME=value"; `cwd`: the folder it runs in.
-CliRun cli(const std::vector<std::string>& args, const std::string& env = "", const std::string& cwd = "") {
+// How velmora-cli is run: `env`: variables for the run, as "NAME=value
+// NAME=value"; `cwd`: the folder it runs in; `input`: a shell command whose
+// output is its standard input (else /dev/null); `program`: the program and
+// what runs it, when not VELMORA_CLI itself.
+struct RunOptions {
+  std::string env;
+  std::string cwd;
+  std::string input;
+  std::string program;
+};
+
+CliRun cliWith(const RunOptions& o, const std::vector<std::string>& args) {
   TempDir dir;
-  std::string cmd = cwd.empty() ? "" : "cd " + quote(cwd) + " && ";
-  cmd += (env.empty() ? "" : "env " + env + " ") + quote(VELMORA_CLI);
+  std::string cmd = o.cwd.empty() ? "" : "cd " + quote(o.cwd) + " && ";
+  if (!o.input.empty()) cmd += o.input + " | ";
+  cmd += (o.env.empty() ? "" : "env " + o.env + " ") + (o.program.empty() ? quote(VELMORA_CLI) : o.program);
   for (const auto& a : args) cmd += " " + quote(a);
-  cmd += " </dev/null 2>" + quote(dir.path("err"));
+  cmd += (o.input.empty() ? " </dev/null" : "") + std::string(" 2>") + quote(dir.path("err"));
   CliRun r;
   FILE* pipe = popen(cmd.c_str(), "r");
   char buf[4096];
@@ -46,6 +56,12 @@ CliRun cli(const std::vector<std::string>& args, const std::string& env = "", co
   r.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   r.err = readFile(dir.path("err"));
   return r;
+}
+
+// Runs velmora-cli with `args`; `env`: variables for the run, as
+// "NAME=value NAME=value"; `cwd`: the folder it runs in.
+CliRun cli(const std::vector<std::string>& args, const std::string& env = "", const std::string& cwd = "") {
+  return cliWith({env, cwd, "", ""}, args);
 }
 
 // Copies fixtures into `dir` under the names given (fixture, name), making
@@ -618,4 +634,79 @@ TEST(Cli, RosterListsEveryDocumentAsWorkbookAndCsv) {
   CliRun complete = cli({"roster", a, b, "--out", dir.path("ok.xlsx")});
   EXPECT_EQ(complete.exit, 0) << complete.err;
   EXPECT_EQ(readWorkbook(dir.path("ok.xlsx")).filter, "A1:S3");
+}
+
+TEST(Cli, NothingOfAFileThatIsNoXmlDocumentIsQuoted) {
+  using namespace std::string_literals;
+  TempDir dir;
+  const std::string secret = "s3cr3t-Passw0rd";
+  struct Case {
+    std::string name;
+    std::string bytes;
+    std::string message;
+  } cases[] = {
+      {"text", "root:" + secret + ":19000:0:99999:7:::\n", "不是 XML 文档，不是申报文档"},
+      {"blank lines first", "\n\n  " + secret + "\n", "不是 XML 文档，不是申报文档"},
+      {"byte-order mark", "\xEF\xBB\xBF" + secret, "不是 XML 文档，不是申报文档"},
+      // Bytes no encoding decodes: libxml2's reason names them.
+      {"undecodable", "\xC0\x80" + secret, "不是 XML 文档，不是申报文档"},
+      {"binary", "\0\x01\x02"s + secret, "不是 XML 文档，不是申报文档"},
+      {"empty", "", "文件为空，不是申报文档"},
+  };
+  for (const auto& c : cases) {
+    writeFile(dir.path(c.name), c.bytes);
+    const std::string link = dir.path(c.name + ".xdx");
+    std::filesystem::create_symlink(dir.path(c.name), link);
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"check", link}, {"check", "--json", link}, {"dump", link}}) {
+      CliRun r = cli(args);
+      EXPECT_EQ(r.exit, 2) << c.name;
+      EXPECT_EQ((r.out + r.err).find(secret), std::string::npos) << c.name << ": " << r.out << r.err;
+      const std::string expected = args[1] == "--json"
+                                       ? "{\"file\":\"" + link + "\",\"status\":\"refused\",\"formal\":false,"
+                                             "\"problems\":[],\"messages\":[\"" + c.message + "\"]}\n"
+                                       : "";
+      EXPECT_EQ(r.out, expected) << c.name;
+      EXPECT_EQ(r.err, args[1] == "--json" ? "" : link + "：" + c.message + "\n") << c.name;
+    }
+  }
+  // An XML document that is broken is quoted where it broke, as before.
+  writeFile(dir.path("broken"), "<?xml version=\"1.0\"?>\n<XMLPackage><ver>" + secret + "</vr></XMLPackage>");
+  CliRun xml = cli({"check", dir.path("broken")});
+  EXPECT_NE(xml.err.find("“<XMLPackage><ver>" + secret), std::string::npos) << xml.err;
+}
+
+TEST(Cli, ImportReadsNoMoreThanItsLimitFromAnySource) {
+  TempDir dir;
+  const std::size_t limit = 64u * 1024 * 1024;
+  // Valid JSON, padded with blanks to the size wanted; its name too long, so
+  // that one within the limit is refused for that, not for its size.
+  auto padded = [&](std::size_t size) {
+    const std::string object = R"({"ProjectName":")" + std::string(300, 'x') + R"(","Presider":"王","ContactMail":"w@x.cn"})";
+    return object + std::string(size - object.size(), ' ');
+  };
+  writeFile(dir.path("limit.json"), padded(limit));
+  writeFile(dir.path("over.json"), padded(limit + 1));
+  const std::string tooLarge = "JSON 过大，不是申报书（超过 64 MB）\n";
+  const std::string tooLong = "ProjectName：超过 80 字节的长度限制（300 字节）\n";
+  struct Case {
+    std::string name;
+    std::string file;
+    std::string input;  // a shell command piped into standard input
+    std::string err;    // after the file's name and "："
+  } cases[] = {
+      {"a file at the limit", dir.path("limit.json"), "", tooLong},
+      {"a file one byte over", dir.path("over.json"), "", tooLarge},
+      {"standard input at the limit", "-", "cat " + quote(dir.path("limit.json")), tooLong},
+      {"standard input one byte over", "-", "cat " + quote(dir.path("over.json")), tooLarge},
+      // More than fits in memory several times over, through a pipe.
+      {"standard input without end", "-", "yes", tooLarge},
+      {"a device without end", "/dev/zero", "", tooLarge},
+  };
+  for (const auto& c : cases) {
+    CliRun r = cliWith({"", "", c.input, ""}, {"import", c.file, dir.path("out.xdx")});
+    EXPECT_EQ(r.exit, 2) << c.name;
+    EXPECT_EQ(r.err, c.file + "：" + c.err) << c.name;
+    EXPECT_FALSE(std::filesystem::exists(dir.path("out.xdx"))) << c.name;
+  }
 }
