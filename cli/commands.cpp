@@ -9,10 +9,13 @@
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <map>
+#include <optional>
 
 #include "cli/batch.h"
 #include "cli/cli_messages.h"
 #include "cli/cli_prompter.h"
+#include "cli/output_guard.h"
 #include "document/document_actions.h"
 #include "exchange/record_import.h"
 #include "exchange/record_json.h"
@@ -94,12 +97,12 @@ static_assert(kMaxImportBytes == kMaxDocumentBytes);
 
 int checkCommand(bool json, const std::vector<std::string>& inputs) {
   const Batch batch = collectDocuments(inputs);
-  const bool missing = reportEmptyFolders(batch);
+  const bool incomplete = reportCollectionProblems(batch);
   const auto& docs = batch.documents;
   std::vector<Checked> results(docs.size());
   forEachInParallel(docs.size(), "检查", [&](std::size_t i) { results[i] = checkDocument(docs[i].path); });
 
-  int exit = missing ? kRefused : kClean;
+  int exit = incomplete ? kRefused : kClean;
   std::array<std::size_t, 3> counts{};
   for (std::size_t i = 0; i < docs.size(); ++i) {
     const Checked& c = results[i];
@@ -142,6 +145,12 @@ int resaveCommand(const std::string& in, const std::string& out) {
 }
 
 int importCommand(const std::string& jsonPath, const std::string& out) {
+  // The document written never replaces the JSON it is made from.
+  if (jsonPath != "-")
+    if (auto why = OutputGuard({jsonPath}).refusal(out, false)) {
+      report(out, *why);
+      return kRefused;
+    }
   std::string json, error;
   if (!readJsonInput(jsonPath, json, error)) {
     report(jsonPath, error);
@@ -160,17 +169,63 @@ int importCommand(const std::string& jsonPath, const std::string& out) {
   return outcome == SaveOutcome::Written ? kClean : kRefused;
 }
 
+namespace {
+
+// The PDF each document of a batch becomes. Names come from the files'
+// names and the paths below the folders given, so two documents can claim
+// one output (a/x.xdx and b/x.xdx, a folder and a file beside it, one file
+// given twice); printed in parallel, one would silently replace the other.
+// Such a batch is refused as a whole before anything is written: an office's
+// script finds every output where it expects it, or gets exit status 2.
+std::optional<std::vector<std::string>> pdfOutputs(const std::string& outDir, const std::vector<NamedDocument>& docs) {
+  namespace fs = std::filesystem;
+  std::vector<std::string> outputs;
+  std::map<std::string, std::vector<std::size_t>> claims;
+  for (std::size_t i = 0; i < docs.size(); ++i) {
+    outputs.push_back((fs::path(outDir) / (docs[i].name + ".pdf")).lexically_normal().string());
+    claims[outputs.back()].push_back(i);
+  }
+  bool collided = false;
+  for (const auto& [output, claimants] : claims) {
+    if (claimants.size() < 2) continue;
+    std::string names;
+    for (std::size_t i : claimants) names += (names.empty() ? "" : "、") + docs[i].path;
+    report(output, "多个文档会写成这同一个文件：" + names + "；未写入任何文件");
+    collided = true;
+  }
+  if (collided) return std::nullopt;
+  return outputs;
+}
+
+}  // namespace
+
 int pdfCommand(const std::string& outDir, const std::vector<std::string>& files) {
-  const Batch batch = outDir.empty() ? Batch{} : collectDocuments(files);
-  const bool missing = reportEmptyFolders(batch);
+  if (outDir.empty()) {
+    // IN and OUT.pdf: the PDF never replaces the document it prints, nor
+    // another document.
+    if (auto why = OutputGuard({files[0]}).refusal(files[1], true)) {
+      report(files[1], *why);
+      return kRefused;
+    }
+    const std::string program = printProgram();
+    if (program.empty()) {
+      std::cerr << "velmora-cli：找不到打印程序 velmora-print\n";
+      return kRefused;
+    }
+    return runProgram(program, files) == 0 ? kClean : kRefused;
+  }
+
+  const Batch batch = collectDocuments(files);
+  const bool incomplete = reportCollectionProblems(batch);
   const auto& docs = batch.documents;
-  if (!outDir.empty() && docs.empty()) return kRefused;
+  if (docs.empty()) return kRefused;
+  const std::optional<std::vector<std::string>> outputs = pdfOutputs(outDir, docs);
+  if (!outputs) return kRefused;
   const std::string program = printProgram();
   if (program.empty()) {
     std::cerr << "velmora-cli：找不到打印程序 velmora-print\n";
     return kRefused;
   }
-  if (outDir.empty()) return runProgram(program, files) == 0 ? kClean : kRefused;
 
   namespace fs = std::filesystem;
   std::error_code ec;
@@ -179,16 +234,24 @@ int pdfCommand(const std::string& outDir, const std::vector<std::string>& files)
     report(outDir, "无法创建输出文件夹：" + (ec ? ec.message() : std::strerror(ENOTDIR)));
     return kRefused;
   }
+  std::vector<std::string> inputs;
+  for (const auto& d : docs) inputs.push_back(d.path);
+  const OutputGuard guard(inputs);
   // Each document is printed by a process of its own, as many at a time as
   // there are cores, so one broken document never takes the batch down.
   std::vector<int> results(docs.size(), 0);
   forEachInParallel(docs.size(), "生成PDF", [&](std::size_t i) {
-    const fs::path pdf = fs::path(outDir) / (docs[i].name + ".pdf");
+    const std::string& pdf = (*outputs)[i];
+    if (auto why = guard.refusal(pdf, true)) {
+      report(pdf, *why);
+      results[i] = kRefused;
+      return;
+    }
     std::error_code made;
-    fs::create_directories(pdf.parent_path(), made);
-    results[i] = runProgram(program, {docs[i].path, pdf.string()});
+    fs::create_directories(fs::path(pdf).parent_path(), made);
+    results[i] = runProgram(program, {docs[i].path, pdf});
   });
-  if (missing) return kRefused;
+  if (incomplete) return kRefused;
   for (int r : results)
     if (r != 0) return kRefused;
   return kClean;

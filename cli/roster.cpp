@@ -19,6 +19,7 @@
 #include "cli/batch.h"
 #include "cli/cli_messages.h"
 #include "cli/commands.h"
+#include "cli/output_guard.h"
 #include "document/atomic_file.h"
 
 namespace velmora::cli {
@@ -243,13 +244,20 @@ int rosterCommand(const std::vector<std::string>& inputs, const std::string& out
     return kRefused;
   }
   const Batch batch = collectDocuments(inputs);
-  const bool missing = reportEmptyFolders(batch);
+  const bool incomplete = reportCollectionProblems(batch);
   const auto& docs = batch.documents;
   if (docs.empty()) return kRefused;
+  // The table never replaces a document, least of all one it lists.
+  std::vector<std::string> paths;
+  for (const auto& d : docs) paths.push_back(d.path);
+  if (auto why = OutputGuard(paths).refusal(out, true)) {
+    report(out, *why);
+    return kRefused;
+  }
   std::vector<RosterRow> rows(docs.size());
   forEachInParallel(docs.size(), "汇总", [&](std::size_t i) { rows[i] = rosterRow(docs[i].path); });
 
-  int exit = missing ? kRefused : kClean;
+  int exit = incomplete ? kRefused : kClean;
   std::array<std::size_t, 3> counts{};
   for (const RosterRow& r : rows) {
     if (!r.messages.empty()) report(r.file, r.messages);
