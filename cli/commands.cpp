@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -72,10 +73,15 @@ bool readJsonInput(const std::string& path, std::string& bytes, std::string& err
       return false;
     }
     bytes.reserve(static_cast<std::size_t>(st.st_size) + 1);
+  } else {
+    // Room for all there may be, taken up only as it is read: growing by
+    // doubling would hold the old and the new copy at once.
+    bytes.reserve(kMaxImportBytes + 1);
   }
   char buffer[65536];
   for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    // Never more than the limit and one byte, so the reserved room suffices.
+    const ssize_t n = ::read(fd, buffer, std::min(sizeof buffer, kMaxImportBytes + 1 - bytes.size()));
     if (n < 0) {
       if (errno == EINTR) continue;
       error = std::string("无法读取文件：") + std::strerror(errno);

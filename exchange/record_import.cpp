@@ -72,7 +72,8 @@ class CountingIterator {
 };
 
 // What the parser accepts but a record may not hold: a key twice in one
-// object, nesting beyond kMaxDepth, or more values than kMaxImportValues.
+// object, nesting beyond kMaxDepth, more keys in one object than
+// kMaxImportKeys, or more values than kMaxImportValues.
 struct Refusal {
   std::string what;
   std::size_t offset;
@@ -95,6 +96,10 @@ std::optional<Json> parseRecordJson(std::string_view text, std::string& error) {
       refuse("值超过 " + std::to_string(kMaxImportValues) + " 个，不是申报书");
     if (event == Event::object_start) keys.emplace_back();
     if (event == Event::object_end) keys.pop_back();
+    // An ordered object looks for each new key among all before it: 100 000
+    // keys took minutes. No record has as many keys as the limit.
+    if (event == Event::key && keys.back().size() >= kMaxImportKeys)
+      refuse("对象的键超过 " + std::to_string(kMaxImportKeys) + " 个，不是申报书");
     if (event == Event::key && !keys.back().insert(parsed.get_ref<const std::string&>()).second) {
       // The last byte read is the key's closing quote; point at its opening one.
       for (std::size_t quote = static_cast<std::size_t>(last - text.data()); quote > 0;) {

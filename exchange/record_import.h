@@ -29,11 +29,14 @@ inline constexpr std::size_t kMaxImportBytes = 64u * 1024 * 1024;
 // long texts as empty lines); beyond that every value the parser keeps costs
 // memory for a text that can never be a record.
 inline constexpr std::size_t kMaxImportValues = 100'000;
+// The most keys one object may hold: a record has fewer fields.
+inline constexpr std::size_t kMaxImportKeys = 256;
 
 // Keys missing from the object keep a fresh record's initial values; PASSBY,
 // verifylist and ProjectID are accepted and ignored (saving makes them anew).
-// Text longer than kMaxImportBytes, or holding more than kMaxImportValues
-// values, is refused before a record is built.
+// Text longer than kMaxImportBytes, holding more than kMaxImportValues
+// values or an object of more than kMaxImportKeys keys is refused before a
+// record is built.
 ImportResult importRecordJson(std::string_view json);
 
 }  // namespace velmora

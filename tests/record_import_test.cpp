@@ -178,6 +178,48 @@ TEST(RecordImport, InputBeyondItsLimitsIsRefusedBeforeItIsBuilt) {
   }
 }
 
+TEST(RecordImport, AnObjectWithMoreKeysThanARecordHasIsRefusedWhileParsed) {
+  // Each key went through a search of all before it (100 000 keys of 600
+  // bytes took 193 s); no record has more keys than the catalogue's fields,
+  // PASSBY and verifylist.
+  static_assert(kFieldCount + 2 <= static_cast<int>(kMaxImportKeys));
+  auto keys = [](std::size_t n, bool nested) {
+    std::string members;
+    for (std::size_t i = 3; i < n; ++i) members += ",\"k" + std::to_string(i) + "\":\"\"";
+    if (!nested) return "{" + kRequired + members + "}";
+    return "{" + kRequired + ",\"Sex\":{\"k0\":0,\"k1\":0,\"k2\":0" + members + "}}";
+  };
+  const std::string over = keys(kMaxImportKeys + 1, false);
+  const std::string overNested = keys(kMaxImportKeys + 1, true);
+  // Where the parser stopped: the closing quote of the key too many, the
+  // column counted in characters (the required values' three Chinese
+  // characters are six bytes more).
+  auto column = [](const std::string& json) { return std::to_string(json.rfind("\":") + 1 - 6); };
+  struct Case {
+    std::string name;
+    std::string json;
+    std::size_t violations;  // each key that is no field, when the object is taken
+    std::string refusal = "";
+  } cases[] = {
+      {"at the limit", keys(kMaxImportKeys, false), kMaxImportKeys - 3},
+      {"one more", over, 1,
+       "JSON 格式错误（第 1 行第 " + column(over) + " 列）：对象的键超过 256 个，不是申报书"},
+      {"one more, nested", overNested, 1,
+       "JSON 格式错误（第 1 行第 " + column(overNested) + " 列）：对象的键超过 256 个，不是申报书"},
+  };
+  for (const auto& c : cases) {
+    ImportResult r = importRecordJson(c.json);
+    ASSERT_EQ(r.violations.size(), c.violations) << c.name;
+    if (c.refusal.empty()) {
+      for (const auto& v : r.violations) EXPECT_EQ(v.message, "不是申报书的字段") << c.name << " " << v.key;
+      continue;
+    }
+    ASSERT_EQ(r.violations.size(), 1u) << c.name;
+    EXPECT_EQ(r.violations[0].key, "") << c.name;
+    EXPECT_EQ(r.violations[0].message, c.refusal) << c.name;
+  }
+}
+
 TEST(RecordImport, TheFullestRecordIsWithinTheValueLimit) {
   // Every long text with as many (empty) lines as its byte limit allows, a
   // line break counting two bytes; every table with all its rows and cells;
