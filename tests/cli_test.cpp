@@ -710,6 +710,8 @@ TEST(Cli, BatchesReportEveryUnreadableFileAndFolder) {
   layOut(dir, {{"sample.xdx", "in/a.xdx"}, {"fresh-required.xdx", "in/locked/b.xdx"},
                {"fresh-required.xdx", "in/listed/c.xdx"}, {"sample.xdx", "in/d.xdx"}});
   std::filesystem::create_directories(dir.path("in/listed/deeper"));
+  // A link to a document in the folder that cannot be read.
+  std::filesystem::create_symlink(dir.path("in/locked/b.xdx"), dir.path("in/e.xdx"));
   std::filesystem::create_directories(dir.path("w"));
   ::chmod(dir.path("w").c_str(), 0777);  // where nobody may write
   ::chmod(dir.path("in/d.xdx").c_str(), 0);
@@ -721,8 +723,9 @@ TEST(Cli, BatchesReportEveryUnreadableFileAndFolder) {
   const std::string folderLines = dir.path("in/listed") + "：无法读取文件夹：" + denied + "\n" + locked +
                                   "：无法读取文件夹：" + denied + "\n";
   // Documents found are opened and report their own errors as always.
-  const std::string unreadableDocuments = dir.path("in/d.xdx") + "：无法打开文件“" + dir.path("in/d.xdx") + "”：" +
-                                          denied + "\n";
+  const std::string unreadableDocuments =
+      dir.path("in/d.xdx") + "：无法打开文件“" + dir.path("in/d.xdx") + "”：" + denied + "\n" + dir.path("in/e.xdx") +
+      "：无法打开文件“" + dir.path("in/e.xdx") + "”：" + denied + "\n";
   struct Case {
     std::vector<std::string> args;
     std::string err;
