@@ -151,12 +151,12 @@ int resaveCommand(const std::string& in, const std::string& out) {
 }
 
 int importCommand(const std::string& jsonPath, const std::string& out) {
-  // The document written never replaces the JSON it is made from.
-  if (jsonPath != "-")
-    if (auto why = OutputGuard({jsonPath}).refusal(out, false)) {
-      report(out, *why);
-      return kRefused;
-    }
+  // The document written never replaces the JSON it is made from, also when
+  // that comes as standard input opened from a file (import - a.json <a.json).
+  if (auto why = OutputGuard({jsonPath == "-" ? "/dev/stdin" : jsonPath}).refusal(out, false)) {
+    report(out, *why);
+    return kRefused;
+  }
   std::string json, error;
   if (!readJsonInput(jsonPath, json, error)) {
     report(jsonPath, error);

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -809,6 +810,14 @@ TEST(Cli, OutputsNeverReplaceAnInputOrADocument) {
     EXPECT_EQ(r.err, c.err) << c.args[0] << " " << c.args.back();
     EXPECT_EQ(readFile(c.kept), c.content) << c.args[0] << " " << c.args.back();
   }
+  // Standard input opened from the very file named as the output.
+  layOutAfresh();
+  const std::string err = dir.path("stdin.err");
+  const int status = std::system(("cd " + quote(dir.dir().string()) + " && " + quote(VELMORA_CLI) +
+                                  " import - r.json <r.json 2>" + quote(err)).c_str());
+  EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 2);
+  EXPECT_EQ(readFile(err), "r.json：就是要读的文件“/dev/stdin”，不能覆盖\n");
+  EXPECT_EQ(readFile(dir.path("r.json")), json);
   // A document may still replace a document: import and resave save as the
   // save button does, also in place.
   layOutAfresh();
