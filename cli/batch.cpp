@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <mutex>
 #include <thread>
@@ -28,6 +29,44 @@ std::string withoutDocumentExtension(fs::path p) {
   return p.string();
 }
 
+// The system's reason in the user's language, as strerror gives it
+// elsewhere (std::error_code's message is not translated).
+std::string reasonOf(int error) { return std::strerror(error); }
+
+// Walks `folder` and below: documents into `found`, folders that cannot be
+// read into `unreadable`, in name order. A folder that can be listed but not
+// entered (read without execute permission) counts as unreadable as a whole:
+// nothing in it can be opened. An entry that vanished meanwhile is no error.
+void walk(const fs::path& folder, const fs::path& top, std::vector<NamedDocument>& found,
+          std::vector<UnreadableFolder>& unreadable) {
+  if (::access(folder.c_str(), R_OK | X_OK) != 0) {
+    if (errno != ENOENT) unreadable.push_back({folder.string(), reasonOf(errno)});
+    return;
+  }
+  std::error_code ec;
+  std::vector<fs::directory_entry> entries;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) entries.push_back(*it);
+  if (ec) {
+    if (ec != std::errc::no_such_file_or_directory) unreadable.push_back({folder.string(), reasonOf(ec.value())});
+    return;
+  }
+  std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.path() < b.path(); });
+  for (const auto& entry : entries) {
+    std::error_code typeEc;
+    if (entry.is_symlink(typeEc) ? false : entry.is_directory(typeEc)) {
+      walk(entry.path(), top, found, unreadable);
+      continue;
+    }
+    if (!isDocumentName(entry.path())) continue;
+    // A regular file, or a link that cannot be followed for want of
+    // permission: opening it then tells why. A dangling link or a named pipe
+    // is no document.
+    const bool regular = entry.is_regular_file(typeEc);
+    if (regular || (typeEc && typeEc != std::errc::no_such_file_or_directory && typeEc != std::errc::not_a_directory))
+      found.push_back({entry.path().string(), withoutDocumentExtension(entry.path().lexically_relative(top))});
+  }
+}
+
 }  // namespace
 
 Batch collectDocuments(const std::vector<std::string>& inputs) {
@@ -39,22 +78,21 @@ Batch collectDocuments(const std::vector<std::string>& inputs) {
       continue;
     }
     std::vector<NamedDocument> found;
-    for (fs::recursive_directory_iterator it(input, fs::directory_options::skip_permission_denied, ec), end;
-         !ec && it != end; it.increment(ec)) {
-      std::error_code fileEc;
-      if (isDocumentName(it->path()) && it->is_regular_file(fileEc))
-        found.push_back({it->path().string(), withoutDocumentExtension(it->path().lexically_relative(input))});
-    }
-    if (found.empty()) batch.emptyFolders.push_back(input);
+    const std::size_t unreadableBefore = batch.unreadableFolders.size();
+    walk(input, input, found, batch.unreadableFolders);
     std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.path < b.path; });
+    // A folder that could not be read is reported as such, not as empty.
+    if (found.empty() && batch.unreadableFolders.size() == unreadableBefore) batch.emptyFolders.push_back(input);
     batch.documents.insert(batch.documents.end(), found.begin(), found.end());
   }
   return batch;
 }
 
-bool reportEmptyFolders(const Batch& batch) {
+bool reportCollectionProblems(const Batch& batch) {
+  for (const auto& folder : batch.unreadableFolders)
+    std::fprintf(stderr, "%s：无法读取文件夹：%s\n", folder.path.c_str(), folder.reason.c_str());
   for (const auto& folder : batch.emptyFolders) std::fprintf(stderr, "未找到 .xdx 文档：%s\n", folder.c_str());
-  return !batch.emptyFolders.empty();
+  return !batch.emptyFolders.empty() || !batch.unreadableFolders.empty();
 }
 
 void forEachInParallel(std::size_t count, const std::string& verb, const std::function<void(std::size_t)>& work) {

@@ -16,19 +16,30 @@ struct NamedDocument {
   std::string name;
 };
 
+// A folder below the input that could not be read, with the system's reason.
+struct UnreadableFolder {
+  std::string path;
+  std::string reason;
+};
+
 struct Batch {
   std::vector<NamedDocument> documents;
   // Folders given that hold no .xdx document at all: an office that points
   // the program at the wrong folder must not read silence as "all complete".
   std::vector<std::string> emptyFolders;
+  // Folders that could not be listed or entered, in the order met: the
+  // documents in them would otherwise be missing without a word.
+  std::vector<UnreadableFolder> unreadableFolders;
 };
 
 // Files as given; a folder stands for every *.xdx below it, in name order.
-// Names that do not exist are kept, so that opening them reports the error.
+// Names that do not exist are kept, so that opening them reports the error;
+// so are documents that cannot be read. Links to folders are not followed.
 Batch collectDocuments(const std::vector<std::string>& inputs);
 
-// Prints "未找到 .xdx 文档：PATH" for each empty folder; true when there was one.
-bool reportEmptyFolders(const Batch& batch);
+// Prints "PATH：无法读取文件夹：REASON" for each unreadable folder and
+// "未找到 .xdx 文档：PATH" for each empty one; true when there was any.
+bool reportCollectionProblems(const Batch& batch);
 
 // Runs work(i) for i in [0, count) on all cores; shows "verb i/count" on
 // standard error while it runs, when that is a terminal and the batch is long.

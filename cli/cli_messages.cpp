@@ -1,6 +1,12 @@
 #include "cli/cli_messages.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <iostream>
+#include <string_view>
 
 #include "cli/cli_prompter.h"
 #include "document/document_actions.h"
@@ -16,6 +22,10 @@ std::string messageLine(const std::string& path, const std::string& text) {
 
 void report(const std::string& path, const std::string& text) { std::cerr << messageLine(path, text) << '\n'; }
 
+void reportAll(const std::string& path, const std::vector<std::string>& messages) {
+  for (const auto& m : messages) report(path, m);
+}
+
 std::string describeReadError(const ReadError& error) {
   if (error.line > 0) {
     std::string where = "第 " + std::to_string(error.line) + " 行";
@@ -27,26 +37,6 @@ std::string describeReadError(const ReadError& error) {
   return error.message;  // the file's own errors are Chinese already
 }
 
-Opened openDocumentAt(const std::string& path, FormState& state) {
-  const ReadResult read = readXdxFile(path);
-  CliPrompter prompter;
-  state.setPendingPath(path);
-  const OpenOutcome outcome = applyReadResult(state, prompter, read);
-  Opened opened;
-  opened.readable = outcome == OpenOutcome::Opened || outcome == OpenOutcome::EmptyRoot;
-  // The error box's text is written for the box; the structured error says more.
-  if (const auto* error = std::get_if<ReadError>(&read))
-    opened.messages = {describeReadError(*error)};
-  else
-    opened.messages = std::move(prompter.messages);
-  return opened;
-}
-
-Status statusOf(const Opened& opened, const FormState& state) {
-  if (!opened.readable) return Status::Refused;
-  return state.problems().empty() ? Status::Complete : Status::Problems;
-}
-
 const char* statusName(Status status) {
   switch (status) {
     case Status::Complete: return "complete";
@@ -54,6 +44,70 @@ const char* statusName(Status status) {
     case Status::Refused: break;
   }
   return "refused";
+}
+
+namespace {
+
+enum class Start { Markup, Empty, Other };
+
+// How the file at `path` begins: with markup ("<", after a byte-order mark
+// and blanks, in any of the encodings a document may be written in), with
+// nothing at all, or with anything else. Only regular files are looked at: a
+// pipe or a device has been read already and is no document file.
+Start howFileStarts(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return Start::Other;
+  char head[512];
+  struct stat st {};
+  ssize_t n = -1;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+    while ((n = ::read(fd, head, sizeof head)) < 0 && errno == EINTR) {
+    }
+  ::close(fd);
+  if (n < 0) return Start::Other;
+  // The bytes of UTF-8, UTF-16 and UCS-4 byte-order marks, the zero bytes of
+  // wide encodings, and blanks.
+  const std::string_view skipped("\xEF\xBB\xBF\xFE\xFF\0 \t\r\n", 10);
+  for (ssize_t i = 0; i < n; ++i)
+    if (skipped.find(head[i]) == std::string_view::npos) return head[i] == '<' ? Start::Markup : Start::Other;
+  return n < static_cast<ssize_t>(sizeof head) ? Start::Empty : Start::Other;
+}
+
+// A file that is no XML document at all (a link to some other file, a
+// binary) is refused without a word of its content: the parser's excerpt and
+// some of its reasons ("Bytes: 0xC0 0x80 …") would quote it into a report.
+std::string describeUnreadable(const std::string& path, const ReadError& error) {
+  if (error.line > 0) switch (howFileStarts(path)) {
+      case Start::Markup: break;
+      case Start::Empty: return "文件为空，不是申报文档";
+      case Start::Other: return "不是 XML 文档，不是申报文档";
+    }
+  return describeReadError(error);
+}
+
+}  // namespace
+
+OpenedDocument openDocumentAt(const std::string& path) {
+  OpenedDocument opened;
+  const ReadResult read = readXdxFile(path);
+  CliPrompter prompter;
+  opened.state.setPendingPath(path);
+  const OpenOutcome outcome = applyReadResult(opened.state, prompter, read);
+  const bool readable = outcome == OpenOutcome::Opened || outcome == OpenOutcome::EmptyRoot;
+  opened.status = !readable ? Status::Refused : opened.state.problems().empty() ? Status::Complete : Status::Problems;
+  // The error box's text is written for the box; the structured error says more.
+  if (const auto* error = std::get_if<ReadError>(&read))
+    opened.messages = {describeUnreadable(path, *error)};
+  else
+    opened.messages = std::move(prompter.messages);
+  return opened;
+}
+
+std::optional<FormState> openReporting(const std::string& path) {
+  OpenedDocument opened = openDocumentAt(path);
+  reportAll(path, opened.messages);
+  if (!opened.readable()) return std::nullopt;
+  return std::move(opened.state);
 }
 
 }  // namespace velmora::cli

@@ -1,32 +1,28 @@
 #include "cli/commands.h"
 
-#include <nlohmann/json.hpp>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <sstream>
+#include <map>
+#include <optional>
 
 #include "cli/batch.h"
 #include "cli/cli_messages.h"
 #include "cli/cli_prompter.h"
+#include "cli/output_guard.h"
 #include "document/document_actions.h"
-#include "document/record_import.h"
+#include "exchange/record_import.h"
+#include "exchange/record_json.h"
 
 namespace velmora::cli {
 namespace {
-
-using Json = nlohmann::ordered_json;
-
-// File names are bytes, not always UTF-8; JSON output replaces what is not.
-std::string dumpJson(const Json& value) { return value.dump(-1, ' ', false, Json::error_handler_t::replace); }
-
-void reportAll(const std::string& path, const std::vector<std::string>& messages) {
-  for (const auto& m : messages) report(path, m);
-}
 
 struct Checked {
   Status status = Status::Refused;
@@ -36,78 +32,89 @@ struct Checked {
 };
 
 Checked checkDocument(const std::string& path) {
-  FormState state;
-  Opened opened = openDocumentAt(path, state);
+  OpenedDocument opened = openDocumentAt(path);
   Checked c;
-  c.status = statusOf(opened, state);
+  c.status = opened.status;
   // A refused document has no problem list of its own.
-  if (opened.readable) {
-    c.formal = state.formal();
-    c.problems = state.problems();
+  if (opened.readable()) {
+    c.formal = opened.state.formal();
+    c.problems = opened.state.problems();
   }
   c.messages = std::move(opened.messages);
   return c;
 }
 
-std::string checkJson(const std::string& path, const Checked& c) {
-  Json line;
-  line["file"] = path;
-  line["status"] = statusName(c.status);
-  line["formal"] = c.formal;
-  line["problems"] = c.problems;
-  line["messages"] = c.messages;
-  return dumpJson(line);
+// The JSON to import, from a file or ("-") standard input. Whatever the
+// source (a pipe, a device such as /dev/zero, a file that grows) no more than
+// one byte beyond the limit is read: the memory held never depends on how
+// much input there is. False with the reason in `error`.
+bool readJsonInput(const std::string& path, std::string& bytes, std::string& error) {
+  const bool standardInput = path == "-";
+  // Non-blocking only for the open itself, as for documents: a named pipe
+  // without a writer would hang otherwise.
+  const int fd = standardInput ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    error = std::string("无法读取文件：") + std::strerror(errno);
+    return false;
+  }
+  struct Closer {
+    int fd;
+    bool own;
+    ~Closer() {
+      if (own) ::close(fd);
+    }
+  } closer{fd, !standardInput};
+  if (!standardInput) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  const std::string tooLarge = "JSON 过大，不是申报书（超过 " + std::to_string(kMaxImportBytes / (1024 * 1024)) + " MB）";
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    if (static_cast<std::size_t>(st.st_size) > kMaxImportBytes) {
+      error = tooLarge;
+      return false;
+    }
+    bytes.reserve(static_cast<std::size_t>(st.st_size) + 1);
+  } else {
+    // Room for all there may be, taken up only as it is read: growing by
+    // doubling would hold the old and the new copy at once.
+    bytes.reserve(kMaxImportBytes + 1);
+  }
+  char buffer[65536];
+  for (;;) {
+    // Never more than the limit and one byte, so the reserved room suffices.
+    const ssize_t n = ::read(fd, buffer, std::min(sizeof buffer, kMaxImportBytes + 1 - bytes.size()));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      error = std::string("无法读取文件：") + std::strerror(errno);
+      return false;
+    }
+    if (n == 0) return true;
+    bytes.append(buffer, static_cast<std::size_t>(n));
+    if (bytes.size() > kMaxImportBytes) {
+      error = tooLarge;
+      return false;
+    }
+  }
 }
 
-bool readAll(const std::string& path, std::string& bytes) {
-  std::ostringstream s;
-  if (path == "-") {
-    s << std::cin.rdbuf();
-  } else {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    s << in.rdbuf();
-  }
-  bytes = s.str();
-  return true;
-}
+// JSON is held to the same size as documents.
+static_assert(kMaxImportBytes == kMaxDocumentBytes);
 
 }  // namespace
 
-std::string recordJson(const FormState& s) {
-  Json record = Json::object();
-  for (const FieldDef& d : allFields()) {
-    switch (d.kind) {
-      case Kind::LongText: record[std::string(d.name)] = s.record().lines(d.id); break;
-      case Kind::Table: record[std::string(d.name)] = s.record().rows(d.id); break;
-      default: record[std::string(d.name)] = s.record().valueText(d.id);
-    }
-    if (d.id == Field::ExpectProduction2) record["PASSBY"] = s.formal() ? "1" : "0";
-    if (d.id == Field::HuoYe) record["verifylist"] = s.problems();
-  }
-  // One key a line, each value on its line whole: easy to read and to diff.
-  std::string out = "{\n";
-  for (const auto& [key, value] : record.items()) {
-    if (out.size() > 2) out += ",\n";
-    out += "  " + dumpJson(key) + ": " + dumpJson(value);
-  }
-  return out + "\n}\n";
-}
-
 int checkCommand(bool json, const std::vector<std::string>& inputs) {
   const Batch batch = collectDocuments(inputs);
-  const bool missing = reportEmptyFolders(batch);
+  const bool incomplete = reportCollectionProblems(batch);
   const auto& docs = batch.documents;
   std::vector<Checked> results(docs.size());
   forEachInParallel(docs.size(), "检查", [&](std::size_t i) { results[i] = checkDocument(docs[i].path); });
 
-  int exit = missing ? kRefused : kClean;
+  int exit = incomplete ? kRefused : kClean;
   std::array<std::size_t, 3> counts{};
   for (std::size_t i = 0; i < docs.size(); ++i) {
     const Checked& c = results[i];
     const std::string& path = docs[i].path;
     if (json) {
-      std::cout << checkJson(path, c) << '\n';
+      std::cout << checkReportJson({path, statusName(c.status), c.formal, c.problems, c.messages}) << '\n';
     } else {
       reportAll(path, c.messages);
       for (const auto& line : c.problems) {
@@ -127,30 +134,32 @@ int checkCommand(bool json, const std::vector<std::string>& inputs) {
 }
 
 int dumpCommand(const std::string& file) {
-  FormState state;
-  Opened opened = openDocumentAt(file, state);
-  reportAll(file, opened.messages);
-  if (!opened.readable) return kRefused;
-  std::cout << recordJson(state);
-  return state.problems().empty() ? kClean : kProblems;
+  const std::optional<FormState> state = openReporting(file);
+  if (!state) return kRefused;
+  std::cout << recordJson(state->record(), state->formal(), state->problems());
+  return state->problems().empty() ? kClean : kProblems;
 }
 
 int resaveCommand(const std::string& in, const std::string& out) {
-  FormState state;
-  Opened opened = openDocumentAt(in, state);
-  reportAll(in, opened.messages);
-  if (!opened.readable) return kRefused;
+  std::optional<FormState> state = openReporting(in);
+  if (!state) return kRefused;
   CliPrompter prompter(out);
-  const SaveOutcome outcome = saveDocument(state, prompter);
+  const SaveOutcome outcome = saveDocument(*state, prompter);
   // A refusal is about the document read; a failed write about the file written.
   reportAll(outcome == SaveOutcome::Failed ? out : in, prompter.messages);
   return outcome == SaveOutcome::Written ? kClean : kRefused;
 }
 
 int importCommand(const std::string& jsonPath, const std::string& out) {
-  std::string json;
-  if (!readAll(jsonPath, json)) {
-    report(jsonPath, std::string("无法读取文件：") + std::strerror(errno));
+  // The document written never replaces the JSON it is made from, also when
+  // that comes as standard input opened from a file (import - a.json <a.json).
+  if (auto why = OutputGuard({jsonPath == "-" ? "/dev/stdin" : jsonPath}).refusal(out, false)) {
+    report(out, *why);
+    return kRefused;
+  }
+  std::string json, error;
+  if (!readJsonInput(jsonPath, json, error)) {
+    report(jsonPath, error);
     return kRefused;
   }
   ImportResult imported = importRecordJson(json);
@@ -166,17 +175,63 @@ int importCommand(const std::string& jsonPath, const std::string& out) {
   return outcome == SaveOutcome::Written ? kClean : kRefused;
 }
 
+namespace {
+
+// The PDF each document of a batch becomes. Names come from the files'
+// names and the paths below the folders given, so two documents can claim
+// one output (a/x.xdx and b/x.xdx, a folder and a file beside it, one file
+// given twice); printed in parallel, one would silently replace the other.
+// Such a batch is refused as a whole before anything is written: an office's
+// script finds every output where it expects it, or gets exit status 2.
+std::optional<std::vector<std::string>> pdfOutputs(const std::string& outDir, const std::vector<NamedDocument>& docs) {
+  namespace fs = std::filesystem;
+  std::vector<std::string> outputs;
+  std::map<std::string, std::vector<std::size_t>> claims;
+  for (std::size_t i = 0; i < docs.size(); ++i) {
+    outputs.push_back((fs::path(outDir) / (docs[i].name + ".pdf")).lexically_normal().string());
+    claims[outputs.back()].push_back(i);
+  }
+  bool collided = false;
+  for (const auto& [output, claimants] : claims) {
+    if (claimants.size() < 2) continue;
+    std::string names;
+    for (std::size_t i : claimants) names += (names.empty() ? "" : "、") + docs[i].path;
+    report(output, "多个文档会写成这同一个文件：" + names + "；未写入任何文件");
+    collided = true;
+  }
+  if (collided) return std::nullopt;
+  return outputs;
+}
+
+}  // namespace
+
 int pdfCommand(const std::string& outDir, const std::vector<std::string>& files) {
-  const Batch batch = outDir.empty() ? Batch{} : collectDocuments(files);
-  const bool missing = reportEmptyFolders(batch);
+  if (outDir.empty()) {
+    // IN and OUT.pdf: the PDF never replaces the document it prints, nor
+    // another document.
+    if (auto why = OutputGuard({files[0]}).refusal(files[1], true)) {
+      report(files[1], *why);
+      return kRefused;
+    }
+    const std::string program = printProgram();
+    if (program.empty()) {
+      std::cerr << "velmora-cli：找不到打印程序 velmora-print\n";
+      return kRefused;
+    }
+    return runProgram(program, files) == 0 ? kClean : kRefused;
+  }
+
+  const Batch batch = collectDocuments(files);
+  const bool incomplete = reportCollectionProblems(batch);
   const auto& docs = batch.documents;
-  if (!outDir.empty() && docs.empty()) return kRefused;
+  if (docs.empty()) return kRefused;
+  const std::optional<std::vector<std::string>> outputs = pdfOutputs(outDir, docs);
+  if (!outputs) return kRefused;
   const std::string program = printProgram();
   if (program.empty()) {
     std::cerr << "velmora-cli：找不到打印程序 velmora-print\n";
     return kRefused;
   }
-  if (outDir.empty()) return runProgram(program, files) == 0 ? kClean : kRefused;
 
   namespace fs = std::filesystem;
   std::error_code ec;
@@ -185,16 +240,24 @@ int pdfCommand(const std::string& outDir, const std::vector<std::string>& files)
     report(outDir, "无法创建输出文件夹：" + (ec ? ec.message() : std::strerror(ENOTDIR)));
     return kRefused;
   }
+  std::vector<std::string> inputs;
+  for (const auto& d : docs) inputs.push_back(d.path);
+  const OutputGuard guard(inputs);
   // Each document is printed by a process of its own, as many at a time as
   // there are cores, so one broken document never takes the batch down.
   std::vector<int> results(docs.size(), 0);
   forEachInParallel(docs.size(), "生成PDF", [&](std::size_t i) {
-    const fs::path pdf = fs::path(outDir) / (docs[i].name + ".pdf");
+    const std::string& pdf = (*outputs)[i];
+    if (auto why = guard.refusal(pdf, true)) {
+      report(pdf, *why);
+      results[i] = kRefused;
+      return;
+    }
     std::error_code made;
-    fs::create_directories(pdf.parent_path(), made);
-    results[i] = runProgram(program, {docs[i].path, pdf.string()});
+    fs::create_directories(fs::path(pdf).parent_path(), made);
+    results[i] = runProgram(program, {docs[i].path, pdf});
   });
-  if (missing) return kRefused;
+  if (incomplete) return kRefused;
   for (int r : results)
     if (r != 0) return kRefused;
   return kClean;

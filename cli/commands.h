@@ -3,8 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "document/form_state.h"
-
 namespace velmora::cli {
 
 // Exit codes shared by every command.
@@ -17,10 +15,5 @@ int importCommand(const std::string& json, const std::string& out);
 // Without an output folder `files` is IN and OUT.pdf.
 int pdfCommand(const std::string& outDir, const std::vector<std::string>& files);
 int rosterCommand(const std::vector<std::string>& inputs, const std::string& out);
-
-// The record as opened, as one JSON object, one key a line: element names in
-// document order (without `ver`), long texts as arrays of lines, tables as
-// arrays of rows.
-std::string recordJson(const FormState& state);
 
 }  // namespace velmora::cli

@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
 
   CLI::App* pdf = app.add_subcommand("pdf", "打开文档（如同程序的打开操作），把打印的申请书的全部页写成 PDF；正式文档带水印，"
                                             "其他文档带“非正式文档 仅供个人校对”。退出码: 0 已写入, 2 有文档被拒绝、无法读取或无法写入");
-  pdf->add_option("--out-dir", outDir, "每个文档写成 DIR 下同名的 .pdf，保留文件夹结构；此时参数为 FILE|FOLDER...")
+  pdf->add_option("--out-dir", outDir, "每个文档写成 DIR 下同名的 .pdf，保留文件夹结构；两个文档会写成同一个 PDF 时什么也不写。此时参数为 FILE|FOLDER...")
       ->type_name("DIR");
   pdf->add_option("IN OUT.pdf", files, "没有 --out-dir 时：文档和写入的 PDF")->required()->type_name("");
 

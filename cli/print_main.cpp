@@ -25,10 +25,8 @@ int main(int argc, char** argv) {
 
   // System errors in the user's language, as the window shows them.
   std::setlocale(LC_ALL, "");
-  FormState state;
-  const cli::Opened opened = cli::openDocumentAt(in, state);
-  for (const auto& m : opened.messages) cli::report(in, m);
-  if (!opened.readable) return 2;
+  const std::optional<FormState> state = cli::openReporting(in);
+  if (!state) return 2;
 
   // Fonts and drawing need a GUI application, not a display.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -43,7 +41,7 @@ int main(int argc, char** argv) {
   }
   QGuiApplication app(argc, argv);
 
-  const auto sheets = report::generateSheets(report::filledReport(state.record(), state.formal()));
+  const auto sheets = report::generateSheets(report::filledReport(state->record(), state->formal()));
   QString error;
   if (!report::writePdf(sheets, QString::fromStdString(out), &error)) {
     cli::report(out, "无法写入文件：" + error.toStdString());

@@ -19,6 +19,7 @@
 #include "cli/batch.h"
 #include "cli/cli_messages.h"
 #include "cli/commands.h"
+#include "cli/output_guard.h"
 #include "format/atomic_file.h"
 
 namespace velmora::cli {
@@ -40,15 +41,15 @@ struct RosterRow {
 };
 
 RosterRow rosterRow(const std::string& path) {
-  FormState state;
-  Opened opened = openDocumentAt(path, state);
+  const OpenedDocument opened = openDocumentAt(path);
   RosterRow row;
   row.file = path;
-  row.status = statusOf(opened, state);
-  if (opened.readable) {
-    row.problems = state.problems().size();
-    row.formal = state.formal();
-    for (std::size_t i = 0; i < kRosterFields.size(); ++i) row.values[i] = state.record().valueText(kRosterFields[i]);
+  row.status = opened.status;
+  if (opened.readable()) {
+    row.problems = opened.state.problems().size();
+    row.formal = opened.state.formal();
+    for (std::size_t i = 0; i < kRosterFields.size(); ++i)
+      row.values[i] = opened.state.record().valueText(kRosterFields[i]);
   }
   for (const auto& m : opened.messages) row.messages += (row.messages.empty() ? "" : "；") + m;
   return row;
@@ -243,13 +244,20 @@ int rosterCommand(const std::vector<std::string>& inputs, const std::string& out
     return kRefused;
   }
   const Batch batch = collectDocuments(inputs);
-  const bool missing = reportEmptyFolders(batch);
+  const bool incomplete = reportCollectionProblems(batch);
   const auto& docs = batch.documents;
   if (docs.empty()) return kRefused;
+  // The table never replaces a document, least of all one it lists.
+  std::vector<std::string> paths;
+  for (const auto& d : docs) paths.push_back(d.path);
+  if (auto why = OutputGuard(paths).refusal(out, true)) {
+    report(out, *why);
+    return kRefused;
+  }
   std::vector<RosterRow> rows(docs.size());
   forEachInParallel(docs.size(), "汇总", [&](std::size_t i) { rows[i] = rosterRow(docs[i].path); });
 
-  int exit = missing ? kRefused : kClean;
+  int exit = incomplete ? kRefused : kClean;
   std::array<std::size_t, 3> counts{};
   for (const RosterRow& r : rows) {
     if (!r.messages.empty()) report(r.file, r.messages);

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "fuzz/fuzz_support.h"
-#include "document/record_import.h"
+#include "exchange/record_import.h"
 #include "record/gbk.h"
 
 namespace {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -29,14 +30,24 @@ std::string quote(const std::string& s) {
   return q + "'";
 }
 
-// Runs velmora-cli with `args`; `env`: variables for the run, as
-// "NAME=value NAME=value"; `cwd`: the folder it runs in.
-CliRun cli(const std::vector<std::string>& args, const std::string& env = "", const std::string& cwd = "") {
+// How velmora-cli is run: `env`: variables for the run, as "NAME=value
+// NAME=value"; `cwd`: the folder it runs in; `input`: a shell command whose
+// output is its standard input (else /dev/null); `program`: the program and
+// what runs it, when not VELMORA_CLI itself.
+struct RunOptions {
+  std::string env;
+  std::string cwd;
+  std::string input;
+  std::string program;
+};
+
+CliRun cliWith(const RunOptions& o, const std::vector<std::string>& args) {
   TempDir dir;
-  std::string cmd = cwd.empty() ? "" : "cd " + quote(cwd) + " && ";
-  cmd += (env.empty() ? "" : "env " + env + " ") + quote(VELMORA_CLI);
+  std::string cmd = o.cwd.empty() ? "" : "cd " + quote(o.cwd) + " && ";
+  if (!o.input.empty()) cmd += o.input + " | ";
+  cmd += (o.env.empty() ? "" : "env " + o.env + " ") + (o.program.empty() ? quote(VELMORA_CLI) : o.program);
   for (const auto& a : args) cmd += " " + quote(a);
-  cmd += " </dev/null 2>" + quote(dir.path("err"));
+  cmd += (o.input.empty() ? " </dev/null" : "") + std::string(" 2>") + quote(dir.path("err"));
   CliRun r;
   FILE* pipe = popen(cmd.c_str(), "r");
   char buf[4096];
@@ -46,6 +57,12 @@ CliRun cli(const std::vector<std::string>& args, const std::string& env = "", co
   r.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   r.err = readFile(dir.path("err"));
   return r;
+}
+
+// Runs velmora-cli with `args`; `env`: variables for the run, as
+// "NAME=value NAME=value"; `cwd`: the folder it runs in.
+CliRun cli(const std::vector<std::string>& args, const std::string& env = "", const std::string& cwd = "") {
+  return cliWith({env, cwd, "", ""}, args);
 }
 
 // Copies fixtures into `dir` under the names given (fixture, name), making
@@ -618,4 +635,269 @@ TEST(Cli, RosterListsEveryDocumentAsWorkbookAndCsv) {
   CliRun complete = cli({"roster", a, b, "--out", dir.path("ok.xlsx")});
   EXPECT_EQ(complete.exit, 0) << complete.err;
   EXPECT_EQ(readWorkbook(dir.path("ok.xlsx")).filter, "A1:S3");
+}
+
+TEST(Cli, PdfOutDirRefusesDocumentsThatWouldWriteTheSameFile) {
+#ifndef VELMORA_CLI_PDF
+  GTEST_SKIP() << "built without the printed form";
+#endif
+  TempDir dir;
+  layOut(dir, {{"sample.xdx", "a/x.xdx"}, {"formal.xdx", "b/x.xdx"}, {"fresh-required.xdx", "b/y.xdx"},
+               {"sample.xdx", "c/x.XDX"}, {"formal.xdx", "d/x.xdx"}});
+  const std::string a = dir.path("a"), b = dir.path("b"), ax = dir.path("a/x.xdx"), bx = dir.path("b/x.xdx"),
+                    by = dir.path("b/y.xdx"), cx = dir.path("c/x.XDX"), dx = dir.path("d/x.xdx");
+  const std::string out = dir.path("out");
+  struct Case {
+    std::vector<std::string> inputs;
+    std::string err;  // empty: no collision, every PDF written
+  } cases[] = {
+      // Files given by name keep only their name: both would be out/x.pdf.
+      {{ax, bx}, out + "/x.pdf：多个文档会写成这同一个文件：" + ax + "、" + bx + "；未写入任何文件\n"},
+      // A file beside a folder that holds a document of that name.
+      {{a, bx}, out + "/x.pdf：多个文档会写成这同一个文件：" + ax + "、" + bx + "；未写入任何文件\n"},
+      // Two folders with documents of one name, one of them with another
+      // case of the extension.
+      {{a, dir.path("c")}, out + "/x.pdf：多个文档会写成这同一个文件：" + ax + "、" + cx + "；未写入任何文件\n"},
+      // One document twice, and two pairs at once: each output one line.
+      {{ax, ax}, out + "/x.pdf：多个文档会写成这同一个文件：" + ax + "、" + ax + "；未写入任何文件\n"},
+      {{ax, by, bx, dx},
+       out + "/x.pdf：多个文档会写成这同一个文件：" + ax + "、" + bx + "、" + dx + "；未写入任何文件\n"},
+      {{ax, by}, ""},
+  };
+  for (const auto& c : cases) {
+    std::filesystem::remove_all(out);
+    std::vector<std::string> args{"pdf", "--out-dir", out};
+    args.insert(args.end(), c.inputs.begin(), c.inputs.end());
+    CliRun r = cli(args);
+    if (c.err.empty()) {
+      EXPECT_EQ(r.exit, 0) << r.err;
+      EXPECT_TRUE(std::filesystem::exists(out + "/x.pdf") && std::filesystem::exists(out + "/y.pdf"));
+      continue;
+    }
+    EXPECT_EQ(r.exit, 2) << c.err;
+    EXPECT_EQ(r.err, c.err);
+    // Refused before anything is written: not even the output folder.
+    EXPECT_FALSE(std::filesystem::exists(out)) << c.err;
+  }
+}
+
+namespace {
+
+// Runs velmora-cli where file permissions apply: as itself, or as the user
+// "nobody" when the tests run as root (root reads whatever the permissions
+// say). Then the programs are copied into `dir`, which every user can
+// reach, wherever the build tree lies.
+CliRun cliWhereModesApply(const TempDir& dir, const std::vector<std::string>& args, const std::string& env = "") {
+  if (::geteuid() != 0) return cli(args, env);
+  const std::string bin = dir.path("bin");
+  std::filesystem::create_directories(bin);
+  ::chmod(bin.c_str(), 0755);
+  for (const std::filesystem::path& program : {std::filesystem::path(VELMORA_CLI),
+                                              std::filesystem::path(VELMORA_CLI).parent_path() / "velmora-print"})
+    if (std::filesystem::exists(program))
+      std::filesystem::copy_file(program, bin + "/" + program.filename().string(),
+                                 std::filesystem::copy_options::overwrite_existing);
+  return cliWith({env, "", "", "setpriv --reuid=65534 --regid=65534 --clear-groups " + quote(bin + "/velmora-cli")}, args);
+}
+
+}  // namespace
+
+TEST(Cli, BatchesReportEveryUnreadableFileAndFolder) {
+  TempDir dir;
+  ::chmod(dir.dir().c_str(), 0755);
+  // in/ holds a complete document, a folder that cannot be read at all, a
+  // folder that can be listed but not entered, and a document that cannot
+  // be read.
+  layOut(dir, {{"sample.xdx", "in/a.xdx"}, {"fresh-required.xdx", "in/locked/b.xdx"},
+               {"fresh-required.xdx", "in/listed/c.xdx"}, {"sample.xdx", "in/d.xdx"}});
+  std::filesystem::create_directories(dir.path("in/listed/deeper"));
+  // A link to a document in the folder that cannot be read.
+  std::filesystem::create_symlink(dir.path("in/locked/b.xdx"), dir.path("in/e.xdx"));
+  std::filesystem::create_directories(dir.path("w"));
+  ::chmod(dir.path("w").c_str(), 0777);  // where nobody may write
+  ::chmod(dir.path("in/d.xdx").c_str(), 0);
+  ::chmod(dir.path("in/locked").c_str(), 0);
+  ::chmod(dir.path("in/listed").c_str(), 0444);
+  const std::string in = dir.path("in"), locked = dir.path("in/locked");
+  const std::string denied = "Permission denied";
+  // One line per folder, in name order, before the documents' own lines.
+  const std::string folderLines = dir.path("in/listed") + "：无法读取文件夹：" + denied + "\n" + locked +
+                                  "：无法读取文件夹：" + denied + "\n";
+  // Documents found are opened and report their own errors as always.
+  const std::string unreadableDocuments =
+      dir.path("in/d.xdx") + "：无法打开文件“" + dir.path("in/d.xdx") + "”：" + denied + "\n" + dir.path("in/e.xdx") +
+      "：无法打开文件“" + dir.path("in/e.xdx") + "”：" + denied + "\n";
+  struct Case {
+    std::vector<std::string> args;
+    std::string err;
+  } cases[] = {
+      {{"check", in}, folderLines + unreadableDocuments},
+      {{"check", "--json", in}, folderLines},
+      {{"roster", in, "--out", dir.path("w/r.csv")}, folderLines + unreadableDocuments},
+      // An unreadable folder given by name is no folder "without documents".
+      {{"check", locked}, locked + "：无法读取文件夹：" + denied + "\n"},
+#ifdef VELMORA_CLI_PDF
+      {{"pdf", "--out-dir", dir.path("w/pdf"), in}, folderLines + unreadableDocuments},
+#endif
+  };
+  for (const auto& c : cases) {
+    CliRun r = cliWhereModesApply(dir, c.args, "LC_ALL=C");
+    EXPECT_EQ(r.exit, 2) << c.args[0] << " " << c.args[1];
+    EXPECT_EQ(r.err, c.err) << c.args[0] << " " << c.args[1];
+  }
+  // What could be read was done all the same.
+  CliRun json = cliWhereModesApply(dir, {"check", "--json", in}, "LC_ALL=C");
+  EXPECT_NE(json.out.find("\"file\":\"" + dir.path("in/a.xdx") + "\",\"status\":\"complete\""), std::string::npos)
+      << json.out;
+#ifdef VELMORA_CLI_PDF
+  EXPECT_TRUE(std::filesystem::exists(dir.path("w/pdf/a.pdf")));
+#endif
+  for (const char* folder : {"in/locked", "in/listed"}) ::chmod(dir.path(folder).c_str(), 0755);
+}
+
+TEST(Cli, OutputsNeverReplaceAnInputOrADocument) {
+  TempDir dir;
+  const std::string doc = dir.path("doc.xdx"), other = dir.path("other.xdx");
+  const std::string sample = readFile(fixture("sample.xdx")), formal = readFile(fixture("formal.xdx"));
+  const std::string json = R"({"ProjectName":"课题","Presider":"王","ContactMail":"w@x.cn"})";
+  // Documents, a document under another name, links to documents, and JSON
+  // to import; laid out afresh for each case.
+  auto layOutAfresh = [&] {
+    for (const auto& [name, bytes] : std::vector<std::pair<std::string, std::string>>{
+             {"doc.xdx", sample}, {"other.xdx", formal}, {"in/x.xdx", sample}, {"named.pdf", sample},
+             {"named.csv", formal}, {"r.json", json}}) {
+      std::filesystem::create_directories(std::filesystem::path(dir.path(name)).parent_path());
+      writeFile(dir.path(name), bytes);
+    }
+    for (const auto& [target, name] : std::vector<std::pair<std::string, std::string>>{
+             {doc, "link.pdf"}, {doc, "link.csv"}, {dir.path("in/x.xdx"), "in/x.pdf"}, {dir.path("r.json"), "r-link.xdx"}}) {
+      std::filesystem::remove(dir.path(name));
+      std::filesystem::create_symlink(target, dir.path(name));
+    }
+  };
+
+  const std::string isInput = "：就是要读的文件“", isDocument = "：是申报文档，不能覆盖\n";
+  struct Case {
+    std::vector<std::string> args;
+    std::string err;                          // the message line
+    std::string kept;                         // the file that must stay as it was
+    std::string content;                      // its content
+    bool pdf = false;                         // needs the printed form
+  } cases[] = {
+      {{"pdf", doc, doc}, doc + isInput + doc + "”，不能覆盖\n", doc, sample, true},
+      {{"pdf", doc, dir.path("link.pdf")}, dir.path("link.pdf") + isInput + doc + "”，不能覆盖\n", doc, sample, true},
+      {{"pdf", doc, other}, other + isDocument, other, formal, true},
+      {{"pdf", doc, dir.path("named.pdf")}, dir.path("named.pdf") + isDocument, dir.path("named.pdf"), sample, true},
+      // In a batch only that document is refused; the others are printed.
+      {{"pdf", "--out-dir", dir.path("in"), dir.path("in/x.xdx")}, dir.path("in/x.pdf") + isInput +
+           dir.path("in/x.xdx") + "”，不能覆盖\n", dir.path("in/x.xdx"), sample, true},
+      {{"roster", doc, "--out", dir.path("link.csv")}, dir.path("link.csv") + isInput + doc + "”，不能覆盖\n", doc,
+       sample},
+      {{"roster", doc, "--out", dir.path("named.csv")}, dir.path("named.csv") + isDocument, dir.path("named.csv"),
+       formal},
+      {{"import", dir.path("r.json"), dir.path("r.json")}, dir.path("r.json") + isInput + dir.path("r.json") +
+           "”，不能覆盖\n", dir.path("r.json"), json},
+      {{"import", dir.path("r.json"), dir.path("r-link.xdx")}, dir.path("r-link.xdx") + isInput + dir.path("r.json") +
+           "”，不能覆盖\n", dir.path("r.json"), json},
+  };
+  for (const auto& c : cases) {
+#ifndef VELMORA_CLI_PDF
+    if (c.pdf) continue;
+#endif
+    layOutAfresh();
+    CliRun r = cli(c.args);
+    EXPECT_EQ(r.exit, 2) << c.args[0] << " " << c.args.back();
+    EXPECT_EQ(r.err, c.err) << c.args[0] << " " << c.args.back();
+    EXPECT_EQ(readFile(c.kept), c.content) << c.args[0] << " " << c.args.back();
+  }
+  // Standard input opened from the very file named as the output.
+  layOutAfresh();
+  const std::string err = dir.path("stdin.err");
+  const int status = std::system(("cd " + quote(dir.dir().string()) + " && " + quote(VELMORA_CLI) +
+                                  " import - r.json <r.json 2>" + quote(err)).c_str());
+  EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 2);
+  EXPECT_EQ(readFile(err), "r.json：就是要读的文件“/dev/stdin”，不能覆盖\n");
+  EXPECT_EQ(readFile(dir.path("r.json")), json);
+  // A document may still replace a document: import and resave save as the
+  // save button does, also in place.
+  layOutAfresh();
+  EXPECT_EQ(cli({"resave", doc, doc}).exit, 0);
+  EXPECT_NE(readFile(doc), sample);
+  EXPECT_EQ(cli({"import", dir.path("r.json"), other}).exit, 0);
+  EXPECT_NE(readFile(other), formal);
+}
+
+TEST(Cli, NothingOfAFileThatIsNoXmlDocumentIsQuoted) {
+  using namespace std::string_literals;
+  TempDir dir;
+  const std::string secret = "s3cr3t-Passw0rd";
+  struct Case {
+    std::string name;
+    std::string bytes;
+    std::string message;
+  } cases[] = {
+      {"text", "root:" + secret + ":19000:0:99999:7:::\n", "不是 XML 文档，不是申报文档"},
+      {"blank lines first", "\n\n  " + secret + "\n", "不是 XML 文档，不是申报文档"},
+      {"byte-order mark", "\xEF\xBB\xBF" + secret, "不是 XML 文档，不是申报文档"},
+      // Bytes no encoding decodes: libxml2's reason names them.
+      {"undecodable", "\xC0\x80" + secret, "不是 XML 文档，不是申报文档"},
+      {"binary", "\0\x01\x02"s + secret, "不是 XML 文档，不是申报文档"},
+      {"empty", "", "文件为空，不是申报文档"},
+  };
+  for (const auto& c : cases) {
+    writeFile(dir.path(c.name), c.bytes);
+    const std::string link = dir.path(c.name + ".xdx");
+    std::filesystem::create_symlink(dir.path(c.name), link);
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"check", link}, {"check", "--json", link}, {"dump", link}}) {
+      CliRun r = cli(args);
+      EXPECT_EQ(r.exit, 2) << c.name;
+      EXPECT_EQ((r.out + r.err).find(secret), std::string::npos) << c.name << ": " << r.out << r.err;
+      const std::string expected = args[1] == "--json"
+                                       ? "{\"file\":\"" + link + "\",\"status\":\"refused\",\"formal\":false,"
+                                             "\"problems\":[],\"messages\":[\"" + c.message + "\"]}\n"
+                                       : "";
+      EXPECT_EQ(r.out, expected) << c.name;
+      EXPECT_EQ(r.err, args[1] == "--json" ? "" : link + "：" + c.message + "\n") << c.name;
+    }
+  }
+  // An XML document that is broken is quoted where it broke, as before.
+  writeFile(dir.path("broken"), "<?xml version=\"1.0\"?>\n<XMLPackage><ver>" + secret + "</vr></XMLPackage>");
+  CliRun xml = cli({"check", dir.path("broken")});
+  EXPECT_NE(xml.err.find("“<XMLPackage><ver>" + secret), std::string::npos) << xml.err;
+}
+
+TEST(Cli, ImportReadsNoMoreThanItsLimitFromAnySource) {
+  TempDir dir;
+  const std::size_t limit = 64u * 1024 * 1024;
+  // Valid JSON, padded with blanks to the size wanted; its name too long, so
+  // that one within the limit is refused for that, not for its size.
+  auto padded = [&](std::size_t size) {
+    const std::string object = R"({"ProjectName":")" + std::string(300, 'x') + R"(","Presider":"王","ContactMail":"w@x.cn"})";
+    return object + std::string(size - object.size(), ' ');
+  };
+  writeFile(dir.path("limit.json"), padded(limit));
+  writeFile(dir.path("over.json"), padded(limit + 1));
+  const std::string tooLarge = "JSON 过大，不是申报书（超过 64 MB）\n";
+  const std::string tooLong = "ProjectName：超过 80 字节的长度限制（300 字节）\n";
+  struct Case {
+    std::string name;
+    std::string file;
+    std::string input;  // a shell command piped into standard input
+    std::string err;    // after the file's name and "："
+  } cases[] = {
+      {"a file at the limit", dir.path("limit.json"), "", tooLong},
+      {"a file one byte over", dir.path("over.json"), "", tooLarge},
+      {"standard input at the limit", "-", "cat " + quote(dir.path("limit.json")), tooLong},
+      {"standard input one byte over", "-", "cat " + quote(dir.path("over.json")), tooLarge},
+      // More than fits in memory several times over, through a pipe.
+      {"standard input without end", "-", "yes", tooLarge},
+      {"a device without end", "/dev/zero", "", tooLarge},
+  };
+  for (const auto& c : cases) {
+    CliRun r = cliWith({"", "", c.input, ""}, {"import", c.file, dir.path("out.xdx")});
+    EXPECT_EQ(r.exit, 2) << c.name;
+    EXPECT_EQ(r.err, c.file + "：" + c.err) << c.name;
+    EXPECT_FALSE(std::filesystem::exists(dir.path("out.xdx"))) << c.name;
+  }
 }

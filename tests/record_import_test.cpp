@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "document/record_import.h"
+#include "exchange/record_import.h"
 #include "record/gbk.h"
 
 using namespace velmora;
@@ -139,4 +139,125 @@ TEST(RecordImport, EscapesAndKeyOrderAreKept) {
   EXPECT_EQ(r.violations[0].key, "Sex");
   EXPECT_EQ(r.violations[1].key, "Nation");
   EXPECT_EQ(r.record.lines(Field::ProjectReasoning), (Lines{"x\"y\\/", "é一"}));
+}
+
+TEST(RecordImport, InputBeyondItsLimitsIsRefusedBeforeItIsBuilt) {
+  const std::string object = "{" + kRequired + "}";
+  // n empty strings under verifylist, which import accepts and ignores: the
+  // root, three required values and the array are the other five values. The
+  // three Chinese characters of the required values are six bytes more than
+  // characters.
+  auto verifylist = [&](std::size_t n) {
+    std::string list = "{" + kRequired + ",\"verifylist\":[";
+    for (std::size_t i = 0; i < n; ++i) list += i ? ",\"\"" : "\"\"";
+    return list + "]}";
+  };
+  struct Case {
+    std::string name;
+    std::string json;
+    std::string refusal;  // empty: accepted
+  } cases[] = {
+      {"exactly the byte limit", object + std::string(kMaxImportBytes - object.size(), ' '), ""},
+      {"one byte more", object + std::string(kMaxImportBytes - object.size() + 1, ' '), "JSON 过大，不是申报书（超过 64 MB）"},
+      {"exactly the value limit", verifylist(kMaxImportValues - 5), ""},
+      // Where the parser stopped: the closing quote of the value too many,
+      // the column counted in characters.
+      {"one value more", verifylist(kMaxImportValues - 4),
+       "JSON 格式错误（第 1 行第 " + std::to_string(verifylist(kMaxImportValues - 4).size() - 2 - 6) +
+           " 列）：值超过 100000 个，不是申报书"},
+  };
+  for (const auto& c : cases) {
+    ImportResult r = importRecordJson(c.json);
+    if (c.refusal.empty()) {
+      EXPECT_TRUE(r.ok()) << c.name << ": " << (r.ok() ? "" : r.violations[0].message);
+      continue;
+    }
+    ASSERT_EQ(r.violations.size(), 1u) << c.name;
+    EXPECT_EQ(r.violations[0].key, "") << c.name;
+    EXPECT_EQ(r.violations[0].message, c.refusal) << c.name;
+  }
+}
+
+TEST(RecordImport, AnObjectWithMoreKeysThanARecordHasIsRefusedWhileParsed) {
+  // Each key went through a search of all before it (100 000 keys of 600
+  // bytes took 193 s); no record has more keys than the catalogue's fields,
+  // PASSBY and verifylist.
+  static_assert(kFieldCount + 2 <= static_cast<int>(kMaxImportKeys));
+  auto keys = [](std::size_t n, bool nested) {
+    std::string members;
+    for (std::size_t i = 3; i < n; ++i) members += ",\"k" + std::to_string(i) + "\":\"\"";
+    if (!nested) return "{" + kRequired + members + "}";
+    return "{" + kRequired + ",\"Sex\":{\"k0\":0,\"k1\":0,\"k2\":0" + members + "}}";
+  };
+  const std::string over = keys(kMaxImportKeys + 1, false);
+  const std::string overNested = keys(kMaxImportKeys + 1, true);
+  // Where the parser stopped: the closing quote of the key too many, the
+  // column counted in characters (the required values' three Chinese
+  // characters are six bytes more).
+  auto column = [](const std::string& json) { return std::to_string(json.rfind("\":") + 1 - 6); };
+  struct Case {
+    std::string name;
+    std::string json;
+    std::size_t violations;  // each key that is no field, when the object is taken
+    std::string refusal = "";
+  } cases[] = {
+      {"at the limit", keys(kMaxImportKeys, false), kMaxImportKeys - 3},
+      {"one more", over, 1,
+       "JSON 格式错误（第 1 行第 " + column(over) + " 列）：对象的键超过 256 个，不是申报书"},
+      {"one more, nested", overNested, 1,
+       "JSON 格式错误（第 1 行第 " + column(overNested) + " 列）：对象的键超过 256 个，不是申报书"},
+  };
+  for (const auto& c : cases) {
+    ImportResult r = importRecordJson(c.json);
+    ASSERT_EQ(r.violations.size(), c.violations) << c.name;
+    if (c.refusal.empty()) {
+      for (const auto& v : r.violations) EXPECT_EQ(v.message, "不是申报书的字段") << c.name << " " << v.key;
+      continue;
+    }
+    ASSERT_EQ(r.violations.size(), 1u) << c.name;
+    EXPECT_EQ(r.violations[0].key, "") << c.name;
+    EXPECT_EQ(r.violations[0].message, c.refusal) << c.name;
+  }
+}
+
+TEST(RecordImport, TheFullestRecordIsWithinTheValueLimit) {
+  // Every long text with as many (empty) lines as its byte limit allows, a
+  // line break counting two bytes; every table with all its rows and cells;
+  // a long problem list. This must import, or the limit refuses real records.
+  const Record fresh = Record::initial();
+  std::string json = "{" + kRequired;
+  std::size_t values = 4;
+  auto quoted = [](const std::string& s) { return "\"" + s + "\""; };
+  for (const FieldDef& d : allFields()) {
+    if (d.id == Field::ProjectName || d.id == Field::Presider || d.id == Field::ContactMail) continue;
+    json += ",\"" + std::string(d.name) + "\":";
+    if (d.kind == Kind::LongText) {
+      const int lines = d.byteLimit / 2 + 1;
+      json += "[";
+      for (int i = 0; i < lines; ++i) json += i ? ",\"\"" : "\"\"";
+      json += "]";
+      values += 1 + static_cast<std::size_t>(lines);
+    } else if (d.kind == Kind::Table) {
+      json += "[";
+      for (int row = 0; row < d.table.storedRows; ++row) {
+        json += row ? ",[" : "[";
+        for (int col = 0; col < d.table.columns; ++col)
+          json += (col ? "," : "") + quoted(fresh.cell(d.id, row, col));
+        json += "]";
+      }
+      json += "]";
+      values += 1 + static_cast<std::size_t>(d.table.storedRows * (1 + d.table.columns));
+    } else {
+      json += quoted("");
+      ++values;
+    }
+  }
+  json += ",\"PASSBY\":\"0\",\"verifylist\":[";
+  for (int i = 0; i < 500; ++i) json += i ? ",\"01、关键词1  未填写\"" : "\"01、关键词1  未填写\"";
+  json += "]}";
+  values += 2 + 500;
+  ImportResult r = importRecordJson(json);
+  EXPECT_TRUE(r.ok()) << (r.ok() ? "" : r.violations[0].key + "：" + r.violations[0].message);
+  // A wide margin: the limit is there for hostile input, not for records.
+  EXPECT_LT(values * 4, kMaxImportValues) << values;
 }

@@ -9,7 +9,7 @@ declare -A allowed=(
   [check]="check record"
   [format]="format record"
   [document]="document format check record"
-  [exchange]="exchange document format check record"
+  [exchange]="exchange record"
   [report]="report record"
 )
 status=0

@@ -1,4 +1,4 @@
-#include "document/record_import.h"
+#include "exchange/record_import.h"
 
 #include <cstdio>
 
@@ -19,6 +19,8 @@ using Json = nlohmann::ordered_json;
 // Deeper than any record needs; refusing it early keeps hostile input from
 // building a tree of millions of levels.
 constexpr int kMaxDepth = 64;
+
+std::string megabytes(std::size_t bytes) { return std::to_string(bytes / (1024 * 1024)) + " MB"; }
 
 // Line and column (in characters) of a byte offset, for messages that an
 // editor can find.
@@ -70,7 +72,8 @@ class CountingIterator {
 };
 
 // What the parser accepts but a record may not hold: a key twice in one
-// object, or nesting beyond kMaxDepth.
+// object, nesting beyond kMaxDepth, more keys in one object than
+// kMaxImportKeys, or more values than kMaxImportValues.
 struct Refusal {
   std::string what;
   std::size_t offset;
@@ -81,12 +84,22 @@ struct Refusal {
 std::optional<Json> parseRecordJson(std::string_view text, std::string& error) {
   const char* last = text.data();
   std::vector<std::set<std::string>> keys;  // of each object being read
+  std::size_t values = 0;
   auto refuse = [&](std::string what) { throw Refusal{std::move(what), static_cast<std::size_t>(last - text.data())}; };
   auto callback = [&](int depth, Json::parse_event_t event, Json& parsed) {
     using Event = Json::parse_event_t;
     if (depth > kMaxDepth) refuse("嵌套超过 " + std::to_string(kMaxDepth) + " 层");
+    // Counted as they come, so that the tree never holds more than the limit:
+    // 20 MB of empty strings built a tree of 700 MB.
+    if ((event == Event::value || event == Event::object_start || event == Event::array_start) &&
+        ++values > kMaxImportValues)
+      refuse("值超过 " + std::to_string(kMaxImportValues) + " 个，不是申报书");
     if (event == Event::object_start) keys.emplace_back();
     if (event == Event::object_end) keys.pop_back();
+    // An ordered object looks for each new key among all before it: 100 000
+    // keys took minutes. No record has as many keys as the limit.
+    if (event == Event::key && keys.back().size() >= kMaxImportKeys)
+      refuse("对象的键超过 " + std::to_string(kMaxImportKeys) + " 个，不是申报书");
     if (event == Event::key && !keys.back().insert(parsed.get_ref<const std::string&>()).second) {
       // The last byte read is the key's closing quote; point at its opening one.
       for (std::size_t quote = static_cast<std::size_t>(last - text.data()); quote > 0;) {
@@ -139,7 +152,7 @@ class Importer {
       readField(fieldDef(*field), value);
     }
     linkedFields();
-    for (Field f : {Field::ProjectName, Field::Presider, Field::ContactMail})
+    for (Field f : kRequiredToSave)
       if (r().text(f).empty() && !violated(std::string(fieldDef(f).name))) violate(std::string(fieldDef(f).name), "必须填写（课题名称、主持人和电子邮箱是保存的必填项）");
   }
 
@@ -171,10 +184,11 @@ class Importer {
     return false;
   }
 
-  bool filtered(const std::string& key, const std::string& text, std::string_view allowed, const char* what) {
-    for (char c : text)
-      if (allowed.find(c) == std::string_view::npos) {
-        violate(key, std::string("只能填写") + what);
+  // The characters the field's rule allows, as the window's keys let through.
+  bool filtered(const std::string& key, const std::string& text, Allowed allowed) {
+    for (std::size_t pos = 0; pos < text.size();)
+      if (!isAllowed(allowed, nextCodePoint(text, pos))) {
+        violate(key, "只能填写" + std::string(allowedInWords(allowed)));
         return false;
       }
     return true;
@@ -196,7 +210,7 @@ class Importer {
           return;
         }
         if (d.kind == Kind::Masked) {
-          if (!text.empty() && (text.size() != 12 || !filtered(key, text, "0123456789", "数字")))
+          if (!text.empty() && (text.size() != 12 || !filtered(key, text, d.allowed)))
             return violate(key, "应为空或12位数字");
           r().setText(d.id, text);
           return;
@@ -204,24 +218,25 @@ class Importer {
         if (d.byteLimit > 0 && gbkByteLength(text) > static_cast<std::size_t>(d.byteLimit))
           return violate(key, "超过 " + std::to_string(d.byteLimit) + " 字节的长度限制（" +
                                   std::to_string(gbkByteLength(text)) + " 字节）");
-        if (d.id == Field::IDcard && !filtered(key, text, "0123456789Xx", "数字和字母X")) return;
-        if ((d.id == Field::InputDate || d.id == Field::ExpectCompleteDate) && !filtered(key, text, "0123456789", "数字"))
-          return;
+        // Fields the program fills (the outlay, the total) take what it wrote.
+        if (d.typed && !filtered(key, text, d.allowed)) return;
         r().setText(d.id, text);
         return;
       }
       case Kind::LongText: {
         if (!v.is_array()) return violate(key, "应为字符串数组（各行）");
         Lines lines;
-        std::size_t bytes = 0;
+        std::string text;  // the lines as the field holds them, one break between two
         for (const Json& item : v) {
           if (!item.is_string()) return violate(key, "应为字符串数组（各行）");
           const std::string& line = item.get_ref<const std::string&>();
           if (line.find_first_of("\r\n") != std::string::npos) return violate(key, "一行中不能有换行符");
           if (!gbkText(key, line)) return;
-          bytes += gbkByteLength(line) + (lines.empty() ? 0 : 2);
+          if (!lines.empty()) text += '\n';
+          text += line;
           lines.push_back(line);
         }
+        const std::size_t bytes = limitedBytes(text);
         if (bytes > static_cast<std::size_t>(d.byteLimit))
           return violate(key, "超过 " + std::to_string(d.byteLimit) + " 字节的长度限制（" + std::to_string(bytes) + " 字节）");
         r().setLines(d.id, std::move(lines));
@@ -237,7 +252,7 @@ class Importer {
     if (!v.is_array()) return violate(key, "应为行的数组");
     if (static_cast<int>(v.size()) > d.table.storedRows)
       return violate(key, "最多 " + std::to_string(d.table.storedRows) + " 行（实际 " + std::to_string(v.size()) + " 行）");
-    const bool amounts = d.id == Field::OutlayGrid || d.id == Field::OutlayGrid2;
+    const TableShape& shape = d.table;
     Record fresh = Record::initial();
     for (std::size_t row = 0; row < v.size(); ++row) {
       const Json& cells = v[row];
@@ -251,9 +266,9 @@ class Importer {
         if (!item.is_string()) return violate(at, "应为字符串");
         const std::string& cell = item.get_ref<const std::string&>();
         if (!gbkText(at, cell)) return;
-        if (amounts && col < 2 && cell != fresh.cell(d.id, static_cast<int>(row), static_cast<int>(col)))
+        if (static_cast<int>(col) < shape.fixedColumns && cell != fresh.cell(d.id, static_cast<int>(row), static_cast<int>(col)))
           return violate(at, "固定单元格应为“" + fresh.cell(d.id, static_cast<int>(row), static_cast<int>(col)) + "”");
-        if (amounts && col == 2 && !filtered(at, cell, "0123456789.", "数字和小数点")) return;
+        if (static_cast<int>(col) == shape.amountColumn && !filtered(at, cell, Allowed::Amount)) return;
         r().setCell(d.id, static_cast<int>(row), static_cast<int>(col), cell);
       }
     }
@@ -262,8 +277,7 @@ class Importer {
   // What the window's class rule allows: the two national classes fix the
   // third result to "A.专著"; the others have no fourth result.
   void linkedFields() {
-    const int cls = r().choice(Field::ProjectClass);
-    const bool national = cls == 0 || cls == 1;
+    const bool national = isNationalClass(r().choice(Field::ProjectClass));
     if (national && r().choice(Field::ExpectProduction1) > 0)
       violate("ExpectProduction1", "课题类别为国家一般课题或国家青年基金课题时应为“A.专著”");
     if (!national && r().choice(Field::ExpectProduction2) >= 0)
@@ -275,6 +289,10 @@ class Importer {
 
 ImportResult importRecordJson(std::string_view json) {
   Importer importer;
+  if (json.size() > kMaxImportBytes) {
+    importer.violate("", "JSON 过大，不是申报书（超过 " + megabytes(kMaxImportBytes) + "）");
+    return importer.result;
+  }
   std::string error;
   auto root = parseRecordJson(json, error);
   if (!root) {
