@@ -1,5 +1,7 @@
 #pragma once
 // The one entry point of the printed application for the main window.
+#include <QString>
+
 class QWidget;
 
 namespace velmora {
@@ -9,7 +11,9 @@ class FormState;
 // Fills a fresh working copy of the report from the state's record and its
 // formal-document state, generates every sheet under the status window
 // "报表状态" and shows the modal preview "报表预览"; returns when the preview
-// is closed, the working copy being discarded with it.
-void showReportPreview(QWidget* parent, const FormState& state);
+// is closed, the working copy being discarded with it. A record that cannot
+// be printed (a text too long for the sheet limit) shows no preview: the
+// reason is returned, for the caller's message box.
+QString showReportPreview(QWidget* parent, const FormState& state);
 
 }  // namespace velmora
