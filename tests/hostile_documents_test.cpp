@@ -18,6 +18,7 @@
 
 #include "document/document_actions.h"
 #include "document/xdx_reader.h"
+#include "record/gbk.h"
 #include "hardening_support.h"
 #include "test_support.h"
 
@@ -83,7 +84,87 @@ std::string manyAttributes(const TempDir& dir, const std::string& name, int coun
   return dir.path(name);
 }
 
+// The sample document with the text of `element` replaced by `text` (GBK
+// bytes) and `extra` put in before the root's end tag.
+std::string sampleWith(const TempDir& dir, const std::string& name, const std::string& element, const std::string& text,
+                       const std::string& extra = {}) {
+  std::string bytes = readFile(fixture("sample.xdx"));
+  if (!element.empty()) {
+    const std::size_t open = bytes.find("<" + element + ">") + element.size() + 2;
+    const std::size_t close = bytes.find("</" + element + ">", open);
+    bytes.replace(open, close - open, text);
+  }
+  bytes.insert(bytes.rfind("</XMLPackage>"), extra);
+  writeFile(dir.path(name), bytes);
+  return dir.path(name);
+}
+
+std::string repeated(const std::string& unit, std::size_t times) {
+  std::string out;
+  out.reserve(unit.size() * times);
+  for (std::size_t i = 0; i < times; ++i) out += unit;
+  return out;
+}
+
 }  // namespace
+
+// libxml2 refuses a text node of more than 10 MB ("Huge input lookup", then
+// "Extra content at the end of the document"); documents are accepted up to
+// 64 MB, and so are their texts.
+TEST(HostileDocuments, TextsBeyondTenMegabytesOpen) {
+  TempDir dir;
+  const std::string gbkWord = "\xBD\xCC";  // 教
+  struct Case {
+    std::string label, element;
+    std::string text;
+  } cases[] = {
+      {"12 MB of Chinese in a long text", "ProjectAnalyze", repeated(gbkWord, 6000000)},
+      {"12 MB of Chinese in a table cell", "MainActor1", repeated(gbkWord, 6000000)},
+      {"20 MB of one Latin word in a long text", "ProjectAnalyze", std::string(20000000, 'x')},
+  };
+  for (const auto& c : cases) {
+    FormState s;
+    ScriptedPrompter p;
+    s.pendingPath = sampleWith(dir, "large.xdx", c.element, c.text);
+    ASSERT_EQ(openDocument(s, p), OpenOutcome::Opened) << c.label << ": " << (p.shown.empty() ? "" : p.shown[0].text);
+    const std::string expected = *gbkToUtf8(c.text);
+    if (c.element == "ProjectAnalyze") {
+      ASSERT_EQ(s.record.lines(Field::ProjectAnalyze).size(), 1u) << c.label;
+      EXPECT_TRUE(s.record.lines(Field::ProjectAnalyze)[0] == expected) << c.label;
+    } else {
+      EXPECT_TRUE(s.record.cell(Field::MainActor, 0, 0) == expected) << c.label;
+    }
+  }
+}
+
+// Markup the format never has, in amounts that cost libxml2 gigabytes, is
+// refused by a scan before parsing; up to the bounds documents still open.
+TEST(HostileDocuments, MarkupAndLinesBeyondTheBounds) {
+  TempDir dir;
+  struct Case {
+    std::string label, path, reason;  // reason empty: opens
+  } cases[] = {
+      {"100 001 empty elements", sampleWith(dir, "elements.xdx", "", "", repeated("<a/>", 100001)), "元素、注释或实体引用过多（超过 100000 个）"},
+      {"100 001 comments", sampleWith(dir, "comments.xdx", "", "", repeated("<!---->", 100001)), "元素、注释或实体引用过多"},
+      {"100 001 entity references", sampleWith(dir, "refs.xdx", "ProjectName", repeated("&amp;", 100001)), "元素、注释或实体引用过多"},
+      {"50 000 empty elements", sampleWith(dir, "fewer.xdx", "", "", repeated("<a/>", 50000)), ""},
+      {"a long text of 100 001 lines", sampleWith(dir, "lines.xdx", "ProjectAnalyze", repeated("x,", 100000) + "x"), "“ProjectAnalyze”的行数过多（超过 100000 行）"},
+      {"a long text of 100 001 empty lines", sampleWith(dir, "commas.xdx", "HuoYe", std::string(100000, ',')), "“HuoYe”的行数过多"},
+      {"a long text of 100 000 lines", sampleWith(dir, "most.xdx", "ProjectAnalyze", repeated("x,", 99999) + "x"), ""},
+      // Above 10 MB the parser runs without its own limits; the depth bound stays.
+      {"300 nested elements after 11 MB", sampleWith(dir, "deep.xdx", "ProjectName", std::string(11000000, 'x'), repeated("<d>", 300) + repeated("</d>", 300)), "Excessive depth in document: 256"},
+  };
+  for (const auto& c : cases) {
+    if (c.reason.empty()) {
+      FormState s;
+      ScriptedPrompter p;
+      s.pendingPath = c.path;
+      EXPECT_EQ(openDocument(s, p), OpenOutcome::Opened) << c.label << ": " << (p.shown.empty() ? "" : p.shown[0].text);
+      continue;
+    }
+    expectRefused(openAt(c.path), c.reason, c.label);
+  }
+}
 
 TEST(HostileDocuments, AttributesUpToTheBoundStillOpen) {
   TempDir dir;
