@@ -7,6 +7,7 @@
 
 #include "app/main_window.h"
 #include "app/window_fonts.h"
+#include "bench/hostile_documents.h"
 #include "bench/maximal_record.h"
 #include "check/completeness_check.h"
 #include "document/atomic_file.h"
@@ -62,6 +63,26 @@ void OpenAMegabyteWord(benchmark::State& state) {
 }
 BENCHMARK(OpenAMegabyteWord)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// The worst documents up to the size limit, opened in the window (shown, or
+// refused with the error box): time and peak resident memory of this
+// process while it opens one (peak_MB; the peak is reset before each).
+void OpenHostileDocument(benchmark::State& state, const velmora::bench::HostileShape& shape) {
+  const std::string path = velmora::bench::writeHostileDocument(shape);
+  NoDialogs services;
+  double peak = 0;
+  for (auto _ : state) {
+    velmora::bench::resetPeakMemory();
+    {
+      velmora::MainWindow window(services);
+      window.startUp({QString::fromStdString(path)});
+      window.state().modified = false;
+    }
+    peak = std::max(peak, velmora::bench::peakMemoryMB());
+  }
+  state.counters["peak_MB"] = peak;
+  ::unlink(path.c_str());
+}
+
 // The part of writing the recovery copy that runs on the user-interface
 // thread (building the document and handing it to the writer) for the largest
 // application. The target is well under 5 ms: the user must never feel it.
@@ -86,6 +107,10 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   velmora::registerWindowFonts();
+  for (const auto& shape : velmora::bench::hostileShapes())
+    benchmark::RegisterBenchmark((std::string("OpenHostileDocument/") + shape.name).c_str(),
+                                 [&shape](benchmark::State& s) { OpenHostileDocument(s, shape); })
+        ->Unit(benchmark::kMillisecond)->Iterations(1);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

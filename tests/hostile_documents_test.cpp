@@ -144,10 +144,11 @@ TEST(HostileDocuments, MarkupAndLinesBeyondTheBounds) {
   struct Case {
     std::string label, path, reason;  // reason empty: opens
   } cases[] = {
-      {"100 001 empty elements", sampleWith(dir, "elements.xdx", "", "", repeated("<a/>", 100001)), "元素、注释或实体引用过多（超过 100000 个）"},
-      {"100 001 comments", sampleWith(dir, "comments.xdx", "", "", repeated("<!---->", 100001)), "元素、注释或实体引用过多"},
-      {"100 001 entity references", sampleWith(dir, "refs.xdx", "ProjectName", repeated("&amp;", 100001)), "元素、注释或实体引用过多"},
+      {"100 001 empty elements", sampleWith(dir, "elements.xdx", "", "", repeated("<a/>", 100001)), "元素、属性、注释或实体引用过多（超过 100000 个）"},
+      {"100 001 comments", sampleWith(dir, "comments.xdx", "", "", repeated("<!---->", 100001)), "元素、属性、注释或实体引用过多"},
+      {"100 001 entity references", sampleWith(dir, "refs.xdx", "ProjectName", repeated("&amp;", 100001)), "元素、属性、注释或实体引用过多"},
       {"50 000 empty elements", sampleWith(dir, "fewer.xdx", "", "", repeated("<a/>", 50000)), ""},
+      {"400 elements of 256 attributes", sampleWith(dir, "attributes.xdx", "", "", repeated("<a" + repeated(" b=\"\"", 256) + "/>", 400)), "元素、属性、注释或实体引用过多"},
       {"a long text of 100 001 lines", sampleWith(dir, "lines.xdx", "ProjectAnalyze", repeated("x,", 100000) + "x"), "“ProjectAnalyze”的行数过多（超过 100000 行）"},
       {"a long text of 100 001 empty lines", sampleWith(dir, "commas.xdx", "HuoYe", std::string(100000, ',')), "“HuoYe”的行数过多"},
       {"a long text of 100 000 lines", sampleWith(dir, "most.xdx", "ProjectAnalyze", repeated("x,", 99999) + "x"), ""},
