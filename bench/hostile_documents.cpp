@@ -23,6 +23,8 @@ const std::vector<HostileShape>& hostileShapes() {
   static const std::vector<HostileShape> shapes = {
       {"word_in_long_text_64MB", "ProjectAnalyze", "x", kFill},
       {"table_cell_64MB", "MainActor1", "x", kFill},
+      {"line_field_64MB", "ProjectName", "x", kFill},
+      {"long_text_200000_characters", "ProjectAnalyze", "\xBD\xCC", 199000},
       {"row_of_commas_64MB", "MainActor1", ",", kFill},
       {"long_text_of_commas_64MB", "ProjectAnalyze", ",", kFill},                 // refused: lines
       {"chinese_long_text_64MB", "ProjectAnalyze", "\xBD\xCC", kFill / 2},        // 教
@@ -58,11 +60,10 @@ std::string hostileDocument(const HostileShape& shape) {
   std::string doc = buildXdx(maximalRecord(), {});
   const std::string unit = shape.unit;
   if (std::string(shape.element) == "*") {
-    // Every text that runs on to further sheets just short of 300 of them.
-    for (const auto& [element, chars] : std::vector<std::pair<std::string, std::size_t>>{
-             {"ProjectReasoning", 1310000}, {"ProjectAnalyze", 1230000}, {"HuoYe", 1200000},
-             {"tuijian1", 600000}, {"tuijian2", 585000}})
-      doc = replaceText(doc, element, std::string(chars, 'x'));
+    // Every long text one word as long as it may be.
+    for (const char* element : {"ProjectReasoning", "ProjectAnalyze", "HuoYe", "tuijian1", "tuijian2",
+                                "danweiyijian", "jiaoyujuyijian"})
+      doc = replaceText(doc, element, std::string(199999, 'x'));
     return doc;
   }
   if (*shape.element) return replaceText(doc, shape.element, repeated(unit, shape.repeat) + shape.tail);

@@ -295,6 +295,16 @@ bool onlyGbkCharacters(const xmlDoc* doc, std::string_view bytes) {
 // type has 5 551 (a line break counts two of its 11 100 bytes); a text of
 // 32 million lines ("x,x,…" filling the size limit) needed 2 GB to open.
 constexpr std::size_t kMaxLongTextLines = 100000;
+// The most characters a long text may hold, as stored (quotes and commas
+// included): eighteen times the 11 100 bytes of the longest. The window lays
+// out and wraps every long text on opening; a one-word text of 64 MB kept it
+// busy for a minute and took 5 GB.
+constexpr std::size_t kMaxLongTextCharacters = 200000;
+
+std::size_t characterCount(std::string_view utf8) {
+  return static_cast<std::size_t>(
+      std::count_if(utf8.begin(), utf8.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
 
 ReadError notSingleText(std::string_view element) {
   ReadError error;
@@ -332,7 +342,12 @@ ReadResult readTree(const xmlNode* root, bool gbkOnly) {
   for (const FieldDef& d : allFields()) {
     if (d.kind != Kind::Table) {
       if (!text(root, d.name, content.values[index(d.id)])) return notSingleText(failed);
-      if (d.kind == Kind::LongText && readCommaText(content.values[index(d.id)], kMaxLongTextLines + 1).size() > kMaxLongTextLines)
+      if (d.kind != Kind::LongText) continue;
+      const std::string& value = content.values[index(d.id)];
+      if (characterCount(value) > kMaxLongTextCharacters)
+        return plainError("“" + std::string(d.name) + "”的文字过长（超过 " + std::to_string(kMaxLongTextCharacters) +
+                          " 个字符），不是申报文档");
+      if (readCommaText(value, kMaxLongTextLines + 1).size() > kMaxLongTextLines)
         return plainError("“" + std::string(d.name) + "”的行数过多（超过 " + std::to_string(kMaxLongTextLines) +
                           " 行），不是申报文档");
       continue;
