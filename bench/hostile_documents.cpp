@@ -33,6 +33,7 @@ const std::vector<HostileShape>& hostileShapes() {
       {"attributes_100000_on_one_element", "", "<b", 1},                        // refused: attributes
       {"elements_99000", "", "<a/>", 99000},
       {"densest_printable", "*", "", 0},
+      {"most_sheets", "+", "", 0},
   };
   return shapes;
 }
@@ -64,6 +65,15 @@ std::string hostileDocument(const HostileShape& shape) {
     for (const char* element : {"ProjectReasoning", "ProjectAnalyze", "HuoYe", "tuijian1", "tuijian2",
                                 "danweiyijian", "jiaoyujuyijian"})
       doc = replaceText(doc, element, std::string(199999, 'x'));
+    return doc;
+  }
+  if (std::string(shape.element) == "+") {
+    // Every text that runs on to further sheets in short lines, each just
+    // short of the 300 sheets a page may run to.
+    for (const auto& [element, lines] : std::vector<std::pair<std::string, std::size_t>>{
+             {"ProjectReasoning", 13000}, {"ProjectAnalyze", 12500}, {"HuoYe", 12000},
+             {"tuijian1", 6800}, {"tuijian2", 5000}})
+      doc = replaceText(doc, element, repeated("xxxxxxxxxxxxxx,", lines));
     return doc;
   }
   if (*shape.element) return replaceText(doc, shape.element, repeated(unit, shape.repeat) + shape.tail);
