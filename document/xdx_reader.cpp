@@ -144,6 +144,8 @@ MarkupScan scanMarkup(std::string_view bytes) {
   long depth = 0;
   while ((p = bytes.find('<', p)) != std::string_view::npos) {
     ++p;
+    // In UTF-16 the character after "<" follows a zero byte.
+    while (p < bytes.size() && bytes[p] == 0) ++p;
     if (bytes.substr(p, 1) != "/" && ++nodes > kMaxNodes) return {false, false, true, p - 1};
     if (bytes.substr(p, 3) == "!--") {
       p = skipPast(p, "-->");

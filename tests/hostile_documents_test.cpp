@@ -99,6 +99,29 @@ std::string sampleWith(const TempDir& dir, const std::string& name, const std::s
   return dir.path(name);
 }
 
+// The document at `path` rewritten in UTF-16 (little-endian, with its mark),
+// declared as such.
+std::string utf16(const std::string& path) {
+  std::string text = *gbkToUtf8(readFile(path));
+  text.replace(text.find("encoding=\"GBK\""), 14, "encoding=\"UTF-16\"");
+  std::string out = "\xFF\xFE";
+  for (std::size_t pos = 0; pos < text.size();) {
+    char32_t c = nextCodePoint(text, pos);
+    auto unit = [&](char32_t u) {
+      out.push_back(static_cast<char>(u & 0xFF));
+      out.push_back(static_cast<char>(u >> 8));
+    };
+    if (c >= 0x10000) {
+      unit(0xD800 + ((c - 0x10000) >> 10));
+      unit(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      unit(c);
+    }
+  }
+  writeFile(path, out);
+  return path;
+}
+
 std::string repeated(const std::string& unit, std::size_t times) {
   std::string out;
   out.reserve(unit.size() * times);
@@ -150,6 +173,7 @@ TEST(HostileDocuments, MarkupAndLinesBeyondTheBounds) {
       {"400 elements of 256 attributes", sampleWith(dir, "attributes.xdx", "", "", repeated("<a" + repeated(" b=\"\"", 256) + "/>", 400)), "元素、属性、注释或实体引用过多"},
       {"a long text of 100 001 lines", sampleWith(dir, "lines.xdx", "ProjectAnalyze", repeated("x,", 100000)), "“ProjectAnalyze”的行数过多（超过 100000 行）"},
       {"a long text of 100 001 empty lines", sampleWith(dir, "commas.xdx", "HuoYe", std::string(100000, ',')), "“HuoYe”的行数过多"},
+      {"200 elements in UTF-16", utf16(sampleWith(dir, "utf16.xdx", "", "", repeated("<a></a>", 200))), ""},
       {"a long text of 100 000 lines", sampleWith(dir, "most.xdx", "ProjectAnalyze", repeated("x,", 99999) + "x"), ""},
       {"a long text of 200 001 characters", sampleWith(dir, "long.xdx", "HuoYe", repeated("\xBD\xCC", 200001)), "“HuoYe”的文字过长（超过 200000 个字符）"},
       {"a long text of 200 000 characters", sampleWith(dir, "longest.xdx", "HuoYe", std::string(200000, 'x')), ""},
