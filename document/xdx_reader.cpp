@@ -127,9 +127,8 @@ struct MarkupScan {
 
 // Finds a start tag with more attributes than kMaxAttributes, counted as the
 // equals signs outside quotes, elements nested deeper than kMaxDepth and more
-// nodes than kMaxNodes (a
-// byte scan: the markup characters are single bytes in GBK and in the UTF-16
-// a document may also be written in). The parser runs without its own limits
+// nodes than kMaxNodes (a byte scan: the markup characters are single bytes
+// in GBK, and a document in UTF-16 or UCS-4 is narrowed first). The parser runs without its own limits
 // on sizes, so that texts of many megabytes open; this keeps the limits that
 // still matter.
 MarkupScan scanMarkup(std::string_view bytes) {
@@ -144,8 +143,6 @@ MarkupScan scanMarkup(std::string_view bytes) {
   long depth = 0;
   while ((p = bytes.find('<', p)) != std::string_view::npos) {
     ++p;
-    // In UTF-16 the character after "<" follows a zero byte.
-    while (p < bytes.size() && bytes[p] == 0) ++p;
     if (bytes.substr(p, 1) != "/" && ++nodes > kMaxNodes) return {false, false, true, p - 1};
     if (bytes.substr(p, 3) == "!--") {
       p = skipPast(p, "-->");
@@ -163,7 +160,7 @@ MarkupScan scanMarkup(std::string_view bytes) {
       char previous = 0;
       for (; p < bytes.size() && (quote || bytes[p] != '>'); ++p) {
         const char c = bytes[p];
-        if (c != 0) previous = c;  // UTF-16: the markup's high bytes are zero
+        previous = c;
         if (quote) {
           if (c == quote) quote = 0;
         } else if (c == '"' || c == '\'') {
@@ -177,6 +174,39 @@ MarkupScan scanMarkup(std::string_view bytes) {
     }
   }
   return {};
+}
+
+// A document in UTF-16 or UCS-4 (told by its first bytes, as the parser
+// tells them) as one byte a character: ASCII as it is, anything else as "x",
+// so that no half of a character reads as markup. Empty for other documents.
+std::string narrowedMarkup(std::string_view bytes) {
+  auto startsWith = [&](std::string_view p) { return bytes.substr(0, p.size()) == p; };
+  using namespace std::string_view_literals;
+  std::size_t unit = 1;
+  bool bigEndian = false;
+  if (startsWith("\0\0\0<"sv) || startsWith("\0\0\xFE\xFF"sv)) {
+    unit = 4;
+    bigEndian = true;
+  } else if (startsWith("<\0\0\0"sv) || startsWith("\xFF\xFE\0\0"sv)) {
+    unit = 4;
+  } else if (startsWith("\xFE\xFF") || startsWith("\0<\0?"sv)) {
+    unit = 2;
+    bigEndian = true;
+  } else if (startsWith("\xFF\xFE") || startsWith("<\0?\0"sv)) {
+    unit = 2;
+  }
+  std::string out;
+  if (unit == 1) return out;
+  out.reserve(bytes.size() / unit);
+  for (std::size_t i = 0; i + unit <= bytes.size(); i += unit) {
+    std::uint32_t value = 0;
+    for (std::size_t b = 0; b < unit; ++b) {
+      const auto byte = static_cast<unsigned char>(bytes[i + (bigEndian ? b : unit - 1 - b)]);
+      value = (value << 8) | byte;
+    }
+    out.push_back(value < 0x80 ? static_cast<char>(value) : 'x');
+  }
+  return out;
 }
 
 ReadError tooLarge() {
@@ -370,13 +400,15 @@ ReadResult readTree(const xmlNode* root, bool gbkOnly) {
 ReadResult readXdxBytes(std::string_view bytes) {
   initLibxml();
   if (bytes.size() > kMaxDocumentBytes) return tooLarge();
-  const MarkupScan scan = scanMarkup(bytes);
+  const std::string narrowed = narrowedMarkup(bytes);
+  const std::string_view markup = narrowed.empty() ? bytes : std::string_view(narrowed);
+  const MarkupScan scan = scanMarkup(markup);
   if (scan.tooManyAttributes)
     return plainError("元素的属性过多（超过 " + std::to_string(kMaxAttributes) + " 个），不是申报文档");
   if (scan.tooManyNodes)
     return plainError("元素、属性、注释或实体引用过多（超过 " + std::to_string(kMaxNodes) + " 个），不是申报文档");
   if (scan.tooDeep) {
-    const int line = 1 + static_cast<int>(std::count(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(scan.at), '\n'));
+    const int line = 1 + static_cast<int>(std::count(markup.begin(), markup.begin() + static_cast<std::ptrdiff_t>(scan.at), '\n'));
     return notWellFormed("Excessive depth in document: " + std::to_string(kMaxDepth), line, bytes);
   }
   std::unique_ptr<xmlParserCtxt, CtxtFree> ctxt(xmlNewParserCtxt());

@@ -174,6 +174,9 @@ TEST(HostileDocuments, MarkupAndLinesBeyondTheBounds) {
       {"a long text of 100 001 lines", sampleWith(dir, "lines.xdx", "ProjectAnalyze", repeated("x,", 100000)), "“ProjectAnalyze”的行数过多（超过 100000 行）"},
       {"a long text of 100 001 empty lines", sampleWith(dir, "commas.xdx", "HuoYe", std::string(100000, ',')), "“HuoYe”的行数过多"},
       {"200 elements in UTF-16", utf16(sampleWith(dir, "utf16.xdx", "", "", repeated("<a></a>", 200))), ""},
+      // 丼 is 3C 4E in UTF-16LE: half of it is no "<".
+      {"300 characters with a \"<\" byte in UTF-16", utf16(sampleWith(dir, "utf16-text.xdx", "ProjectName", repeated("\x81S", 300))), ""},
+      {"300 nested elements in UTF-16", utf16(sampleWith(dir, "utf16-deep.xdx", "", "", repeated("<d>", 300) + repeated("</d>", 300))), "Excessive depth in document: 256"},
       {"a long text of 100 000 lines", sampleWith(dir, "most.xdx", "ProjectAnalyze", repeated("x,", 99999) + "x"), ""},
       {"a long text of 200 001 characters", sampleWith(dir, "long.xdx", "HuoYe", repeated("\xBD\xCC", 200001)), "“HuoYe”的文字过长（超过 200000 个字符）"},
       {"a long text of 200 000 characters", sampleWith(dir, "longest.xdx", "HuoYe", std::string(200000, 'x')), ""},
