@@ -129,7 +129,7 @@ QList<Line> layoutParagraph(const QString& para, const QFont& font, double width
     // the piece's last comes out as in a layout of the whole paragraph.
     const qsizetype covered =
         takeLines(para.mid(start, kLayoutChunk), font, width, mode, justify, last, maxLines, lines);
-    if (last) break;
+    if (last || covered <= 0) break;
     start += covered;
   }
   return lines;
