@@ -281,7 +281,8 @@ void MainWindow::showHelp() {
 
 void MainWindow::previewReport() {
 #ifdef VELMORA_HAS_PREVIEW
-  showReportPreview(this, state_, services_);
+  const QString refused = showReportPreview(this, state_, services_);
+  if (!refused.isEmpty()) services_.showError(refused.toStdString());
 #else
   services_.showMessage("报表组件未安装，无法预览和打印。");
 #endif

@@ -4,12 +4,26 @@
 
 #include <QGuiApplication>
 
+#include <unistd.h>
+
+#include "bench/hostile_documents.h"
 #include "bench/maximal_record.h"
+#include "document/document_actions.h"
 #include "report/report_fill.h"
 #include "report/report_pdf.h"
 #include "report/report_render.h"
 
 namespace {
+
+class NoDialogs : public velmora::Prompter {
+ public:
+  std::optional<std::string> askOpenPath() override { return std::nullopt; }
+  std::optional<std::string> askSavePath(const std::string&) override { return std::nullopt; }
+  void showMessage(const std::string&) override {}
+  void showInformation(const std::string&) override {}
+  void showError(const std::string&) override {}
+  bool confirm(const std::string&) override { return false; }
+};
 
 void BM_GenerateAllSheets(benchmark::State& state) {
   const velmora::Record rec = velmora::bench::maximalRecord();
@@ -37,11 +51,43 @@ void BM_WritePdf(benchmark::State& state) {
 }
 BENCHMARK(BM_WritePdf)->Unit(benchmark::kMillisecond);
 
+// What the preview holds before it opens: every sheet of the documents that
+// print the most (the sheets of the most, the glyphs of the most), opened
+// as the window opens them; time and the peak resident memory of the
+// process while it works (peak_MB, reset before each).
+void GenerateHostileSheets(benchmark::State& state, const velmora::bench::HostileShape& shape) {
+  const std::string path = velmora::bench::writeHostileDocument(shape);
+  std::size_t sheets = 0;
+  double peak = 0;
+  for (auto _ : state) {
+    velmora::bench::resetPeakMemory();
+    {
+      velmora::FormState s;
+      NoDialogs prompter;
+      s.setPendingPath(path);
+      if (velmora::openDocument(s, prompter) != velmora::OpenOutcome::Opened) state.SkipWithError("not opened");
+      QString error;
+      const auto all = velmora::report::generateSheets(velmora::report::filledReport(s.record(), s.formal()), {}, &error);
+      if (!error.isEmpty()) state.SkipWithError("refused");
+      sheets = all.size();
+    }
+    peak = std::max(peak, velmora::bench::peakMemoryMB());
+  }
+  state.counters["sheets"] = static_cast<double>(sheets);
+  state.counters["peak_MB"] = peak;
+  ::unlink(path.c_str());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
+  for (const auto& shape : velmora::bench::hostileShapes())
+    if (std::string_view(shape.name) == "densest_printable" || std::string_view(shape.name) == "most_sheets")
+      benchmark::RegisterBenchmark((std::string("GenerateHostileSheets/") + shape.name).c_str(),
+                                   [&shape](benchmark::State& s) { GenerateHostileSheets(s, shape); })
+          ->Unit(benchmark::kMillisecond)->Iterations(1);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

@@ -41,8 +41,12 @@ int main(int argc, char** argv) {
   }
   QGuiApplication app(argc, argv);
 
-  const auto sheets = report::generateSheets(report::filledReport(state->record(), state->formal()));
   QString error;
+  const auto sheets = report::generateSheets(report::filledReport(state->record(), state->formal()), {}, &error);
+  if (!error.isEmpty()) {
+    cli::report(in, error.toStdString());
+    return 2;
+  }
   if (!report::writePdf(sheets, QString::fromStdString(out), &error)) {
     cli::report(out, "无法写入文件：" + error.toStdString());
     return 2;

@@ -282,6 +282,10 @@ class Importer {
       violate("ExpectProduction1", "课题类别为国家一般课题或国家青年基金课题时应为“A.专著”");
     if (!national && r().choice(Field::ExpectProduction2) >= 0)
       violate("ExpectProduction2", "只有国家一般课题和国家青年基金课题才填写预期最终成果4");
+    // Opening empties the outlay of the special teachers' plan: a record
+    // holding one would not read back as it was written.
+    if (r().choice(Field::Purpose) == 1 && !r().text(Field::ApplyOutlay).empty())
+      violate("ApplyOutlay", "研究专项为“" + std::string(vocab::Purpose.text(1)) + "”时应为空");
   }
 };
 

@@ -15,6 +15,7 @@
 #include <mutex>
 #include <optional>
 
+#include "format/comma_text.h"
 #include "record/gbk.h"
 
 namespace velmora {
@@ -106,39 +107,106 @@ ReadError plainError(std::string message) {
 // took seconds, and more took minutes.
 constexpr std::size_t kMaxAttributes = 256;
 
-// True when some start tag carries more attributes than that, counted as the
-// equals signs outside quotes (a byte scan: the markup characters are single
-// bytes in GBK and in the UTF-16 a document may also be written in).
-bool tooManyAttributes(std::string_view bytes) {
+// The deepest nesting of elements a document may have; the format needs three.
+constexpr int kMaxDepth = 256;
+
+// The most elements, attributes, comments, processing instructions and
+// entity references a document may hold, together. The format has a few
+// hundred elements and no attributes; every node costs libxml2 about a
+// hundred bytes, so 15 million "<a/>" in 64 MB took 2 GB, 9 million comments
+// 1.6 GB and 25 000 elements of 256 attributes each 1.6 GB.
+constexpr std::size_t kMaxNodes = 100000;
+
+// What a scan of the markup found wrong before parsing.
+struct MarkupScan {
+  bool tooManyAttributes = false;
+  bool tooDeep = false;
+  bool tooManyNodes = false;
+  std::size_t at = 0;  // where, in bytes
+};
+
+// Finds a start tag with more attributes than kMaxAttributes, counted as the
+// equals signs outside quotes, elements nested deeper than kMaxDepth and more
+// nodes than kMaxNodes (a byte scan: the markup characters are single bytes
+// in GBK, and a document in UTF-16 or UCS-4 is narrowed first). The parser runs without its own limits
+// on sizes, so that texts of many megabytes open; this keeps the limits that
+// still matter.
+MarkupScan scanMarkup(std::string_view bytes) {
   auto skipPast = [&](std::size_t from, std::string_view end) {
     const std::size_t at = bytes.find(end, from);
     return at == std::string_view::npos ? bytes.size() : at + end.size();
   };
+  std::size_t nodes = 0;
+  for (std::size_t amp = 0; (amp = bytes.find('&', amp)) != std::string_view::npos; ++amp)
+    if (amp + 1 < bytes.size() && bytes[amp + 1] != '#' && ++nodes > kMaxNodes) return {false, false, true, amp};
   std::size_t p = 0;
+  long depth = 0;
   while ((p = bytes.find('<', p)) != std::string_view::npos) {
     ++p;
+    if (bytes.substr(p, 1) != "/" && ++nodes > kMaxNodes) return {false, false, true, p - 1};
     if (bytes.substr(p, 3) == "!--") {
       p = skipPast(p, "-->");
     } else if (bytes.substr(p, 8) == "![CDATA[") {
       p = skipPast(p, "]]>");
     } else if (p < bytes.size() && (bytes[p] == '?' || bytes[p] == '!')) {
       p = skipPast(p, ">");
+    } else if (p < bytes.size() && bytes[p] == '/') {
+      --depth;
+      p = skipPast(p, ">");
     } else {
+      const std::size_t start = p - 1;
       std::size_t attributes = 0;
       char quote = 0;
+      char previous = 0;
       for (; p < bytes.size() && (quote || bytes[p] != '>'); ++p) {
         const char c = bytes[p];
+        previous = c;
         if (quote) {
           if (c == quote) quote = 0;
         } else if (c == '"' || c == '\'') {
           quote = c;
-        } else if (c == '=' && ++attributes > kMaxAttributes) {
-          return true;
+        } else if (c == '=') {
+          if (++attributes > kMaxAttributes) return {true, false, false, start};
+          if (++nodes > kMaxNodes) return {false, false, true, start};
         }
       }
+      if (previous != '/' && ++depth > kMaxDepth) return {false, true, false, start};
     }
   }
-  return false;
+  return {};
+}
+
+// A document in UTF-16 or UCS-4 (told by its first bytes, as the parser
+// tells them) as one byte a character: ASCII as it is, anything else as "x",
+// so that no half of a character reads as markup. Empty for other documents.
+std::string narrowedMarkup(std::string_view bytes) {
+  auto startsWith = [&](std::string_view p) { return bytes.substr(0, p.size()) == p; };
+  using namespace std::string_view_literals;
+  std::size_t unit = 1;
+  bool bigEndian = false;
+  if (startsWith("\0\0\0<"sv) || startsWith("\0\0\xFE\xFF"sv)) {
+    unit = 4;
+    bigEndian = true;
+  } else if (startsWith("<\0\0\0"sv) || startsWith("\xFF\xFE\0\0"sv)) {
+    unit = 4;
+  } else if (startsWith("\xFE\xFF") || startsWith("\0<\0?"sv)) {
+    unit = 2;
+    bigEndian = true;
+  } else if (startsWith("\xFF\xFE") || startsWith("<\0?\0"sv)) {
+    unit = 2;
+  }
+  std::string out;
+  if (unit == 1) return out;
+  out.reserve(bytes.size() / unit);
+  for (std::size_t i = 0; i + unit <= bytes.size(); i += unit) {
+    std::uint32_t value = 0;
+    for (std::size_t b = 0; b < unit; ++b) {
+      const auto byte = static_cast<unsigned char>(bytes[i + (bigEndian ? b : unit - 1 - b)]);
+      value = (value << 8) | byte;
+    }
+    out.push_back(value < 0x80 ? static_cast<char>(value) : 'x');
+  }
+  return out;
 }
 
 ReadError tooLarge() {
@@ -255,6 +323,21 @@ bool onlyGbkCharacters(const xmlDoc* doc, std::string_view bytes) {
   return is("GBK") || std::any_of(std::begin(kGbkLabels), std::end(kGbkLabels), is);
 }
 
+// The most lines a long text may hold. The longest the window lets anyone
+// type has 5 551 (a line break counts two of its 11 100 bytes); a text of
+// 32 million lines ("x,x,…" filling the size limit) needed 2 GB to open.
+constexpr std::size_t kMaxLongTextLines = 100000;
+// The most characters a long text may hold, as stored (quotes and commas
+// included): eighteen times the 11 100 bytes of the longest. The window lays
+// out and wraps every long text on opening; a one-word text of 64 MB kept it
+// busy for a minute and took 5 GB.
+constexpr std::size_t kMaxLongTextCharacters = 200000;
+
+std::size_t characterCount(std::string_view utf8) {
+  return static_cast<std::size_t>(
+      std::count_if(utf8.begin(), utf8.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
 ReadError notSingleText(std::string_view element) {
   ReadError error;
   error.message = kNotSingleTextMessage;
@@ -291,6 +374,14 @@ ReadResult readTree(const xmlNode* root, bool gbkOnly) {
   for (const FieldDef& d : allFields()) {
     if (d.kind != Kind::Table) {
       if (!text(root, d.name, content.values[index(d.id)])) return notSingleText(failed);
+      if (d.kind != Kind::LongText) continue;
+      const std::string& value = content.values[index(d.id)];
+      if (characterCount(value) > kMaxLongTextCharacters)
+        return plainError("“" + std::string(d.name) + "”的文字过长（超过 " + std::to_string(kMaxLongTextCharacters) +
+                          " 个字符），不是申报文档");
+      if (readCommaText(value, kMaxLongTextLines + 1).size() > kMaxLongTextLines)
+        return plainError("“" + std::string(d.name) + "”的行数过多（超过 " + std::to_string(kMaxLongTextLines) +
+                          " 行），不是申报文档");
       continue;
     }
     const xmlNode* table = firstChildElement(root, d.name);
@@ -309,13 +400,31 @@ ReadResult readTree(const xmlNode* root, bool gbkOnly) {
 ReadResult readXdxBytes(std::string_view bytes) {
   initLibxml();
   if (bytes.size() > kMaxDocumentBytes) return tooLarge();
-  if (tooManyAttributes(bytes))
+  const std::string narrowed = narrowedMarkup(bytes);
+  const std::string_view markup = narrowed.empty() ? bytes : std::string_view(narrowed);
+  const MarkupScan scan = scanMarkup(markup);
+  if (scan.tooManyAttributes)
     return plainError("元素的属性过多（超过 " + std::to_string(kMaxAttributes) + " 个），不是申报文档");
+  if (scan.tooManyNodes)
+    return plainError("元素、属性、注释或实体引用过多（超过 " + std::to_string(kMaxNodes) + " 个），不是申报文档");
+  if (scan.tooDeep) {
+    const int line = 1 + static_cast<int>(std::count(markup.begin(), markup.begin() + static_cast<std::ptrdiff_t>(scan.at), '\n'));
+    return notWellFormed("Excessive depth in document: " + std::to_string(kMaxDepth), line, bytes);
+  }
   std::unique_ptr<xmlParserCtxt, CtxtFree> ctxt(xmlNewParserCtxt());
   if (!ctxt) return plainError("Out of memory");
   // No entity substitution, no DTD loading, no network: entity references stay
   // references (and fail the single-text rule), and nothing outside the file is read.
-  const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_NOCDATA;
+  // libxml2 refuses a text node or a look-ahead of more than 10 MB ("Huge
+  // input lookup", "Extra content at the end of the document"), though
+  // documents up to kMaxDocumentBytes are accepted: a document that large is
+  // parsed without those limits (XML_PARSE_HUGE). The file's size, the markup
+  // scan above and the unexpanded entities bound what the option lifts;
+  // smaller documents keep every limit of the library, its detection of
+  // entity loops among them.
+  constexpr std::size_t kLibxmlTextLimit = 10000000;
+  int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_NOCDATA;
+  if (bytes.size() > kLibxmlTextLimit) options |= XML_PARSE_HUGE;
   EncodingErrorCapture encodingError;
   std::unique_ptr<xmlDoc, DocFree> doc(
       xmlCtxtReadMemory(ctxt.get(), bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr, options));

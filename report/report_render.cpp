@@ -5,7 +5,9 @@
 #include <QImage>
 #include <QTextLayout>
 #include <cmath>
+#include <limits>
 #include <map>
+#include <set>
 
 #include "report/report_fonts.h"
 #include "report/report_images.h"
@@ -14,7 +16,8 @@ namespace velmora::report {
 namespace {
 
 constexpr double kPoint = kLayoutDpi / 72.0;  // layout units per point
-constexpr int kMaxSheetsPerPage = 1000;       // a guard, never reached by real texts
+// No layout page is taller than this (inches).
+constexpr double kTallestSheetInches = 14.0;
 // A single-line text that would run over another text or off the sheet is
 // condensed down to this horizontal scale, then set smaller down to
 // kMinFitSize points.
@@ -51,27 +54,83 @@ QString singleLine(QString s) {
   return s;
 }
 
-QList<Line> layoutParagraph(const QString& para, const QFont& font, double width, bool wrap, bool justify) {
-  QList<Line> lines;
-  QTextLayout layout(para, font, layoutDevice());
+// A run of this many characters without a place to break is no word of any
+// language: such a text is broken anywhere, as Chinese text is (the window's
+// fields do the same). Looking for the end of a megabyte "word" on every
+// line made laying it out quadratic.
+constexpr qsizetype kLongestWord = 512;
+// Paragraphs are laid out this many characters at a time, so that shaping
+// and breaking a text of many megabytes costs no more memory than a page.
+constexpr qsizetype kLayoutChunk = 8192;
+
+bool hasLongWord(QStringView para) {
+  qsizetype run = 0;
+  for (QChar c : para) {
+    if (c.isSpace() || c.unicode() >= 0x2E80) {
+      run = 0;
+    } else if (++run >= kLongestWord) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Appends the lines of one laid-out piece of text; returns the number of
+// characters they cover. `keepLast` false leaves out a last line that may
+// have been ended by the end of the piece rather than by the width.
+qsizetype takeLines(const QString& piece, const QFont& font, double width, QTextOption::WrapMode mode, bool justify,
+                    bool keepLast, qsizetype maxLines, QList<Line>& lines) {
+  QTextLayout layout(piece, font, layoutDevice());
   QTextOption opt;
-  opt.setWrapMode(wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
+  opt.setWrapMode(mode);
   opt.setAlignment(justify ? Qt::AlignJustify : Qt::AlignLeft);
   layout.setTextOption(opt);
   layout.beginLayout();
   for (QTextLine tl = layout.createLine(); tl.isValid(); tl = layout.createLine()) {
-    tl.setLineWidth(wrap ? width : 1e9);
+    tl.setLineWidth(mode == QTextOption::NoWrap ? 1e9 : width);
     tl.setPosition(QPointF(0, 0));
   }
   layout.endLayout();
-  for (int i = 0; i < layout.lineCount(); ++i) {
+  int count = layout.lineCount();
+  if (!keepLast && count > 1) --count;
+  qsizetype covered = 0;
+  for (int i = 0; i < count && lines.size() < maxLines; ++i) {
     QTextLine tl = layout.lineAt(i);
     Line l;
     l.runs = tl.glyphRuns();
     l.ascent = tl.ascent();
     l.advance = tl.naturalTextWidth();
-    l.text = para.mid(tl.textStart(), tl.textLength());
+    l.text = piece.mid(tl.textStart(), tl.textLength());
+    covered = tl.textStart() + tl.textLength();
     lines.append(std::move(l));
+  }
+  return covered;
+}
+
+// The lines of one paragraph, no more than `maxLines`; `complete` tells
+// whether they are all of them.
+QList<Line> layoutParagraph(const QString& para, const QFont& font, double width, bool wrap, bool justify,
+                            qsizetype maxLines, bool* complete = nullptr) {
+  QList<Line> lines;
+  if (complete) *complete = true;
+  if (!wrap) {
+    takeLines(para, font, width, QTextOption::NoWrap, justify, true, maxLines, lines);
+    return lines;
+  }
+  const auto mode = hasLongWord(para) ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere;
+  qsizetype start = 0;
+  while (start < para.size()) {
+    if (lines.size() >= maxLines) {
+      if (complete) *complete = false;
+      break;
+    }
+    const bool last = para.size() - start <= kLayoutChunk;
+    // A line is broken by what comes before its end only, so every line but
+    // the piece's last comes out as in a layout of the whole paragraph.
+    const qsizetype covered =
+        takeLines(para.mid(start, kLayoutChunk), font, width, mode, justify, last, maxLines, lines);
+    if (last || covered <= 0) break;
+    start += covered;
   }
   return lines;
 }
@@ -90,28 +149,53 @@ struct LayoutKey {
 };
 using LayoutCache = std::map<LayoutKey, QList<Line>>;
 
-// The lines of a text; with a cache, each distinct paragraph is shaped once
-// (texts repeat: copies, sheets of a page rendered again, equal lines).
+// The most characters of a single-line text that are laid out. Nothing
+// beyond them could be printed: condensed to 60 % at 7 pt, fewer than 700
+// of the narrowest characters fill the 8.1 inches left of the printable edge.
+constexpr qsizetype kMaxSingleLineChars = 2048;
+
+// The lines of a text, no more than `maxLines`; with a cache, each distinct
+// paragraph is shaped once (texts repeat: copies, sheets of a page rendered
+// again, equal lines).
 QList<Line> breakLines(const QString& text, const FontSpec& style, double width, bool wrap, bool justify,
-                       LayoutCache* cache = nullptr) {
+                       LayoutCache* cache = nullptr, qsizetype maxLines = std::numeric_limits<qsizetype>::max()) {
   QList<Line> lines;
   const QFont font = reportFont(style);
-  QString clean = text;
-  clean.remove(u'\r');
-  const QStringList paragraphs = wrap ? clean.split(u'\n') : QStringList{singleLine(text)};
-  for (const QString& para : paragraphs) {
+  auto add = [&](const QString& para) {
     if (para.isEmpty()) {
       lines.append(Line{});
-      continue;
+      return;
     }
+    const qsizetype room = maxLines - lines.size();
     if (!cache) {
-      lines += layoutParagraph(para, font, width, wrap, justify);
-      continue;
+      lines += layoutParagraph(para, font, width, wrap, justify, room);
+      return;
     }
     const LayoutKey key{para, style.face, style.size, style.bold, style.italic, wrap ? width : -1, justify};
     auto found = cache->find(key);
-    if (found == cache->end()) found = cache->emplace(key, layoutParagraph(para, font, width, wrap, justify)).first;
-    lines += found->second;
+    if (found != cache->end()) {
+      lines += found->second.mid(0, room);
+      return;
+    }
+    bool complete = true;
+    QList<Line> laid = layoutParagraph(para, font, width, wrap, justify, room, &complete);
+    lines += laid;
+    // A paragraph cut short by the budget is not kept: another budget would cut it elsewhere.
+    if (complete) cache->emplace(key, std::move(laid));
+  };
+  if (!wrap) {
+    add(singleLine(text.left(kMaxSingleLineChars)));
+    return lines;
+  }
+  // Paragraph by paragraph, and only as far as lines are wanted: a text of
+  // millions of line breaks is never split up whole.
+  for (qsizetype from = 0; from <= text.size() && lines.size() < maxLines;) {
+    qsizetype end = text.indexOf(u'\n', from);
+    if (end < 0) end = text.size();
+    QString para = text.mid(from, end - from);
+    para.remove(u'\r');
+    from = end + 1;
+    add(para);
   }
   return lines;
 }
@@ -129,7 +213,7 @@ class Generator {
  public:
   explicit Generator(const Report& r) : report_(r) {}
 
-  std::vector<Sheet> run(const std::function<void(int)>& onSheet) {
+  std::vector<Sheet> run(const std::function<void(int)>& onSheet, QString* error) {
     std::vector<Sheet> sheets;
     int relative = 1;
     const Page* page = report_.findPage(report_.first);
@@ -150,9 +234,16 @@ class Generator {
       for (const Item& it : page->items) drawItem(it, QPointF(0, 0));
       fitSingleLines();
       sheets.push_back(std::move(sheet));
-      if (unfinished_ && ++repeat < kMaxSheetsPerPage) continue;
+      if (unfinished_ && ++repeat >= kMaxSheetsPerPage) {
+        // Never cut silently: a text that long is refused as a whole.
+        if (error)
+          *error = QStringLiteral("“%1”的文字过长：打印需要超过 %2 页，无法打印").arg(unfinishedItem_).arg(kMaxSheetsPerPage);
+        return {};
+      }
+      if (unfinished_) continue;
       repeat = 0;
       progress_.clear();
+      finished_.clear();
       page = page->next.isEmpty() ? nullptr : report_.findPage(page->next);
     }
     return sheets;
@@ -163,7 +254,16 @@ class Generator {
     const Key key{text, font.face, font.size, font.bold, font.italic, wrap ? it.width : -1, it.justify};
     auto found = cache_.find(key);
     if (found != cache_.end()) return found->second;
-    return cache_.emplace(key, breakLines(text, font, px(it.width), wrap, it.justify, &paragraphs_)).first->second;
+    return cache_.emplace(key, breakLines(text, font, px(it.width), wrap, it.justify, &paragraphs_, maxLines(font)))
+        .first->second;
+  }
+
+  // More lines than the limit of sheets can hold, on sheets of any height:
+  // a text is laid out no further than it can be printed, and one that runs
+  // past them is refused by the sheet count.
+  static qsizetype maxLines(const FontSpec& font) {
+    const double pitch = kLinePitch * std::max(1.0, font.size) * kPoint;
+    return static_cast<qsizetype>(kMaxSheetsPerPage + 1) * (static_cast<qsizetype>(px(kTallestSheetInches) / pitch) + 1);
   }
 
   static TextOp lineOp(const Line& l, double left, double top, const FontSpec& font, const QString& item) {
@@ -182,8 +282,11 @@ class Generator {
     sheet_->ops.emplace_back(lineOp(l, left, top, font, item));
   }
 
-  void drawText(const Item& it, const QString& text, const FontSpec& font, QPointF at) {
-    if (text.isEmpty()) return;
+  void drawText(const Item& it, const QString& fullText, const FontSpec& font, QPointF at) {
+    if (fullText.isEmpty()) return;
+    // A single line shows no more than fits the sheet: a cell of megabytes
+    // costs what its first characters cost.
+    const QString text = fullText.left(kMaxSingleLineChars);
     if (it.rotation == 270) return drawVertical(it, text, font, at);
     const auto& lines = linesOf(it, text, font, false);
     for (const Line& l : lines) {
@@ -243,7 +346,7 @@ class Generator {
         // Smaller would not be legible: what does not fit at the smallest
         // size, fully condensed, is dropped, as a cut cell drops its rest
         // (only table cells hold that much, the fields' limits never do).
-        const QList<Line> cut = breakLines(s.text, font, width / kMinCondense, true, false);
+        const QList<Line> cut = breakLines(s.text, font, width / kMinCondense, true, false, nullptr, 1);
         if (cut.isEmpty() || cut.front().runs.isEmpty()) return;
         TextOp fitted = lineOp(cut.front(), op.box.left(), op.box.top(), font, op.item);
         fitted.condense = kMinCondense;
@@ -283,10 +386,12 @@ class Generator {
   }
 
   // An uncut text continues where the previous sheet of this page stopped;
-  // a finished one prints in full again when its page is repeated.
+  // a finished one prints in full again when its page is repeated, as much
+  // of it as its box holds, and stays finished: two texts of different
+  // lengths on one page otherwise started each other again without end.
   void drawMemo(const Item& it, QPointF at, double height) {
     const auto& lines = linesOf(it, it.text, it.font, true);
-    if (it.cut) {
+    if (it.cut || finished_.count(&it)) {
       drawLines(it, lines, 0, at, height);
       return;
     }
@@ -304,8 +409,10 @@ class Generator {
     if (first + n < total) {
       progress_[&it] = first + n;
       unfinished_ = true;
+      unfinishedItem_ = it.name;
     } else {
       progress_[&it] = 0;
+      finished_.insert(&it);
     }
   }
 
@@ -395,15 +502,17 @@ class Generator {
   std::vector<SingleLine> singles_;
   Sheet* sheet_ = nullptr;
   bool unfinished_ = false;
+  QString unfinishedItem_;
   std::map<const Item*, int> progress_;
+  std::set<const Item*> finished_;
   std::map<Key, QList<Line>> cache_;
   LayoutCache paragraphs_;
 };
 
 }  // namespace
 
-std::vector<Sheet> generateSheets(const Report& report, const std::function<void(int)>& onSheet) {
-  return Generator(report).run(onSheet);
+std::vector<Sheet> generateSheets(const Report& report, const std::function<void(int)>& onSheet, QString* error) {
+  return Generator(report).run(onSheet, error);
 }
 
 }  // namespace velmora::report

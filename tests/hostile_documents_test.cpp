@@ -18,6 +18,7 @@
 
 #include "document/document_actions.h"
 #include "format/xdx_reader.h"
+#include "record/gbk.h"
 #include "hardening_support.h"
 #include "test_support.h"
 
@@ -86,7 +87,117 @@ std::string manyAttributes(const TempDir& dir, const std::string& name, int coun
   return dir.path(name);
 }
 
+// The sample document with the text of `element` replaced by `text` (GBK
+// bytes) and `extra` put in before the root's end tag.
+std::string sampleWith(const TempDir& dir, const std::string& name, const std::string& element, const std::string& text,
+                       const std::string& extra = {}) {
+  std::string bytes = readFile(fixture("sample.xdx"));
+  if (!element.empty()) {
+    const std::size_t open = bytes.find("<" + element + ">") + element.size() + 2;
+    const std::size_t close = bytes.find("</" + element + ">", open);
+    bytes.replace(open, close - open, text);
+  }
+  bytes.insert(bytes.rfind("</XMLPackage>"), extra);
+  writeFile(dir.path(name), bytes);
+  return dir.path(name);
+}
+
+// The document at `path` rewritten in UTF-16 (little-endian, with its mark),
+// declared as such.
+std::string utf16(const std::string& path) {
+  std::string text = *gbkToUtf8(readFile(path));
+  text.replace(text.find("encoding=\"GBK\""), 14, "encoding=\"UTF-16\"");
+  std::string out = "\xFF\xFE";
+  for (std::size_t pos = 0; pos < text.size();) {
+    char32_t c = nextCodePoint(text, pos);
+    auto unit = [&](char32_t u) {
+      out.push_back(static_cast<char>(u & 0xFF));
+      out.push_back(static_cast<char>(u >> 8));
+    };
+    if (c >= 0x10000) {
+      unit(0xD800 + ((c - 0x10000) >> 10));
+      unit(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      unit(c);
+    }
+  }
+  writeFile(path, out);
+  return path;
+}
+
+std::string repeated(const std::string& unit, std::size_t times) {
+  std::string out;
+  out.reserve(unit.size() * times);
+  for (std::size_t i = 0; i < times; ++i) out += unit;
+  return out;
+}
+
 }  // namespace
+
+// libxml2 refuses a text node of more than 10 MB ("Huge input lookup", then
+// "Extra content at the end of the document"); documents are accepted up to
+// 64 MB, and so are their texts.
+TEST(HostileDocuments, TextsBeyondTenMegabytesOpen) {
+  TempDir dir;
+  const std::string gbkWord = "\xBD\xCC";  // 教
+  struct Case {
+    std::string label, element;
+    std::string text;
+  } cases[] = {
+      {"12 MB of Chinese in a text field", "ProjectName", repeated(gbkWord, 6000000)},
+      {"12 MB of Chinese in a table cell", "MainActor1", repeated(gbkWord, 6000000)},
+      {"20 MB of one Latin word in a table cell", "MainActor1", std::string(20000000, 'x')},
+  };
+  for (const auto& c : cases) {
+    FormState s;
+    ScriptedPrompter p;
+    s.setPendingPath(sampleWith(dir, "large.xdx", c.element, c.text));
+    ASSERT_EQ(openDocument(s, p), OpenOutcome::Opened) << c.label << ": " << (p.shown.empty() ? "" : p.shown[0].text);
+    const std::string expected = *gbkToUtf8(c.text);
+    if (c.element == "ProjectName") {
+      EXPECT_TRUE(s.record().text(Field::ProjectName) == expected) << c.label;
+    } else {
+      EXPECT_TRUE(s.record().cell(Field::MainActor, 0, 0) == expected) << c.label;
+    }
+  }
+}
+
+// Markup the format never has, in amounts that cost libxml2 gigabytes, is
+// refused by a scan before parsing; up to the bounds documents still open.
+TEST(HostileDocuments, MarkupAndLinesBeyondTheBounds) {
+  TempDir dir;
+  struct Case {
+    std::string label, path, reason;  // reason empty: opens
+  } cases[] = {
+      {"100 001 empty elements", sampleWith(dir, "elements.xdx", "", "", repeated("<a/>", 100001)), "元素、属性、注释或实体引用过多（超过 100000 个）"},
+      {"100 001 comments", sampleWith(dir, "comments.xdx", "", "", repeated("<!---->", 100001)), "元素、属性、注释或实体引用过多"},
+      {"100 001 entity references", sampleWith(dir, "refs.xdx", "ProjectName", repeated("&amp;", 100001)), "元素、属性、注释或实体引用过多"},
+      {"50 000 empty elements", sampleWith(dir, "fewer.xdx", "", "", repeated("<a/>", 50000)), ""},
+      {"400 elements of 256 attributes", sampleWith(dir, "attributes.xdx", "", "", repeated("<a" + repeated(" b=\"\"", 256) + "/>", 400)), "元素、属性、注释或实体引用过多"},
+      {"a long text of 100 001 lines", sampleWith(dir, "lines.xdx", "ProjectAnalyze", repeated("x,", 100000)), "“ProjectAnalyze”的行数过多（超过 100000 行）"},
+      {"a long text of 100 001 empty lines", sampleWith(dir, "commas.xdx", "HuoYe", std::string(100000, ',')), "“HuoYe”的行数过多"},
+      {"200 elements in UTF-16", utf16(sampleWith(dir, "utf16.xdx", "", "", repeated("<a></a>", 200))), ""},
+      // 丼 is 3C 4E in UTF-16LE: half of it is no "<".
+      {"300 characters with a \"<\" byte in UTF-16", utf16(sampleWith(dir, "utf16-text.xdx", "ProjectName", repeated("\x81S", 300))), ""},
+      {"300 nested elements in UTF-16", utf16(sampleWith(dir, "utf16-deep.xdx", "", "", repeated("<d>", 300) + repeated("</d>", 300))), "Excessive depth in document: 256"},
+      {"a long text of 100 000 lines", sampleWith(dir, "most.xdx", "ProjectAnalyze", repeated("x,", 99999) + "x"), ""},
+      {"a long text of 200 001 characters", sampleWith(dir, "long.xdx", "HuoYe", repeated("\xBD\xCC", 200001)), "“HuoYe”的文字过长（超过 200000 个字符）"},
+      {"a long text of 200 000 characters", sampleWith(dir, "longest.xdx", "HuoYe", std::string(200000, 'x')), ""},
+      {"one word of 20 MB in a long text", sampleWith(dir, "word.xdx", "ProjectAnalyze", std::string(20000000, 'x')), "“ProjectAnalyze”的文字过长"},
+      // Above 10 MB the parser runs without its own limits; the depth bound stays.
+      {"300 nested elements after 11 MB", sampleWith(dir, "deep.xdx", "ProjectName", std::string(11000000, 'x'), repeated("<d>", 300) + repeated("</d>", 300)), "Excessive depth in document: 256"},
+  };
+  for (const auto& c : cases) {
+    if (c.reason.empty()) {
+      FormState s;
+      ScriptedPrompter p;
+      s.setPendingPath(c.path);
+      EXPECT_EQ(openDocument(s, p), OpenOutcome::Opened) << c.label << ": " << (p.shown.empty() ? "" : p.shown[0].text);
+      continue;
+    }
+    expectRefused(openAt(c.path), c.reason, c.label);
+  }
+}
 
 TEST(HostileDocuments, AttributesUpToTheBoundStillOpen) {
   TempDir dir;

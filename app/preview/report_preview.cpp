@@ -8,18 +8,22 @@
 
 namespace velmora {
 
-void showReportPreview(QWidget* parent, const FormState& state, WindowServices& services) {
+QString showReportPreview(QWidget* parent, const FormState& state, WindowServices& services) {
   std::vector<report::Sheet> sheets;
+  QString error;
   {
     // The working copy lives only while the sheets are made; every call
     // starts again from the stored layout.
     const report::Report working = report::filledReport(state.record(), state.formal());
     preview::StatusWindow status(parent);
-    sheets = report::generateSheets(working, [&](int sheet) { status.show(QStringLiteral("正在生成第%p页"), sheet); });
+    sheets = report::generateSheets(
+        working, [&](int sheet) { status.show(QStringLiteral("正在生成第%p页"), sheet); }, &error);
   }
+  if (!error.isEmpty()) return error;
   preview::PreviewWindow window(std::move(sheets), services, parent);
   window.setWindowState(window.windowState() | Qt::WindowMaximized);
   window.exec();
+  return {};
 }
 
 }  // namespace velmora

@@ -1,5 +1,7 @@
 #pragma once
 // The one entry point of the printed application for the main window.
+#include <QString>
+
 class QWidget;
 
 namespace velmora {
@@ -11,7 +13,9 @@ class WindowServices;
 // formal-document state, generates every sheet under the status window
 // "报表状态" and shows the modal preview "报表预览"; returns when the preview
 // is closed, the working copy being discarded with it. The preview's dialogs
-// go through `services`.
-void showReportPreview(QWidget* parent, const FormState& state, WindowServices& services);
+// go through `services`. A record that cannot be printed (a text too long
+// for the sheet limit) shows no preview: the reason is returned, for the
+// caller's message box.
+QString showReportPreview(QWidget* parent, const FormState& state, WindowServices& services);
 
 }  // namespace velmora

@@ -2,6 +2,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
+#include <QTimer>
 #include <QToolButton>
 
 #include "window_fixture.h"
@@ -178,4 +179,38 @@ TEST_F(WindowCommands, HelpAndTheIdentityNumberSite) {
   ASSERT_FALSE(services.opened.empty());
   EXPECT_EQ(services.opened.back(), kEduCodeSite);
   EXPECT_FALSE(state().modified());
+}
+
+// A text that would need more sheets than a page may run to is not printed
+// cut short: the preview does not open and the error box names the text.
+TEST_F(WindowCommands, PrintRefusesATextPastTheSheetLimit) {
+  TempDir dir;
+  std::string bytes = readFile(fixture("sample.xdx"));
+  const std::size_t open = bytes.find("<ProjectAnalyze>") + 16;
+  std::string lines;
+  for (int i = 0; i < 20000; ++i) lines += "x,";
+  bytes.replace(open, bytes.find("</ProjectAnalyze>") - open, lines);
+  writeFile(dir.path("long.xdx"), bytes);
+  services.script.openAnswers.push_back(dir.path("long.xdx"));
+  QTest::mouseClick(find("openxmlfile"), Qt::LeftButton);
+  ASSERT_GE(state().record().lines(Field::ProjectAnalyze).size(), 20000u);
+
+  // A preview that opens anyway is closed again, so that the test ends.
+  bool previewShown = false;
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal && modal->windowTitle() == QStringLiteral("报表预览")) {
+      previewShown = true;
+      modal->close();
+    }
+  });
+  closer.start(50);
+  QTest::mouseClick(find("printreport"), Qt::LeftButton);
+  closer.stop();
+  EXPECT_FALSE(previewShown);
+  ASSERT_EQ(services.shown().size(), 1u);
+  EXPECT_EQ(services.shown()[0].kind, "error");
+  EXPECT_NE(services.shown()[0].text.find("“ProjectAnalyze”的文字过长：打印需要超过 300 页"), std::string::npos)
+      << services.shown()[0].text;
 }

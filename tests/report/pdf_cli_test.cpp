@@ -18,7 +18,8 @@ struct Result {
   QString out, err;
 };
 
-Result runCli(const QStringList& args, const std::map<QString, QString>& env = {}) {
+Result runCli(const QStringList& args, const std::map<QString, QString>& env = {},
+              const QString& program = QStringLiteral(VELMORA_CLI)) {
   QProcess p;
   QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
   // No display and no platform: the command finds its own.
@@ -27,7 +28,7 @@ Result runCli(const QStringList& args, const std::map<QString, QString>& env = {
   e.remove(QStringLiteral("QT_QPA_PLATFORM"));
   for (const auto& [k, v] : env) e.insert(k, v);
   p.setProcessEnvironment(e);
-  p.start(QStringLiteral(VELMORA_CLI), args);
+  p.start(program, args);
   p.waitForFinished(60000);
   return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
           QString::fromUtf8(p.readAllStandardError())};
@@ -75,6 +76,58 @@ TEST(PdfCommand, ExitCodesAndMessages) {
   EXPECT_EQ(help.exit, 0);
   EXPECT_TRUE(help.out.contains(u"用法: velmora-cli pdf [选项] IN OUT.pdf"));
   EXPECT_TRUE(help.out.contains(u"--out-dir DIR"));
+}
+
+// The sample document with the text of `element` replaced by `text`.
+QString sampleWith(const QTemporaryDir& dir, const QString& name, const std::string& element, const std::string& text) {
+  std::string bytes = readFile(fixture("sample.xdx"));
+  const std::size_t open = bytes.find("<" + element + ">") + element.size() + 2;
+  bytes.replace(open, bytes.find("</" + element + ">", open) - open, text);
+  writeFile(dir.filePath(name).toStdString(), bytes);
+  return dir.filePath(name);
+}
+
+// Every document up to the size limit prints, or is refused with its reason,
+// within a gigabyte of memory (the address space is limited to that, so a
+// command that needs more fails): a cell of 63 MB prints what its cell can
+// show (it needed 3.3 GB); a text that would run past the sheet limit is
+// refused naming the text, never cut short (a one-word text of 9 MB took
+// 96 s and 560 MB, and the PDF was cut at 1 010 pages without a word).
+TEST(PdfCommand, HugeTextsPrintOrAreRefusedWithinAGigabyte) {
+  QTemporaryDir dir;
+  const QString out = dir.filePath(QStringLiteral("out.pdf"));
+  std::string manyLines;
+  for (int i = 0; i < 20000; ++i) manyLines += "x,";
+  struct Case {
+    const char* label;
+    QString path;
+    int exit;
+    const char* errContains;
+    int pages;  // of the PDF written
+  } cases[] = {
+      {"a 63 MB table cell", sampleWith(dir, "cell.xdx", "MainActor1", std::string(63000000, 'x')), 0, "", 11},
+      {"20 000 lines, more than 300 sheets", sampleWith(dir, "lines.xdx", "ProjectAnalyze", manyLines), 2,
+       "lines.xdx：“ProjectAnalyze”的文字过长：打印需要超过 300 页，无法打印", 0},
+      {"one word of 63 MB", sampleWith(dir, "word.xdx", "ProjectAnalyze", std::string(63000000, 'x')), 2,
+       "word.xdx：“ProjectAnalyze”的文字过长（超过 200000 个字符），不是申报文档", 0},
+      {"a line field of 63 MB", sampleWith(dir, "name.xdx", "ProjectName", std::string(63000000, 'x')), 0, "", 11},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    QFile::remove(out);
+    const Result r = runCli({QStringLiteral("-c"), QStringLiteral("ulimit -v 1000000 && exec \"$0\" \"$@\""),
+                             QStringLiteral(VELMORA_CLI), QStringLiteral("pdf"), c.path, out},
+                            {}, QStringLiteral("/bin/sh"));
+    EXPECT_EQ(r.exit, c.exit) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.errContains))) << r.err.toStdString();
+    const QByteArray pdf = readAll(out);
+    EXPECT_EQ(c.pages > 0, pdf.startsWith("%PDF-"));
+    if (c.pages == 0) continue;
+    const auto text = pdfText(pdf);
+    EXPECT_EQ(static_cast<int>(text.size()), c.pages);
+    // The text shows its start: the name on the cover, the cell on the data table's sheet.
+    EXPECT_TRUE(text.size() > 2 && (text[0].contains(u"xxxxxxxxxx") || text[2].contains(u"xxxxxxxxxx")));
+  }
 }
 
 // Every font embedded as a subset; every field's text extractable.

@@ -10,6 +10,7 @@
 
 #include "bench/maximal_record.h"
 #include "record/gbk.h"
+#include "report/report_fill.h"
 #include "report/report_pdf.h"
 #include "report/report_render.h"
 #include "report_test_support.h"
@@ -213,6 +214,91 @@ TEST(RenderedContinuation, TrailingBlankLinesMakeNoSheet) {
     lines.insert(lines.end(), static_cast<std::size_t>(c.blank), std::string());
     rec.setLines(Field::tuijian1, lines);
     EXPECT_EQ(sheetsOf(rec, false).size(), c.sheets);
+  }
+}
+
+// Two recommendations of different lengths: the shorter, once finished,
+// prints in full again on the further sheets but makes none of its own (they
+// restarted each other, and printing stopped only at a thousand sheets). The
+// longest texts the window takes, nothing but line breaks, all print.
+TEST(RenderedContinuation, FinishedTextsDoNotRepeatTheirPage) {
+  const int fit = static_cast<int>((3.6 + 0.5 / 1200) / (10 * report::kLinePitch / 72.0));
+  auto blankLines = [](int bytes) {  // a line break counts two bytes of the limit
+    std::vector<std::string> lines(static_cast<std::size_t>(bytes / 2), std::string());
+    lines.back() = "末";
+    return lines;
+  };
+  struct Case {
+    const char* label;
+    std::vector<std::string> first, second;
+    int page10Sheets;
+  } cases[] = {
+      {"60 and 30 lines", numberedLines(60), numberedLines(30), (60 + fit - 1) / fit},
+      {"30 and 60 lines", numberedLines(30), numberedLines(60), (60 + fit - 1) / fit},
+      {"the longest texts", blankLines(1100), blankLines(1000), (550 + fit - 1) / fit},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    Record rec = openedFixture("sample.xdx").record();
+    rec.setLines(Field::tuijian1, c.first);
+    rec.setLines(Field::tuijian2, c.second);
+    rec.setLines(Field::HuoYe, blankLines(11100));
+    rec.setLines(Field::ProjectReasoning, blankLines(8050));
+    QString error;
+    const auto sheets = report::generateSheets(report::filledReport(rec, false), {}, &error);
+    EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+    EXPECT_EQ(std::count_if(sheets.begin(), sheets.end(), [](const auto& s) { return s.page == "Page10"; }),
+              c.page10Sheets);
+  }
+}
+
+// The lines a text printed on its item, sheet after sheet, joined.
+QString printedText(const std::vector<report::Sheet>& sheets, const QString& item, QStringList* lines = nullptr) {
+  QString all;
+  for (const auto& sheet : sheets)
+    for (const auto& op : sheet.ops)
+      if (const auto* t = std::get_if<report::TextOp>(&op); t && t->item == item) {
+        all += t->text;
+        if (lines) lines->append(t->text);
+      }
+  return all;
+}
+
+// Long paragraphs are laid out a piece at a time and a word too long for any
+// line is broken anywhere: every character prints once, in order; words of a
+// paragraph of many pieces are never split; a word of 300 000 characters
+// fills every line.
+TEST(RenderedContinuation, LongParagraphsPrintEveryCharacterOnce) {
+  QString words;
+  for (int i = 0; words.size() < 60000; ++i) words += QStringLiteral("word%1 ").arg(i % 997);
+  words.chop(1);
+  const QString word(300000, u'x');
+  struct Case {
+    const char* label;
+    QString text;
+    bool wholeWords;
+  } cases[] = {
+      {"60 000 characters of words", words, true},
+      {"one word of 300 000 characters", word, false},
+      {"a word between words", QStringLiteral("开头 ") + QString(5000, u'y') + QStringLiteral(" 结尾"), false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    Record rec = openedFixture("sample.xdx").record();
+    rec.setLines(Field::ProjectAnalyze, {c.text.toStdString()});
+    QString error;
+    const auto sheets = report::generateSheets(report::filledReport(rec, false), {}, &error);
+    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+    QStringList lines;
+    EXPECT_TRUE(printedText(sheets, QStringLiteral("ProjectAnalyze"), &lines) == c.text);
+    ASSERT_GT(lines.size(), 2);
+    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+      if (c.wholeWords) {
+        EXPECT_TRUE(lines[i].endsWith(u' ')) << i << ": " << lines[i].toStdString();
+      } else if (lines[i].startsWith(u'x') && lines[i + 1].startsWith(u'x')) {
+        EXPECT_EQ(lines[i].size(), lines[0].size()) << i;
+      }
+    }
   }
 }
 
