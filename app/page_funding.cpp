@@ -33,7 +33,7 @@ QWidget* funding(FieldWidgets& fields) {
   }
 
   b.label(QStringLiteral("合计："), 312, 180);
-  LimitedLineEdit* total = b.text(Field::OutlayAccounts, 368, 176, 73);
+  LimitedLineEdit* total = b.text(Field::BudgetTotal, 368, 176, 73);
   total->setReadOnly(true);
   total->setEmptyContextMenu(true);
 
@@ -50,18 +50,18 @@ QWidget* funding(FieldWidgets& fields) {
   b.label(QStringLiteral("经费管理："), 8, 256, hei14);
   b.label(QStringLiteral("承诺遵守财务规章制度，如实填报，严格监督课题经费的合理有效使用，保证课题经费"), 24, 272);
   b.label(QStringLiteral("单独立户，专款专用，不挤占和挪用课题经费，在课题结题时提供课题经费使用明细单。"), 24, 288);
-  b.longText(Field::OutlayPromises, 24, 304, 417, 73, PageBuilder::defaultFont(), colors::kMaroon);
+  b.longText(Field::FundingStatement, 24, 304, 417, 73, PageBuilder::defaultFont(), colors::kMaroon);
 
   b.label(QStringLiteral("经费管理单位名称：     "), 24, 383);
-  b.text(Field::OutlayDepartment, 24, 400, 481);
+  b.text(Field::FundingUnit, 24, 400, 481);
   b.label(QStringLiteral("开户银行："), 24, 427);
-  b.text(Field::OutlayBank, 24, 444, 305);
+  b.text(Field::Bank, 24, 444, 305);
   b.label(QStringLiteral("银行帐号："), 344, 426);
-  b.text(Field::OutlayPromises2, 344, 443, 161);
+  b.text(Field::BankAccount, 344, 443, 161);
   b.label(QStringLiteral("汇入地点：（ⅹⅹ省ⅹⅹ市）"), 32, 472);
-  b.text(Field::OutlayAddress, 24, 492, 305);
+  b.text(Field::RemittancePlace, 24, 492, 305);
   b.label(QStringLiteral("财务联系电话："), 344, 475);
-  b.text(Field::OutlayPostcode, 344, 492, 161);
+  b.text(Field::FinanceTelephone, 344, 492, 161);
   return page;
 }
 

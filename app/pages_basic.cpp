@@ -172,7 +172,7 @@ QWidget* presider(FieldWidgets& fields) {
   b.label(QStringLiteral("区号："), 72, 407);
   b.text(Field::ContactTelArea, 72, 425, 49);
   b.label(QStringLiteral("办公电话："), 132, 407);
-  b.text(Field::ContactTelDepartmet, 132, 425, 110);
+  b.text(Field::ContactTelOffice, 132, 425, 110);
   b.label(QStringLiteral("住宅电话："), 252, 407);
   b.text(Field::ContactTelHome, 252, 425, 110);
   b.label(QStringLiteral("手机号码："), 372, 407);

@@ -30,14 +30,14 @@ std::string tempPath(const char* name) {
 
 void CommaTextWriteLongText(benchmark::State& state) {
   Record r = bench::maximalRecord();
-  const Lines& lines = r.lines(Field::HuoYe);
+  const Lines& lines = r.lines(Field::AnonymousSheet);
   for (auto _ : state) benchmark::DoNotOptimize(writeCommaText(lines));
 }
 BENCHMARK(CommaTextWriteLongText);
 
 void CommaTextReadLongText(benchmark::State& state) {
   Record r = bench::maximalRecord();
-  std::string text = writeCommaText(r.lines(Field::HuoYe));
+  std::string text = writeCommaText(r.lines(Field::AnonymousSheet));
   for (auto _ : state) benchmark::DoNotOptimize(readCommaText(text));
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
 }

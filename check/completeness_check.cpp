@@ -62,7 +62,7 @@ constexpr std::array kRules{
     Rule{F::PostCode, T::PostCode, "02、邮政编码  应该为6位"},
     Rule{F::ContactTelArea, T::EmptyText, "02、区号  未填写"},
     Rule{F::ContactTelHome, T::EmptyText, "02、住宅电话  未填写"},
-    Rule{F::ContactTelDepartmet, T::EmptyText, "02、办公电话  未填写"},
+    Rule{F::ContactTelOffice, T::EmptyText, "02、办公电话  未填写"},
     Rule{F::ContactMobile, T::EmptyText, "02、手机号码  未填写"},
     Rule{F::MainActor, T::Incomplete, "03、主要参加者  资料未填写完整", 7},
     Rule{F::Production, T::Incomplete, "04、相关成果  资料未填写完整", 5},
@@ -71,20 +71,20 @@ constexpr std::array kRules{
     Rule{F::ProjectAnalyze, T::EmptyLongText, "07、可行性分析  未填写"},
     Rule{F::ExpectProduction, T::Incomplete, "08、主要阶段性成果  资料未填写完整", 5},
     Rule{F::FinallyProduction, T::Incomplete, "08、最终研究成果  资料未填写完整", 5},
-    Rule{F::OutlayAccounts, T::BudgetTotal, "09、经费预算  未填写"},
+    Rule{F::BudgetTotal, T::BudgetTotal, "09、经费预算  未填写"},
     Rule{F::OutlayGrid3, T::Incomplete, "09、年度预算  资料未填写完整", 3},
-    Rule{F::OutlayPromises, T::EmptyLongText, "09、经费管理  未填写"},
-    Rule{F::OutlayPromises2, T::EmptyText, "09、银行帐号  未填写"},
-    Rule{F::OutlayDepartment, T::EmptyText, "09、经费管理单位  未填写"},
-    Rule{F::OutlayBank, T::EmptyText, "09、开户银行  未填写"},
-    Rule{F::OutlayAddress, T::EmptyText, "09、汇入地点  未填写"},
-    Rule{F::OutlayPostcode, T::EmptyText, "09、财务联系电话  未填写"},
-    Rule{F::tuijian1, T::Recommender, "10、第一推荐人意见  未填写"},
-    Rule{F::tuijian2, T::Recommender, "10、第二推荐人意见  未填写"},
-    Rule{F::danweiyijian, T::EmptyLongText, "10、所在单位意见  未填写"},
-    Rule{F::jiaoyujuyijian, T::EmptyLongText, "10、二级管理单位意见 未填写"},
-    Rule{F::MaskName, T::EmptyText, "11、活页课题名 未填写"},
-    Rule{F::HuoYe, T::EmptyLongText, "11、活页  未填写"},
+    Rule{F::FundingStatement, T::EmptyLongText, "09、经费管理  未填写"},
+    Rule{F::BankAccount, T::EmptyText, "09、银行帐号  未填写"},
+    Rule{F::FundingUnit, T::EmptyText, "09、经费管理单位  未填写"},
+    Rule{F::Bank, T::EmptyText, "09、开户银行  未填写"},
+    Rule{F::RemittancePlace, T::EmptyText, "09、汇入地点  未填写"},
+    Rule{F::FinanceTelephone, T::EmptyText, "09、财务联系电话  未填写"},
+    Rule{F::FirstRecommendation, T::Recommender, "10、第一推荐人意见  未填写"},
+    Rule{F::SecondRecommendation, T::Recommender, "10、第二推荐人意见  未填写"},
+    Rule{F::UnitOpinion, T::EmptyLongText, "10、所在单位意见  未填写"},
+    Rule{F::PlanningOfficeOpinion, T::EmptyLongText, "10、二级管理单位意见 未填写"},
+    Rule{F::AnonymousTitle, T::EmptyText, "11、活页课题名 未填写"},
+    Rule{F::AnonymousSheet, T::EmptyLongText, "11、活页  未填写"},
 };
 
 // The first data row: the row under the header, or for the yearly budget
@@ -122,7 +122,7 @@ bool fires(const Record& r, const Rule& rule) {
     case T::PostCode:
       return gbkByteLength(r.text(Field::PostCode)) != 6;
     case T::BudgetTotal: {
-      const std::string& total = r.text(Field::OutlayAccounts);
+      const std::string& total = r.text(Field::BudgetTotal);
       return total.empty() || total == "0";
     }
     case T::Recommender:

@@ -29,7 +29,7 @@ namespace {
 constexpr std::array kRosterFields = {
     Field::SN,           Field::ProjectName,   Field::Presider,       Field::Department,     Field::BelongCity,
     Field::BelongSystem, Field::ProjectClass,  Field::SubjectClass,   Field::ResearchClass,  Field::ApplyOutlay,
-    Field::OutlayAccounts, Field::ExpectCompleteDate, Field::ContactMail, Field::ContactMobile};
+    Field::BudgetTotal, Field::ExpectCompleteDate, Field::ContactMail, Field::ContactMobile};
 
 struct RosterRow {
   std::string file;
@@ -72,7 +72,7 @@ std::optional<double> amount(const std::string& text) {
   return value;
 }
 
-bool isAmount(Field f) { return f == Field::ApplyOutlay || f == Field::OutlayAccounts; }
+bool isAmount(Field f) { return f == Field::ApplyOutlay || f == Field::BudgetTotal; }
 
 std::string csvField(const std::string& text) {
   if (text.find_first_of(",\"\r\n") == std::string::npos) return text;

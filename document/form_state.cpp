@@ -44,7 +44,7 @@ FormState::FormState() {
   view_.enabled[index(Field::ProjectID)] = false;
   view_.enabled[index(Field::SN)] = false;
   // The budget total is shown disabled until a document is opened.
-  view_.enabled[index(Field::OutlayAccounts)] = false;
+  view_.enabled[index(Field::BudgetTotal)] = false;
 }
 
 void FormState::setText(Field f, std::string text) {
@@ -156,7 +156,7 @@ void FormState::budgetTotalRule(Field editedTable, Prompter& prompter) {
     prompter.showError(msg::errorBoxText(kFloatingPointOverflow));
     return;
   }
-  record_.setText(Field::OutlayAccounts, formatAmount(total));
+  record_.setText(Field::BudgetTotal, formatAmount(total));
 }
 
 void FormState::replaceRecord(Record record) {

@@ -21,7 +21,7 @@ std::string recordJson(const Record& record, bool formal, const std::vector<std:
       default: object[std::string(d.name)] = record.valueText(d.id);
     }
     if (d.id == Field::ExpectProduction2) object["PASSBY"] = formal ? "1" : "0";
-    if (d.id == Field::HuoYe) object["verifylist"] = problems;
+    if (d.id == Field::AnonymousSheet) object["verifylist"] = problems;
   }
   // One key a line, each value on its line whole: easy to read and to diff.
   std::string out = "{\n";

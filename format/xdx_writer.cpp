@@ -88,7 +88,7 @@ std::string buildXdx(const Record& record, const std::vector<std::string>& probl
     // The three elements that belong to the document rather than to a field.
     if (d.id == Field::ProjectID) addValue(root, "ver", std::string(kVersionTag));
     if (d.id == Field::ExpectProduction2) addValue(root, "PASSBY", "0");
-    if (d.id == Field::HuoYe) addValue(root, "verifylist", writeCommaText(problems));
+    if (d.id == Field::AnonymousSheet) addValue(root, "verifylist", writeCommaText(problems));
   }
 
   xmlChar* mem = nullptr;

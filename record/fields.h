@@ -15,18 +15,22 @@ namespace velmora {
 enum class Kind { Text, Choice, Masked, LongText, Table };
 
 // In the order the document stores them. ProjectID and SN are the two hidden
-// items; the 61 fields between them are the user's fields.
+// items; the 61 fields between them are the user's fields. The identifiers
+// say what a field holds; its element name (`FieldDef::name`) is what
+// documents, controls and the report call it, which for some misleads:
+// FinanceTelephone is `OutlayPostcode`, BankAccount `OutlayPromises2`,
+// BudgetTotal `OutlayAccounts`, ContactTelOffice `ContactTelDepartmet`.
 enum class Field : int {
   ProjectID,
   ProjectName, KeyWord, KeyWord2, KeyWord3, Basis, GuideNum, Purpose, ResearchClass, ProjectClass,
   SubjectClass, InputDate, ExpectCompleteDate, ApplyOutlay, ExpectProduction1, ExpectProduction2,
   Presider, Sex, Nation, Age, Birthday, IDcard, EduCode, DutyAdmin, DutySpecial, ResearchSpecial,
   LastDiploma, LastDegree, Tutor, BelongCity, BelongSystem, Department, ContactMail, ContactAddress,
-  PostCode, ContactTelArea, ContactTelHome, ContactTelDepartmet, ContactMobile,
+  PostCode, ContactTelArea, ContactTelHome, ContactTelOffice, ContactMobile,
   MainActor, Production, ResearchedProject, ProjectReasoning, ProjectAnalyze, ExpectProduction,
-  FinallyProduction, OutlayGrid, OutlayGrid2, OutlayGrid3, OutlayPromises, OutlayDepartment,
-  OutlayAddress, OutlayPostcode, OutlayBank, OutlayAccounts, OutlayPromises2, tuijian1, tuijian2,
-  danweiyijian, jiaoyujuyijian, MaskName, HuoYe,
+  FinallyProduction, OutlayGrid, OutlayGrid2, OutlayGrid3, FundingStatement, FundingUnit,
+  RemittancePlace, FinanceTelephone, Bank, BudgetTotal, BankAccount, FirstRecommendation, SecondRecommendation,
+  UnitOpinion, PlanningOfficeOpinion, AnonymousTitle, AnonymousSheet,
   SN,
   Count
 };

@@ -84,7 +84,7 @@ void fillReport(Report& report, const Record& rec, bool formal) {
                   Field::Nation, Field::Birthday, Field::DutyAdmin, Field::DutySpecial, Field::ResearchSpecial,
                   Field::LastDiploma, Field::LastDegree, Field::Tutor, Field::BelongCity, Field::BelongSystem,
                   Field::ContactMail, Field::ContactAddress, Field::PostCode, Field::ContactTelArea,
-                  Field::ContactTelDepartmet, Field::ContactTelHome, Field::ContactMobile, Field::IDcard,
+                  Field::ContactTelOffice, Field::ContactTelHome, Field::ContactMobile, Field::IDcard,
                   Field::ExpectProduction1, Field::ExpectProduction2, Field::ApplyOutlay,
                   Field::ExpectCompleteDate})
     fill.set(p4, f, rec);
@@ -102,16 +102,16 @@ void fillReport(Report& report, const Record& rec, bool formal) {
   fill.table(p9, Field::OutlayGrid2, rec, 3);
   fill.table(p9, Field::OutlayGrid3, rec);
 
-  for (Field f : {Field::OutlayAccounts, Field::OutlayDepartment, Field::OutlayBank, Field::OutlayPromises2,
-                  Field::OutlayAddress, Field::OutlayPostcode, Field::OutlayPromises})
+  for (Field f : {Field::BudgetTotal, Field::FundingUnit, Field::Bank, Field::BankAccount,
+                  Field::RemittancePlace, Field::FinanceTelephone, Field::FundingStatement})
     fill.set(p9, f, rec);
-  fill.set(p10, Field::tuijian1, rec);
-  fill.set(p10, Field::tuijian2, rec);
-  fill.set(p11, Field::danweiyijian, rec);
-  fill.set(p11, Field::jiaoyujuyijian, rec);
+  fill.set(p10, Field::FirstRecommendation, rec);
+  fill.set(p10, Field::SecondRecommendation, rec);
+  fill.set(p11, Field::UnitOpinion, rec);
+  fill.set(p11, Field::PlanningOfficeOpinion, rec);
   fill.set(p14, QStringLiteral("ProjectID"), sn);
-  fill.set(p14, Field::MaskName, rec);
-  fill.set(p14, Field::HuoYe, rec);
+  fill.set(p14, Field::AnonymousTitle, rec);
+  fill.set(p14, Field::AnonymousSheet, rec);
 }
 
 Report filledReport(const Record& record, bool formal) {

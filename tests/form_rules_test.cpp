@@ -20,7 +20,7 @@ TEST(FormRules, EqualTextIsNoChange) {
   FormState s;
   s.setText(Field::ProjectName, "");
   EXPECT_FALSE(s.modified());
-  s.setLines(Field::HuoYe, {});
+  s.setLines(Field::AnonymousSheet, {});
   EXPECT_FALSE(s.modified());
 }
 
@@ -94,17 +94,17 @@ TEST(FormRules, BudgetTotal) {
   FormState s;
   ScriptedPrompter p;
   EXPECT_TRUE(s.editCell(Field::OutlayGrid, 0, 2, "100", p));
-  EXPECT_EQ(s.record().text(Field::OutlayAccounts), "100");
+  EXPECT_EQ(s.record().text(Field::BudgetTotal), "100");
   s.editCell(Field::OutlayGrid2, 1, 2, "50.5", p);
-  EXPECT_EQ(s.record().text(Field::OutlayAccounts), "150.5");
+  EXPECT_EQ(s.record().text(Field::BudgetTotal), "150.5");
   s.editCell(Field::OutlayGrid, 0, 2, "", p);
-  EXPECT_EQ(s.record().text(Field::OutlayAccounts), "50.5");
+  EXPECT_EQ(s.record().text(Field::BudgetTotal), "50.5");
   s.editCell(Field::OutlayGrid, 1, 2, "0.1", p);
   s.editCell(Field::OutlayGrid2, 1, 2, "0.2", p);
-  EXPECT_EQ(s.record().text(Field::OutlayAccounts), "0.3");
+  EXPECT_EQ(s.record().text(Field::BudgetTotal), "0.3");
   s.editCell(Field::OutlayGrid, 2, 2, "50.", p);
   s.editCell(Field::OutlayGrid, 3, 2, ".", p);
-  EXPECT_EQ(s.record().text(Field::OutlayAccounts), "50.3");
+  EXPECT_EQ(s.record().text(Field::BudgetTotal), "50.3");
   EXPECT_TRUE(p.shown.empty());
 
   // A second point: the error, the total keeps its text, the cell its text.
@@ -112,13 +112,13 @@ TEST(FormRules, BudgetTotal) {
   ASSERT_EQ(p.shown.size(), 1u);
   EXPECT_EQ(p.shown[0].kind, "error");
   EXPECT_EQ(p.shown[0].text, "'50.5.' is not a valid floating point value.");
-  EXPECT_EQ(s.record().text(Field::OutlayAccounts), "50.3");
+  EXPECT_EQ(s.record().text(Field::BudgetTotal), "50.3");
   EXPECT_EQ(s.record().cell(Field::OutlayGrid, 2, 2), "50.5.");
   // Every further edit repeats it until the cell is a number again.
   s.editCell(Field::OutlayGrid2, 0, 2, "1", p);
   EXPECT_EQ(p.shown.size(), 2u);
   s.editCell(Field::OutlayGrid, 2, 2, "50", p);
-  EXPECT_EQ(s.record().text(Field::OutlayAccounts), "51.3");
+  EXPECT_EQ(s.record().text(Field::BudgetTotal), "51.3");
 }
 
 // Amounts a double cannot add up to a number leave the total as it was: an
@@ -134,7 +134,7 @@ TEST(FormRules, ATotalTooLargeForANumberIsAnError) {
   ASSERT_EQ(p.shown.size(), 1u);
   EXPECT_EQ(p.shown[0].kind, "error");
   EXPECT_EQ(p.shown[0].text, "Floating point overflow.");
-  EXPECT_EQ(s.record().text(Field::OutlayAccounts).substr(0, 4), "1E30");  // as the last finite sum left it
+  EXPECT_EQ(s.record().text(Field::BudgetTotal).substr(0, 4), "1E30");  // as the last finite sum left it
   EXPECT_EQ(s.record().cell(Field::OutlayGrid2, 0, 2), huge);
   s.editCell(Field::OutlayGrid2, 0, 2, "1", p);
   EXPECT_EQ(p.shown.size(), 1u);

@@ -49,7 +49,7 @@ TEST(OpenAction, OpensThePendingPathWithoutDialog) {
   EXPECT_EQ(s.record().cell(Field::MainActor, 0, 0), "张  伟");
   EXPECT_EQ(s.view().presider1, "王晓燕");
   EXPECT_EQ(s.view().eduCode1, "123456789012");
-  EXPECT_TRUE(s.isEnabled(Field::OutlayAccounts));
+  EXPECT_TRUE(s.isEnabled(Field::BudgetTotal));
 
   // The next open asks again.
   p.openAnswers.push_back(std::nullopt);

@@ -159,7 +159,7 @@ TEST(SaveAction, SavedDocumentOpensToTheSameRecord) {
   ScriptedPrompter p;
   s.setPendingPath(fixture("sample.xdx"));
   ASSERT_EQ(openDocument(s, p), OpenOutcome::Opened);
-  s.setLines(Field::tuijian1, {"推荐, 意见", "", "\"引号\""});
+  s.setLines(Field::FirstRecommendation, {"推荐, 意见", "", "\"引号\""});
   p.saveAnswers.push_back(dir.path("round.xdx"));
   ASSERT_EQ(saveDocument(s, p), SaveOutcome::Written);
   FormState reopened;

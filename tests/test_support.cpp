@@ -116,7 +116,7 @@ Record completeRecord() {
     }
   }
   r.setText(Field::PostCode, "100875");
-  r.setText(Field::OutlayAccounts, "150000");
+  r.setText(Field::BudgetTotal, "150000");
   r.setChoice(Field::Purpose, -1);
   return r;
 }

@@ -115,7 +115,7 @@ TEST(Record, InitialValues) {
   EXPECT_EQ(r.rows(Field::OutlayGrid3)[1], (Row(4, "")));
   for (const auto& d : allFields())
     if (d.kind == Kind::Choice) { EXPECT_EQ(r.choice(d.id), -1) << d.name; }
-  EXPECT_TRUE(r.text(Field::OutlayAccounts).empty());
+  EXPECT_TRUE(r.text(Field::BudgetTotal).empty());
 }
 
 TEST(Record, LongTextLinesAndText) {

@@ -46,7 +46,7 @@ TEST(XdxWriter, RoundTripKeepsEveryValue) {
   Record r = completeRecord();
   r.setText(Field::KeyWord, " 前后空格 ");
   r.setCell(Field::Production, 2, 3, "含,逗号\"引号\"");
-  r.setLines(Field::HuoYe, {"a", "", " b "});
+  r.setLines(Field::AnonymousSheet, {"a", "", " b "});
   r.setText(Field::SN, "SN-001");
   r.setText(Field::ProjectID, "{00000000-0000-4000-8000-000000000000}");
   auto result = readXdxBytes(buildXdx(r, completenessProblems(r)));
@@ -56,5 +56,5 @@ TEST(XdxWriter, RoundTripKeepsEveryValue) {
   EXPECT_EQ(doc.values[index(Field::KeyWord)], " 前后空格 ");
   EXPECT_EQ(doc.values[index(Field::SN)], "SN-001");
   EXPECT_EQ(doc.rows[index(Field::Production)][2], "格,格,格,\"含,逗号\"\"引号\"\"\",格");
-  EXPECT_EQ(doc.values[index(Field::HuoYe)], "a,,\" b \"");
+  EXPECT_EQ(doc.values[index(Field::AnonymousSheet)], "a,,\" b \"");
 }

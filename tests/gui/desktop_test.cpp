@@ -55,5 +55,5 @@ TEST_F(Desktop, InputMethodTextInLongTextsObeysTheLimit) {
   more.setCommitString(QStringLiteral("啊"));
   QApplication::sendEvent(opinion, &more);
   EXPECT_EQ(opinion->toPlainText().size(), 350);
-  EXPECT_EQ(state().record().lines(Field::jiaoyujuyijian).empty(), false);
+  EXPECT_EQ(state().record().lines(Field::PlanningOfficeOpinion).empty(), false);
 }

@@ -49,7 +49,7 @@ TEST(ReportFill, FieldsAndCellsReachTheirItems) {
       {"Page9", "OutlayGrid311", q(rec.cell(Field::OutlayGrid3, 0, 0))},
       {"Page9", "OutlayGrid324", q(rec.cell(Field::OutlayGrid3, 1, 3))},
       {"Page6", "ProjectReasoning", q(rec.valueText(Field::ProjectReasoning))},
-      {"Page14", "HuoYe", q(rec.valueText(Field::HuoYe))},
+      {"Page14", "HuoYe", q(rec.valueText(Field::AnonymousSheet))},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.page) + "." + c.item);

@@ -178,8 +178,8 @@ TEST(RenderedContinuation, EmptyDesignArgumentGivesOneSheet) {
 // which it continues and every other item, tuijian2 included, is drawn again.
 TEST(RenderedContinuation, LongRecommendationRepeatsItsPage) {
   Record rec = openedFixture("sample.xdx").record();
-  rec.setLines(Field::tuijian1, numberedLines(30));
-  rec.setLines(Field::tuijian2, {"第二推荐人同意推荐"});
+  rec.setLines(Field::FirstRecommendation, numberedLines(30));
+  rec.setLines(Field::SecondRecommendation, {"第二推荐人同意推荐"});
   const auto sheets = sheetsOf(rec, false);
   ASSERT_EQ(sheets.size(), 12u);
   EXPECT_EQ(sheets[8].page, "Page10");
@@ -212,7 +212,7 @@ TEST(RenderedContinuation, TrailingBlankLinesMakeNoSheet) {
     Record rec = openedFixture("sample.xdx").record();
     std::vector<std::string> lines = numberedLines(c.written);
     lines.insert(lines.end(), static_cast<std::size_t>(c.blank), std::string());
-    rec.setLines(Field::tuijian1, lines);
+    rec.setLines(Field::FirstRecommendation, lines);
     EXPECT_EQ(sheetsOf(rec, false).size(), c.sheets);
   }
 }
@@ -240,9 +240,9 @@ TEST(RenderedContinuation, FinishedTextsDoNotRepeatTheirPage) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
     Record rec = openedFixture("sample.xdx").record();
-    rec.setLines(Field::tuijian1, c.first);
-    rec.setLines(Field::tuijian2, c.second);
-    rec.setLines(Field::HuoYe, blankLines(11100));
+    rec.setLines(Field::FirstRecommendation, c.first);
+    rec.setLines(Field::SecondRecommendation, c.second);
+    rec.setLines(Field::AnonymousSheet, blankLines(11100));
     rec.setLines(Field::ProjectReasoning, blankLines(8050));
     QString error;
     const auto sheets = report::generateSheets(report::filledReport(rec, false), {}, &error);
@@ -453,7 +453,7 @@ TEST(RenderedText, IdeographsCopyOutUnchanged) {
   Record rec = openedFixture("sample.xdx").record();
   const std::string mixed = "文化直骨长门风马鬼龙";
   rec.setText(Field::Department, mixed);        // 宋体 on the cover
-  rec.setText(Field::OutlayBank, mixed);        // Arial with its Chinese partner
+  rec.setText(Field::Bank, mixed);        // Arial with its Chinese partner
   const auto text = pdfText(pdfOf(rec, false));
   EXPECT_TRUE(text[0].contains(QString::fromStdString(mixed)));
   EXPECT_TRUE(text[7].contains(QString::fromStdString(mixed)));

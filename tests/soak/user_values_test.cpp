@@ -90,13 +90,13 @@ TEST(UserValues, FilteredFields) {
 
 TEST(UserValues, LongTextCountsTheCharactersOfItsLines) {
   Record r = Record::initial();
-  r.setLines(Field::OutlayPromises, {std::string(1100, 'a')});
+  r.setLines(Field::FundingStatement, {std::string(1100, 'a')});
   EXPECT_EQ(places(r), std::vector<std::string>{});
-  r.setLines(Field::OutlayPromises, {std::string(550, 'a'), std::string(550, 'b')});
+  r.setLines(Field::FundingStatement, {std::string(550, 'a'), std::string(550, 'b')});
   EXPECT_EQ(places(r), std::vector<std::string>{});  // a line that wraps adds no break
-  r.setLines(Field::OutlayPromises, {std::string(550, 'a'), std::string(549, 'b'), "一"});
+  r.setLines(Field::FundingStatement, {std::string(550, 'a'), std::string(549, 'b'), "一"});
   EXPECT_EQ(only(r), "OutlayPromises | over its limit of 1100 GBK bytes (1101 in the characters of 3 lines)");
-  r.setLines(Field::OutlayPromises, {"一", "二\x02"});
+  r.setLines(Field::FundingStatement, {"一", "二\x02"});
   EXPECT_EQ(only(r), "OutlayPromises line 2 | control character U+0002");
 }
 

@@ -179,8 +179,8 @@ TEST_F(RealInput, MiddleClickPasteKeepsTheFieldsRules) {
   QApplication::clipboard()->setText(QString(QStringLiteral("荐")).repeated(2000), QClipboard::Selection);
   click(opinion, QPoint(20, 20), 2);
   QString joined;
-  for (const auto& line : state().record().lines(Field::tuijian1)) joined += QString::fromStdString(line);
-  EXPECT_EQ(joined.size() * 2, fieldDef(Field::tuijian1).byteLimit);
+  for (const auto& line : state().record().lines(Field::FirstRecommendation)) joined += QString::fromStdString(line);
+  EXPECT_EQ(joined.size() * 2, fieldDef(Field::FirstRecommendation).byteLimit);
 }
 
 // Boxes raised while a widget handles its own event: the EduCode leave check
