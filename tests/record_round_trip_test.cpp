@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
-#include <random>
 
 #include "check/completeness_check.h"
 #include "document/document_actions.h"
@@ -16,6 +15,7 @@
 #include "format/xdx_reader.h"
 #include "format/xdx_writer.h"
 #include "record/gbk.h"
+#include "random_text.h"
 #include "test_support.h"
 
 using namespace velmora;
@@ -25,50 +25,6 @@ namespace {
 
 constexpr std::uint32_t kSeed = 20261210;
 constexpr int kRecords = 150;
-
-class TextSource {
- public:
-  explicit TextSource(std::uint32_t seed) : rng_(seed) {}
-
-  int below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
-
-  // A random piece of text, UTF-8.
-  std::string text(int maxPieces) {
-    static const char* const pieces[] = {
-        "课题", "教育科学", "研究", "a", "Z", "9", " ", "  ", ",", "\"", "'", "&", "<", ">", "]]>", "\t", "\n",
-        "\r", "\r\n", "\n\n", "\x01", "\x08", "\x0B", "\x0C", "\x1F", "\x7F",
-        "😀", "한국어", "€", "·", "―", "〇", "ｘ", "\xC2\xA0", "\xE2\x80\xA8", "\xEF\xBB\xBF", "-", "."};
-    std::string out;
-    const int count = below(maxPieces + 1);
-    for (int i = 0; i < count; ++i) {
-      const int pick = below(static_cast<int>(std::size(pieces)) + 2);
-      if (pick == static_cast<int>(std::size(pieces))) {
-        out += std::string(static_cast<std::size_t>(below(300)), 'x');  // a long line
-      } else if (pick == static_cast<int>(std::size(pieces)) + 1) {
-        out.push_back('\0');  // NUL
-      } else {
-        out += pieces[pick];
-      }
-    }
-    return out;
-  }
-
-  std::string exactDigits(int length) {
-    std::string out;
-    for (int i = 0; i < length; ++i) out.push_back(static_cast<char>('0' + below(10)));
-    return out;
-  }
-
-  std::string digits(const char* allowed, int maxLength) {
-    std::string out;
-    const std::string_view set(allowed);
-    for (int i = below(maxLength + 1); i > 0; --i) out.push_back(set[static_cast<std::size_t>(below(static_cast<int>(set.size())))]);
-    return out;
-  }
-
- private:
-  std::mt19937 rng_;
-};
 
 // What the window's input lets through of a text: no control character but
 // the tab (and the line feed in a long text), no carriage return, nothing
@@ -83,7 +39,7 @@ std::string asTheWindowTakesIt(const std::string& text, int limit, bool multiLin
     if (c == U'\r' || (c == U'\n' && !multiLine)) continue;
     if ((c < 0x20 && c != U'\t' && c != U'\n') || c == 0x7F) continue;
     if (!canEncodeGbk(ch)) continue;
-    const std::size_t b = c == U'\n' ? 2 : gbkByteLength(ch);
+    const std::size_t b = limitedBytes(ch);
     if (limit > 0 && bytes + b > static_cast<std::size_t>(limit)) break;
     bytes += b;
     out += ch;
@@ -105,7 +61,7 @@ Json linesOf(const std::string& text) {
 
 // One random record in the shape velmora-cli dump prints; `filtered` passes
 // each text through the window's rule first.
-Json randomRecordJson(TextSource& src, bool filtered = true) {
+Json randomRecordJson(test::RandomText& src, bool filtered = true) {
   Json doc = Json::object();
   auto maybe = [&](const std::string& raw, int limit, bool multiLine) {
     return filtered ? asTheWindowTakesIt(raw, limit, multiLine) : raw;
@@ -120,7 +76,7 @@ Json randomRecordJson(TextSource& src, bool filtered = true) {
         break;
       }
       case Kind::Masked:
-        doc[key] = src.below(2) ? std::string() : src.exactDigits(12);
+        doc[key] = src.below(2) ? std::string() : src.allowed(d.allowed, d.byteLimit, d.byteLimit);  // all twelve digits
         break;
       case Kind::LongText: {
         const std::string text = maybe(src.text(src.below(4) ? 12 : 200), d.byteLimit, true);
@@ -128,16 +84,15 @@ Json randomRecordJson(TextSource& src, bool filtered = true) {
         break;
       }
       case Kind::Table: {
-        const bool amounts = d.id == Field::OutlayGrid || d.id == Field::OutlayGrid2;
         const Record fresh = Record::initial();
         Json rows = Json::array();
         for (int r = 0; r < d.table.storedRows; ++r) {
           Json row = Json::array();
           for (int c = 0; c < d.table.columns; ++c) {
-            if (amounts && c < 2)
+            if (c < d.table.fixedColumns)
               row.push_back(fresh.cell(d.id, r, c));
-            else if (amounts)
-              row.push_back(src.digits("0123456789.", 6));
+            else if (c == d.table.amountColumn)
+              row.push_back(src.allowed(Allowed::Amount, 6));
             else
               row.push_back(maybe(src.text(6), 0, false));
           }
@@ -147,23 +102,20 @@ Json randomRecordJson(TextSource& src, bool filtered = true) {
         break;
       }
       case Kind::Text:
-        if (d.id == Field::IDcard)
-          doc[key] = src.digits("0123456789Xx", d.byteLimit);
-        else if (d.id == Field::InputDate || d.id == Field::ExpectCompleteDate)
-          doc[key] = src.digits("0123456789", d.byteLimit);
+        if (d.typed && d.allowed != Allowed::Anything)
+          doc[key] = src.allowed(d.allowed, d.byteLimit);
         else
           doc[key] = maybe(src.text(8), d.byteLimit, false);
         break;
     }
   }
   // The three fields a document cannot be saved without.
-  for (const char* key : {"ProjectName", "Presider", "ContactMail"})
-    if (doc[key].get<std::string>().empty()) doc[key] = "必填";
+  for (Field f : kRequiredToSave)
+    if (doc[std::string(fieldDef(f).name)].get<std::string>().empty()) doc[std::string(fieldDef(f).name)] = "必填";
   // The special teachers' plan has no outlay to apply for.
   if (filtered && vocab::Purpose.find(doc["Purpose"].get<std::string>()) == 1) doc["ApplyOutlay"] = "";
   // The class rule: national classes fix the third result, others have no fourth.
-  const int cls = vocab::ProjectClass.find(doc["ProjectClass"].get<std::string>());
-  if (cls == 0 || cls == 1) {
+  if (isNationalClass(vocab::ProjectClass.find(doc["ProjectClass"].get<std::string>()))) {
     doc["ExpectProduction1"] = std::string(vocab::ExpectProduction1.text(0));
   } else {
     doc["ExpectProduction2"] = "";
@@ -171,22 +123,10 @@ Json randomRecordJson(TextSource& src, bool filtered = true) {
   return doc;
 }
 
-// The first field in which two records differ, for the failure message.
-std::string firstDifference(const Record& a, const Record& b) {
-  for (const FieldDef& d : allFields()) {
-    const bool same = d.kind == Kind::Table      ? a.rows(d.id) == b.rows(d.id)
-                      : d.kind == Kind::LongText ? a.lines(d.id) == b.lines(d.id)
-                      : d.kind == Kind::Choice   ? a.choice(d.id) == b.choice(d.id)
-                                                 : a.text(d.id) == b.text(d.id);
-    if (!same) return std::string(d.name) + ": " + Json(a.valueText(d.id)).dump() + " became " + Json(b.valueText(d.id)).dump();
-  }
-  return "";
-}
-
 }  // namespace
 
 TEST(RecordRoundTrip, EveryImportedRecordReadsBackTheSame) {
-  TextSource src(kSeed);
+  test::RandomText src(kSeed);
   int accepted = 0, refused = 0;
   for (int i = 0; i < kRecords; ++i) {
     const Json taken = randomRecordJson(src, true);
@@ -224,7 +164,7 @@ TEST(RecordRoundTrip, EveryImportedRecordReadsBackTheSame) {
           << (p.shown.empty() ? "" : p.shown[0].text);
       EXPECT_TRUE(opened.record() == record)
           << "seed " << kSeed << ", record " << i << (filtered ? " (as the window takes it)" : " (as it came)") << ", "
-          << firstDifference(record, opened.record());
+          << test::firstDifference(record, opened.record());
     }
   }
   // Both kinds of input were tried: some raw texts are refused, every filtered one is taken.

@@ -1,5 +1,6 @@
 #include "test_support.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -126,6 +127,41 @@ std::string document(const std::string& body, const std::string& encoding) {
                      body + "</XMLPackage>\n";
   if (encoding == "GBK" || encoding == "gbk") return gbk(text);
   return text;
+}
+
+namespace {
+
+std::string quoted(const std::string& text) {
+  std::string out = "\"";
+  for (unsigned char c : text) {
+    if (c < 0x20 || c == 0x7F || c == '"' || c == '\\') {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02X", c);
+      out += hex;
+    } else {
+      out.push_back(static_cast<char>(c));
+    }
+  }
+  return out + "\"";
+}
+
+}  // namespace
+
+std::string firstDifference(const Record& a, const Record& b) {
+  for (const FieldDef& d : allFields()) {
+    const bool same = d.kind == Kind::Table      ? a.rows(d.id) == b.rows(d.id)
+                      : d.kind == Kind::LongText ? a.lines(d.id) == b.lines(d.id)
+                      : d.kind == Kind::Choice   ? a.choice(d.id) == b.choice(d.id)
+                                                 : a.text(d.id) == b.text(d.id);
+    if (same) continue;
+    if (d.kind != Kind::Table) return std::string(d.name) + ": " + quoted(a.valueText(d.id)) + " became " + quoted(b.valueText(d.id));
+    for (std::size_t r = 0; r < a.rows(d.id).size(); ++r)
+      for (std::size_t c = 0; c < a.rows(d.id)[r].size(); ++c)
+        if (a.rows(d.id)[r][c] != b.rows(d.id)[r][c])
+          return std::string(d.name) + "[" + std::to_string(r) + "][" + std::to_string(c) + "]: " +
+                 quoted(a.rows(d.id)[r][c]) + " became " + quoted(b.rows(d.id)[r][c]);
+  }
+  return "";
 }
 
 }  // namespace velmora::test

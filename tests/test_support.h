@@ -64,6 +64,11 @@ FormState savableState();
 // A record that passes every rule of the completeness check.
 Record completeRecord();
 
+// The first field in which two records differ, with both values quoted and
+// control characters shown as \xNN, for a failure message; empty when
+// they are the same.
+std::string firstDifference(const Record& a, const Record& b);
+
 // A small XDX document: the declaration, then `body` inside XMLPackage.
 std::string document(const std::string& bodyUtf8, const std::string& encoding = "GBK");
 
