@@ -413,7 +413,7 @@ void MainWindow::refresh() {
   findChild<QLabel*>(QStringLiteral("lbl8"))->setVisible(state_.view().guideNumShown);
   fields_[Field::GuideNum]->setVisible(state_.view().guideNumShown);
   findChild<QLabel*>(QStringLiteral("passby"))->setVisible(state_.formal());
-  panel_->savexmlfile->setEnabled(state_.view().saveEnabled);
+  panel_->savexmlfile->setEnabled(state_.view().saveEnabled());
 
   // Every check empties and refills the list, leaving no line selected.
   QListWidget* list = panel_->verifylist;

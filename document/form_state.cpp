@@ -173,7 +173,6 @@ void FormState::setFormal(bool on) {
   view_.formal = on;
   for (const FieldDef& d : allFields())
     if (isUserField(d.id)) view_.enabled[index(d.id)] = !on;
-  view_.saveEnabled = !on;
 }
 
 void FormState::writeDocumentField(const DocumentContent& doc, const FieldDef& d) {

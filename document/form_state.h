@@ -23,9 +23,8 @@ struct FormView {
 
   // Formal-document state: `passby` shown, the locked set disabled.
   bool formal = false;
-  // Enabled state per field; the save button separately.
+  // Enabled state per field.
   std::array<bool, kFieldCount> enabled{};
-  bool saveEnabled = true;
   // `Label67` with ExpectProduction2, and `lbl8` with GuideNum.
   bool expectProduction2Shown = false;
   bool guideNumShown = true;
@@ -37,6 +36,9 @@ struct FormView {
   // Counts the checks run, so a view knows the list was refilled even when
   // the lines are the same.
   unsigned checksRun = 0;
+
+  // A formal document is never saved again.
+  bool saveEnabled() const { return !formal; }
 
   bool operator==(const FormView&) const = default;
 };

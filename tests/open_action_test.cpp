@@ -209,7 +209,7 @@ TEST(OpenAction, FormalDocumentLocksTheRecordUntilAnOrdinaryOne) {
   ScriptedPrompter p;
   ASSERT_EQ(openPath(s, fixture("formal.xdx"), p), OpenOutcome::Opened);
   EXPECT_TRUE(s.formal());
-  EXPECT_FALSE(s.view().saveEnabled);
+  EXPECT_FALSE(s.view().saveEnabled());
   // ApplyOutlay aside: the loaded postcode's purpose rule enables it again.
   for (const auto& d : allFields())
     if (isUserField(d.id) && d.id != Field::ApplyOutlay) { EXPECT_FALSE(s.isEnabled(d.id)) << d.name; }
@@ -217,7 +217,7 @@ TEST(OpenAction, FormalDocumentLocksTheRecordUntilAnOrdinaryOne) {
 
   ASSERT_EQ(openPath(s, fixture("sample.xdx"), p), OpenOutcome::Opened);
   EXPECT_FALSE(s.formal());
-  EXPECT_TRUE(s.view().saveEnabled);
+  EXPECT_TRUE(s.view().saveEnabled());
   for (const auto& d : allFields())
     if (isUserField(d.id) && d.id != Field::ExpectProduction1) { EXPECT_TRUE(s.isEnabled(d.id)) << d.name; }
   EXPECT_FALSE(s.isEnabled(Field::ExpectProduction1));
