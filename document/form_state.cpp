@@ -1,6 +1,7 @@
 #include "document/form_state.h"
 
 #include <cmath>
+#include <filesystem>
 
 #include "check/completeness_check.h"
 #include "document/amount.h"
@@ -38,6 +39,13 @@ void readTableRow(Record& r, Field table, int storedRow, const std::string& rowT
 }
 
 }  // namespace
+
+std::string absolutePath(std::string path) {
+  if (path.empty() || path.front() == '/') return path;
+  std::error_code error;
+  std::filesystem::path made = std::filesystem::absolute(std::filesystem::path(path), error);
+  return error ? path : made.string();
+}
 
 FormState::FormState() {
   view_.enabled.fill(true);
@@ -207,7 +215,10 @@ void FormState::applyDocument(const DocumentContent& doc) {
     for (const FieldDef& d : allFields())
       if (!readFirst(d.id)) writeDocumentField(doc, d);
   }
+  const bool keptEdits = view_.modified && doc.shape != DocumentContent::Shape::Complete;
   endSteps();
+  // Nothing was read: whatever was unsaved before still is.
+  if (keptEdits) view_.modified = true;
 }
 
 void FormState::endSteps() {

@@ -13,6 +13,10 @@
 namespace velmora {
 
 class Prompter;
+
+// `path` made absolute against the working folder ("" stays "", and a path
+// stays as it is when the working folder cannot be read).
+std::string absolutePath(std::string path);
 struct DocumentContent;
 
 // Everything the window shows besides the record's values.
@@ -91,11 +95,16 @@ class FormState {
   // order with the open-time rules (the class display, the formal state),
   // then the end steps run (check, the save dialog's name, flag cleared). A
   // document with an empty root or of another program changes no value and
-  // runs the end steps only.
+  // runs the end steps only; the flag then stays as it was, since the edits
+  // on screen are as unsaved as before.
   void applyDocument(const DocumentContent& doc);
 
-  void setPendingPath(std::string path) { view_.pendingPath = std::move(path); }
-  void setSaveDialogName(std::string name) { view_.saveDialogName = std::move(name); }
+  // Paths are kept absolute, taken against the working folder when they
+  // arrive: a document opened as "docs/a.xdx" is saved back there even after
+  // the working folder has changed (a recovery copy restored elsewhere, a
+  // dialog that moved it).
+  void setPendingPath(std::string path) { view_.pendingPath = absolutePath(std::move(path)); }
+  void setSaveDialogName(std::string name) { view_.saveDialogName = absolutePath(std::move(name)); }
   void setModified(bool on) { view_.modified = on; }
 
   bool operator==(const FormState&) const = default;

@@ -74,20 +74,27 @@ TEST(OpenAction, DialogChoiceIsOpened) {
   EXPECT_EQ(s.saveDialogName(), fixture("class-d.xdx"));
 }
 
+// A refused document changes nothing of the record, so edits on screen stay
+// unsaved edits (closing asks, the recovery copy stays); a record without
+// edits stays without.
 TEST(OpenAction, ForeignDocumentIsRefusedAfterTheEndSteps) {
   for (const char* file : {"wrong-version.xdx", "no-ver.xdx"}) {
-    FormState s = editedState();
-    Record before = s.record();
-    ScriptedPrompter p;
-    EXPECT_EQ(openPath(s, fixture(file), p), OpenOutcome::Refused);
-    ASSERT_EQ(p.shown.size(), 1u);
-    EXPECT_EQ(p.shown[0].kind, "information");
-    EXPECT_EQ(p.shown[0].text, "您选择的文档不是用本申报系统生成的");
-    EXPECT_TRUE(s.record() == before);
-    EXPECT_FALSE(s.modified());
-    EXPECT_EQ(s.saveDialogName(), fixture(file));
-    EXPECT_TRUE(s.pendingPath().empty());
-    EXPECT_EQ(s.problems().front(), "01、关键词1  未填写");
+    for (bool edited : {true, false}) {
+      SCOPED_TRACE(std::string(file) + (edited ? " over edits" : ""));
+      FormState s = editedState();
+      s.setModified(edited);
+      Record before = s.record();
+      ScriptedPrompter p;
+      EXPECT_EQ(openPath(s, fixture(file), p), OpenOutcome::Refused);
+      ASSERT_EQ(p.shown.size(), 1u);
+      EXPECT_EQ(p.shown[0].kind, "information");
+      EXPECT_EQ(p.shown[0].text, "您选择的文档不是用本申报系统生成的");
+      EXPECT_TRUE(s.record() == before);
+      EXPECT_EQ(s.modified(), edited);
+      EXPECT_EQ(s.saveDialogName(), fixture(file));
+      EXPECT_TRUE(s.pendingPath().empty());
+      EXPECT_EQ(s.problems().front(), "01、关键词1  未填写");
+    }
   }
 }
 
@@ -98,7 +105,7 @@ TEST(OpenAction, EmptyRootReadsNothingButRunsTheEndSteps) {
   EXPECT_EQ(openPath(s, fixture("empty-root.xdx"), p), OpenOutcome::EmptyRoot);
   EXPECT_TRUE(p.shown.empty());
   EXPECT_TRUE(s.record() == before);
-  EXPECT_FALSE(s.modified());
+  EXPECT_TRUE(s.modified());  // the edits were not replaced
   EXPECT_EQ(s.saveDialogName(), fixture("empty-root.xdx"));
 }
 
@@ -327,4 +334,40 @@ TEST(OpenAction, OverEditsTheOpenDialogComesAfterTheQuestion) {
   EXPECT_EQ(p.openDialogs, 1);
   EXPECT_TRUE(s.modified());  // a cancelled dialog changes nothing
   EXPECT_EQ(s.record().text(Field::ProjectName), "未保存的编辑");
+}
+
+// Paths arrive relative to the working folder (a command line, a dialog of
+// another program); the state keeps them absolute, so the document is saved
+// where it was opened from whatever the working folder is by then.
+TEST(OpenAction, RelativePathsAreKeptAbsolute) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.path("t/docs"));
+  std::filesystem::create_directories(dir.path("other/docs"));
+  writeFile(dir.path("t/docs/a.xdx"), readFile(fixture("sample.xdx")));
+  writeFile(dir.path("other/docs/a.xdx"), "unrelated");
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path("t"));
+  FormState s;
+  ScriptedPrompter p;
+  s.setPendingPath("docs/a.xdx");
+  ASSERT_EQ(openDocument(s, p), OpenOutcome::Opened);
+  std::filesystem::current_path(dir.path("other"));
+  s.setText(Field::ProjectName, "改过的题目");
+  p.saveAnswers.push_back(dir.path("t/docs/a.xdx"));  // the dialog's proposal, accepted
+  const SaveOutcome saved = saveDocument(s, p);
+  std::filesystem::current_path(before);
+  ASSERT_EQ(saved, SaveOutcome::Written);
+  ASSERT_EQ(p.proposedSaveNames, std::vector<std::string>{dir.path("t/docs/a.xdx")});
+  EXPECT_NE(readFile(dir.path("t/docs/a.xdx")).find(gbk("改过的题目")), std::string::npos);
+  EXPECT_EQ(readFile(dir.path("other/docs/a.xdx")), "unrelated");
+  EXPECT_FALSE(std::filesystem::exists(dir.path("other/a.xdx")));
+
+  // A name typed relative in a dialog is taken against the working folder of
+  // that moment, and kept absolute from then on.
+  std::filesystem::current_path(dir.path("other"));
+  s.setSaveDialogName("docs/b.xdx");
+  std::filesystem::current_path(before);
+  EXPECT_EQ(s.saveDialogName(), dir.path("other/docs/b.xdx"));
+  s.setPendingPath("");
+  EXPECT_EQ(s.pendingPath(), "");
 }
