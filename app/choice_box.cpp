@@ -12,6 +12,9 @@ ChoiceBox::ChoiceBox(Field field, QWidget* parent) : QComboBox(parent), field_(f
   setObjectName(nameOf(d.id));
   setEditable(false);
   setMaxVisibleItems(8);
+  // Clicked or tabbed into, not focused by the wheel: a wheel turned over a
+  // form scrolls it and never changes a choice in passing.
+  setFocusPolicy(Qt::StrongFocus);
   for (int i = 0; i < d.list->size(); ++i) {
     auto t = d.list->text(i);
     addItem(QString::fromUtf8(t.data(), t.size()));
@@ -32,7 +35,9 @@ void ChoiceBox::keyPressEvent(QKeyEvent* e) {
 }
 
 void ChoiceBox::wheelEvent(QWheelEvent* e) {
-  if (readOnly_) {
+  // Only the list the user is working in turns with the wheel; over any
+  // other the wheel goes on to the page beneath.
+  if (readOnly_ || !hasFocus()) {
     e->ignore();
     return;
   }

@@ -6,7 +6,9 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QValidator>
+#include <limits>
 
 namespace velmora {
 namespace {
@@ -40,6 +42,9 @@ class FieldTextGate : public QValidator {
 
 LimitedLineEdit::LimitedLineEdit(Field field, QWidget* parent) : QLineEdit(parent), field_(field) {
   setObjectName(nameOf(field));
+  // QLineEdit's own cap (32 767 characters) would cut a long cell or MaskName
+  // that the record holds whole; the byte limit is the only limit.
+  setMaxLength(std::numeric_limits<int>::max());
   setByteLimit(fieldDef(field).byteLimit);
   if (fieldDef(field).kind == Kind::Text) setKeyFilter(fieldDef(field).allowed);
   setValidator(new FieldTextGate(this));
@@ -82,8 +87,20 @@ void LimitedLineEdit::showText(const QString& text) {
 
 void LimitedLineEdit::setKeyFilter(Allowed allowed) {
   filter_ = allowed;
-  // Filtered fields take no input-method text, so the input method is off there.
+  // Filtered fields take no input-method text, so the input method is off
+  // there; nor pasted text, so no drops either.
   setAttribute(Qt::WA_InputMethodEnabled, allowed == Allowed::Anything);
+  setAcceptDrops(allowed == Allowed::Anything);
+}
+
+void LimitedLineEdit::revertTo(const QString& text) {
+  if (text == this->text()) return;
+  programWrite_ = true;
+  setText(text);
+  programWrite_ = false;
+  accepted_ = text;
+  lastEdited_ = text;
+  emit userEdited(text);
 }
 
 bool LimitedLineEdit::insertFitting(const QString& text) {
@@ -128,6 +145,16 @@ void LimitedLineEdit::inputMethodEvent(QInputMethodEvent* e) {
   QInputMethodEvent limited(e->preeditString(), e->attributes());
   limited.setCommitString(fits, e->replacementStart(), e->replacementLength());
   QLineEdit::inputMethodEvent(&limited);
+}
+
+void LimitedLineEdit::mouseReleaseEvent(QMouseEvent* e) {
+  // The middle button pastes the selection, which a filtered field refuses
+  // as it refuses Ctrl+V.
+  if (e->button() == Qt::MiddleButton && filter_ != Allowed::Anything) {
+    e->accept();
+    return;
+  }
+  QLineEdit::mouseReleaseEvent(e);
 }
 
 void LimitedLineEdit::contextMenuEvent(QContextMenuEvent* e) {

@@ -9,13 +9,16 @@
 namespace velmora {
 
 // A text field limited in GBK bytes, refusing characters GBK cannot hold,
-// optionally filtering typed characters and without a context menu.
+// optionally filtering typed characters and without a context menu. It has
+// no length cap of its own: a field without a byte limit takes any length.
 //
 // Typing, pasting and input-method text are cut to what fits before they
 // reach the field, so the undo history stays intact. Behind that, every
 // change of the text (middle-click paste, a drop, undo and redo, anything
 // QLineEdit inserts on its own) passes one gate that holds the same rule:
 // what was inserted since the last accepted text is cut to what fits.
+// A filtered field takes no pasted text by any path: Ctrl+V, the middle
+// button and a drop alike.
 class LimitedLineEdit : public QLineEdit {
   Q_OBJECT
  public:
@@ -36,6 +39,9 @@ class LimitedLineEdit : public QLineEdit {
   // Inserts clipboard text, as much of it as fits.
   void pasteFitting();
 
+  // Puts back a text the field had (Escape in a cell), as an edit of the user.
+  void revertTo(const QString& text);
+
   // The text as the gate last let it in.
   const QString& acceptedText() const { return accepted_; }
 
@@ -48,6 +54,7 @@ class LimitedLineEdit : public QLineEdit {
   void keyPressEvent(QKeyEvent* e) override;
   void inputMethodEvent(QInputMethodEvent* e) override;
   void contextMenuEvent(QContextMenuEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
 
  private:
   friend class FieldTextGate;

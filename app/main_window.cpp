@@ -13,6 +13,7 @@
 #include "app/accessible_names.h"
 #include "app/icons.h"
 #include "app/install_paths.h"
+#include "app/text_fit.h"
 #include "app/page_tabs.h"
 #include "app/pages.h"
 #include "app/read_only_look.h"
@@ -83,6 +84,13 @@ MainWindow::MainWindow(WindowServices& services, QWidget* parent, std::string re
 
   panel_ = new SidePanel(this);
   layout->addWidget(panel_);
+  notices_ = new NoticeLine(panel_->findChild<QLabel*>(QStringLiteral("notice")));
+  connect(&InputNotices::instance(), &InputNotices::charactersDropped, this,
+          [this](int count) { notices_->showPassing(QStringLiteral("已略去 %1 个无法保存的字符").arg(count)); });
+  // The copy is written on the slot's thread; its outcome is shown here.
+  recovery_->setWriteObserver([this](const std::string& error) {
+    QMetaObject::invokeMethod(this, [this, error] { recoveryWritten(error); }, Qt::QueuedConnection);
+  });
 
   connect(panel_->verifydata, &QPushButton::clicked, this, [this] { runCheck(); });
   connect(panel_->openxmlfile, &QToolButton::clicked, this, [this] { askAndOpenDocument(); });
@@ -133,6 +141,10 @@ void MainWindow::bindFields() {
       e->onInvalid = [this] {
         services_.beep();
         ruleMessages_.showError(msg::errorBoxText(msg::kInvalidMaskInput));
+      };
+      e->bringIntoView = [this, e] {
+        for (int page = 0; page < pageControl_->count(); ++page)
+          if (pageControl_->widget(page)->isAncestorOf(e)) pageControl_->setCurrentIndex(page);
       };
     } else if (auto* e = qobject_cast<LimitedLineEdit*>(w)) {
       connect(e, &LimitedLineEdit::userEdited, this, [this, f](const QString& t) { onText(f, t); });
@@ -188,11 +200,23 @@ void MainWindow::setTabOrder() {
 
 void MainWindow::startUp(const QStringList& arguments) {
   state_.setModified(false);
-  QString path = arguments.join(QLatin1Char(' '));
-  state_.setPendingPath(path.toStdString());
-  if (!path.isEmpty()) askAndOpenDocument();
-  offerRecovery();
+  // Edits left unsaved are offered before the command line's document opens:
+  // restored, they take its place (they name their own document); declined,
+  // the document opens as asked.
+  const bool restored = offerRecovery();
+  const QString path = arguments.join(QLatin1Char(' '));
+  if (!restored) {
+    state_.setPendingPath(path.toStdString());  // made absolute on the way in
+    if (!path.isEmpty()) askAndOpenDocument();
+  }
   panel_->verifylist->setFocus();
+}
+
+bool MainWindow::fieldsCanBeLeft() {
+  auto* code = static_cast<MaskedEdit*>(fields_[Field::EduCode]);
+  if (!code->holdsRefusedValue()) return true;
+  code->refuseLeaving();
+  return false;
 }
 
 void MainWindow::onText(Field f, const QString& text) {
@@ -258,6 +282,7 @@ void MainWindow::runCheck() {
 }
 
 OpenOutcome MainWindow::askAndOpenDocument() {
+  if (!fieldsCanBeLeft()) return OpenOutcome::Cancelled;
   OpenOutcome outcome = openDocumentOverEdits(state_, services_);
   // Shows the document; long texts take the lines as their fields wrap them,
   // which is no edit.
@@ -266,6 +291,7 @@ OpenOutcome MainWindow::askAndOpenDocument() {
 }
 
 SaveOutcome MainWindow::saveToFile() {
+  if (!fieldsCanBeLeft()) return SaveOutcome::Cancelled;
   SaveOutcome outcome = saveDocument(state_, services_);
   refresh();
   return outcome;
@@ -280,6 +306,7 @@ void MainWindow::showHelp() {
 }
 
 void MainWindow::previewReport() {
+  if (!fieldsCanBeLeft()) return;
 #ifdef VELMORA_HAS_PREVIEW
   const QString refused = showReportPreview(this, state_, services_);
   if (!refused.isEmpty()) services_.showError(refused.toStdString());
@@ -299,6 +326,12 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* e) {
+  // A value the identity number's rule forbids is neither saved nor left
+  // behind: the field is shown again and the window stays.
+  if (!fieldsCanBeLeft()) {
+    e->ignore();
+    return;
+  }
   // Unsaved edits are never dropped silently: a non-formal document with
   // edits always asks, and a save that did not write keeps the window open.
   if (!state_.formal() && state_.modified() && services_.confirm(std::string(msg::kSaveBeforeExit))) {
@@ -343,6 +376,7 @@ void MainWindow::dropEvent(QDropEvent* e) {
 }
 
 void MainWindow::openDropped(const QString& path) {
+  if (!fieldsCanBeLeft()) return;
   openDocumentOverEdits(state_, services_, path.toStdString());
   refresh();
 }
@@ -401,6 +435,11 @@ void MainWindow::refresh() {
     unsavedSince_.invalidate();
     if (copyWritten_) recovery_->discard();
     copyWritten_ = false;
+  }
+  // Nothing unsaved: no copy is missing any more.
+  if (!state_.modified() && recoveryFailing_) {
+    recoveryFailing_ = false;
+    notices_->clearLasting();
   }
 
   findChild<QLabel*>(QStringLiteral("ProjectID"))->setText(q(state_.record().text(Field::ProjectID)));

@@ -4,6 +4,7 @@
 // FormState and the document actions; the window only shows the state and
 // passes the user's edits and clicks on.
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QStringList>
 #include <QTabWidget>
 #include <QTimer>
@@ -11,6 +12,7 @@
 #include <memory>
 
 #include "app/deferred_messages.h"
+#include "app/notice_line.h"
 #include "app/page_builder.h"
 #include "app/page_tabs.h"
 #include "app/side_panel.h"
@@ -51,8 +53,16 @@ class MainWindow : public QWidget {
   RecoverySlot& recovery() { return *recovery_; }
   // Writes the recovery copy now (when there are unsaved edits).
   void writeRecoveryCopy();
-  // Offers the copies that windows no longer running left behind.
-  void offerRecovery();
+  // Offers the copies that windows no longer running left behind; true when
+  // one was restored.
+  bool offerRecovery();
+  NoticeLine& notices() { return *notices_; }
+
+  // The leave check of the field being edited (the identity number): false,
+  // with the field reported and focused again, while it holds a value its
+  // rule forbids. Every command that takes the user away from the field or
+  // writes, prints or ends runs it first and does not go on when it fails.
+  bool fieldsCanBeLeft();
 
   // Opens a document as a drop on the window does.
   void openDropped(const QString& path);
@@ -91,6 +101,7 @@ class MainWindow : public QWidget {
   void showRoom();
   void markPagesWithProblems();
   void recoverFrom(const LeftCopy& copy, const DocumentContent& content);
+  void recoveryWritten(const std::string& error);
 
   WindowServices& services_;
   // The input rules' messages, shown after the event that raised them.
@@ -98,6 +109,9 @@ class MainWindow : public QWidget {
   FormState state_;
   FieldWidgets fields_;
   SidePanel* panel_;
+  NoticeLine* notices_;
+  // The field whose accessible description tells the room left in it.
+  QPointer<QWidget> roomDescribed_;
   PageControl* pageControl_;
   // Set while a reaction runs: a cell editor closed by its message box must
   // not start the same reaction again.
@@ -110,6 +124,7 @@ class MainWindow : public QWidget {
   QTimer recoveryTimer_;
   QElapsedTimer unsavedSince_;  // the first edit not yet in the recovery copy
   bool copyWritten_ = false;
+  bool recoveryFailing_ = false;  // told once, until a copy is written again
   bool named_ = false;
   int recoveryIdleMs_ = kRecoveryIdleMs;
   int recoveryMaxDelayMs_ = kRecoveryMaxDelayMs;

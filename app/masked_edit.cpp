@@ -32,6 +32,8 @@ void MaskedEdit::refuseLeaving() {
   if (reporting_) return;
   reporting_ = true;
   if (onInvalid) onInvalid();
+  // A hidden field cannot take the focus: its page comes to the front first.
+  if (bringIntoView) bringIntoView();
   setFocus(Qt::OtherFocusReason);
   reporting_ = false;
 }
@@ -48,7 +50,11 @@ void MaskedEdit::focusOutEvent(QFocusEvent* e) {
   QLineEdit::focusOutEvent(e);
   // Leaving for another window or a popup is not leaving the field.
   if (reporting_ || e->reason() == Qt::ActiveWindowFocusReason || e->reason() == Qt::PopupFocusReason) return;
-  if (incompleteAfterChange()) QTimer::singleShot(0, this, [this] { refuseLeaving(); });
+  // Checked once the focus has settled: a command that saw the value first
+  // (a save, a page turned) may have refused it already.
+  QTimer::singleShot(0, this, [this] {
+    if (!hasFocus() && incompleteAfterChange()) refuseLeaving();
+  });
 }
 
 void MaskedEdit::keyPressEvent(QKeyEvent* e) {

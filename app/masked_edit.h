@@ -9,8 +9,9 @@ namespace velmora {
 
 // The education identity number: twelve digits shown as 0000-0000-0000 with
 // underscores in the empty positions. A changed, incomplete value cannot be
-// left (the error is reported through `onInvalid`); Escape restores the value
-// the field had when it received the focus.
+// left, however the focus goes (Tab, a click, a page turned; the error is
+// reported through `onInvalid`); Escape restores the value the field had
+// when it received the focus.
 class MaskedEdit : public QLineEdit {
   Q_OBJECT
  public:
@@ -21,7 +22,17 @@ class MaskedEdit : public QLineEdit {
   QString digits() const;
   void setDigits(const QString& digits);
 
+  // Called when a value is refused: reports it (beep, box).
   std::function<void()> onInvalid;
+  // Called before the focus goes back into a refused field: brings the field
+  // into view (its page may no longer be the one shown).
+  std::function<void()> bringIntoView;
+
+  // The leave check: true while the field holds a changed value its rule
+  // forbids (neither empty nor twelve digits), which it may not be left with.
+  bool holdsRefusedValue() const { return incompleteAfterChange(); }
+  // Refuses to be left: reports the value and takes the focus back.
+  void refuseLeaving();
 
  protected:
   void focusInEvent(QFocusEvent* e) override;
@@ -30,7 +41,6 @@ class MaskedEdit : public QLineEdit {
 
  private:
   bool incompleteAfterChange() const;
-  void refuseLeaving();
   Field field_;
   QString entryDigits_;
   bool changed_ = false;

@@ -9,6 +9,9 @@
 namespace velmora {
 namespace {
 
+// The editor's property holding the cell's text from before the edit.
+constexpr const char* kTextBefore = "velmoraTextBefore";
+
 class CellDelegate : public QStyledItemDelegate {
  public:
   explicit CellDelegate(RecordTable* table) : QStyledItemDelegate(table), table_(table) {}
@@ -25,6 +28,12 @@ class CellDelegate : public QStyledItemDelegate {
     }
     if (editor && event->type() == QEvent::KeyPress) {
       auto* key = static_cast<QKeyEvent*>(event);
+      // Escape abandons the edit: the cell gets back the text it had when
+      // the editor opened, and the rules see it again (the budget total).
+      if (key->key() == Qt::Key_Escape) {
+        if (auto* line = qobject_cast<LimitedLineEdit*>(editor))
+          line->revertTo(line->property(kTextBefore).toString());
+      }
       if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
         emit commitData(editor);
         emit closeEditor(editor, QAbstractItemDelegate::NoHint);
@@ -42,6 +51,8 @@ class CellDelegate : public QStyledItemDelegate {
     editor->setFrame(false);
     if (index.column() == table_->amountColumn()) editor->setKeyFilter(Allowed::Amount);
     const int row = index.row(), column = index.column();
+    editor->setAccessibleName(table_->cellName(row, column));
+    editor->setProperty(kTextBefore, index.data(Qt::EditRole).toString());
     QObject::connect(editor, &LimitedLineEdit::userEdited, table_,
                      [this, row, column](const QString& text) { emit table_->cellEdited(row, column, text); });
     QObject::connect(this, &QAbstractItemDelegate::closeEditor, editor, [this, editor, row, column](QWidget* w) {
@@ -139,6 +150,24 @@ void RecordTable::leaveTable(bool forward) {
       return;
     }
   }
+}
+
+void RecordTable::focusWithoutEditing(Qt::FocusReason reason) {
+  focusingQuietly_ = true;
+  setFocus(reason);
+  focusingQuietly_ = false;
+}
+
+bool RecordTable::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+  if (focusingQuietly_ && trigger == QAbstractItemView::CurrentChanged) return false;
+  return QTableWidget::edit(index, trigger, event);
+}
+
+QString RecordTable::cellName(int row, int column) const {
+  const QTableWidgetItem* header = horizontalHeader()->isVisible() ? horizontalHeaderItem(column) : nullptr;
+  const QString columnName = header && !header->text().trimmed().isEmpty() ? header->text().simplified()
+                                                                           : QString::number(column + 1);
+  return QStringLiteral("行 %1 列 %2").arg(row + 1).arg(columnName);
 }
 
 void RecordTable::showRows(const Rows& rows) {

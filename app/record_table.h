@@ -29,6 +29,13 @@ class RecordTable : public QTableWidget {
 
   // Moves the keyboard focus to the next (or previous) control after the table.
   void leaveTable(bool forward);
+  // Gives the table the focus as a command does (a page turned): the current
+  // cell is shown, but no editor opens until the user types or clicks, so
+  // passing through is no edit.
+  void focusWithoutEditing(Qt::FocusReason reason);
+
+  // What a screen reader calls a cell: "行 r 列 header".
+  QString cellName(int row, int column) const;
 
   // Shows the stored rows (a program write: no edit signal).
   void showRows(const Rows& rows);
@@ -39,8 +46,12 @@ class RecordTable : public QTableWidget {
   // The cell editor was closed on a cell.
   void editorClosed(int row, int column, const QString& text);
 
+ protected:
+  bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+
  private:
   Field field_;
+  bool focusingQuietly_ = false;
   void showFixedColumns();
   EditTriggers editTriggers_;
 };

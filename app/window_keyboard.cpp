@@ -40,7 +40,11 @@ void MainWindow::turnToPage(int page) {
     w = w->nextInFocusChain();
     if (!w || w == pageControl_->tabBar()) break;
     if (shown->isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(this) && w->isEnabled()) {
-      w->setFocus(Qt::TabFocusReason);
+      // The focus put there by a command is no edit: a table opens no editor.
+      if (auto* table = qobject_cast<RecordTable*>(w))
+        table->focusWithoutEditing(Qt::TabFocusReason);
+      else
+        w->setFocus(Qt::TabFocusReason);
       return;
     }
   }
@@ -61,14 +65,21 @@ void MainWindow::showRoom() {
     used = fieldBytes(t->toPlainText());
   }
   QLabel* room = panel_->room;
+  // A screen reader hears the room as the focused field's description, which
+  // it reads with the field and again when it changes.
+  if (roomDescribed_ && roomDescribed_ != focus) roomDescribed_->setAccessibleDescription(QString());
   if (limit <= 0 || !isAncestorOf(focus)) {
     room->hide();
+    roomDescribed_ = nullptr;
     return;
   }
   const auto left = used >= static_cast<std::size_t>(limit) ? 0 : static_cast<std::size_t>(limit) - used;
-  room->setText(QStringLiteral("还可输入 %1 字节").arg(left));
+  const QString text = QStringLiteral("还可输入 %1 字节").arg(left);
+  room->setText(text);
   setPageText(room, left == 0 ? colors::kRed : colors::kNavy);
   room->show();
+  if (focus->accessibleDescription() != text) focus->setAccessibleDescription(text);
+  roomDescribed_ = focus;
 }
 
 }  // namespace velmora

@@ -15,6 +15,22 @@ void MainWindow::noteEdit() {
   recoveryTimer_.start(static_cast<int>(std::clamp<qint64>(left, 0, recoveryIdleMs_)));
 }
 
+// A copy that could not be written is told once, on the notice line, and
+// tried again at the next pause; a copy written again withdraws the notice.
+void MainWindow::recoveryWritten(const std::string& error) {
+  if (error.empty()) {
+    recoveryFailing_ = false;
+    notices_->clearLasting();
+    return;
+  }
+  if (!recoveryFailing_) {
+    recoveryFailing_ = true;
+    notices_->setLasting(QStringLiteral("无法保存恢复副本，程序意外退出时未保存的编辑会丢失"),
+                         QString::fromStdString(error));
+  }
+  if (state_.modified() && !state_.formal() && !recoveryTimer_.isActive()) recoveryTimer_.start(recoveryMaxDelayMs_);
+}
+
 void MainWindow::writeRecoveryCopy() {
   recoveryTimer_.stop();
   unsavedSince_.invalidate();
@@ -24,7 +40,7 @@ void MainWindow::writeRecoveryCopy() {
   copyWritten_ = true;
 }
 
-void MainWindow::offerRecovery() {
+bool MainWindow::offerRecovery() {
   for (const LeftCopy& copy : findLeftCopies(recoveryFolder_)) {
     ReadResult read = readXdxFile(copy.xdx);
     if (auto* error = std::get_if<ReadError>(&read)) {
@@ -33,16 +49,16 @@ void MainWindow::offerRecovery() {
       continue;
     }
     const QString when = QDateTime::fromSecsSinceEpoch(copy.savedAt).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    const Answer answer = services_.askYesNoCancel(std::string(msg::kRecoverEdits.first) + when.toStdString() +
-                                                   std::string(msg::kRecoverEdits.second));
+    const Answer answer = services_.askYesNoCancel(msg::recoverEditsQuestion(copy.origin, when.toStdString()));
     if (answer == Answer::Cancel) continue;  // kept for the next start
     if (answer == Answer::No) {
       removeLeftCopy(copy);
       continue;
     }
     recoverFrom(copy, std::get<DocumentContent>(read));
-    return;
+    return true;
   }
+  return false;
 }
 
 // The copy is opened as a document, then made what it was: unsaved edits of
@@ -50,7 +66,10 @@ void MainWindow::offerRecovery() {
 void MainWindow::recoverFrom(const LeftCopy& copy, const DocumentContent& content) {
   state_.setPendingPath(copy.xdx);
   applyReadResult(state_, services_, content);
-  state_.setSaveDialogName(copy.origin);
+  // Copies of earlier versions may name their document relative to a working
+  // folder that is not known any more: such a name could point anywhere, so
+  // the save dialog then proposes none.
+  state_.setSaveDialogName(copy.origin.starts_with('/') ? copy.origin : std::string());
   state_.setModified(true);
   refresh();
   // This window's own copy takes over before the old one goes.

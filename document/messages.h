@@ -12,8 +12,12 @@ inline constexpr std::string_view kSaveRequired = "保存失败！“课题名�
 inline constexpr std::string_view kFormalDocument = "本项目文件为正式文档，仅供打印和预览,不允许修改！";
 inline constexpr std::string_view kAgeTooOld = "40岁以上不能申请青年专项，请重新选择课题类别！";
 inline constexpr std::string_view kSaveBeforeExit = "退出前先保存编辑的文档吗？！";
-// The question offering a recovery copy, around the time it was written.
-inline constexpr std::pair<std::string_view, std::string_view> kRecoverEdits{"发现未保存的编辑（保存于 ", "），要恢复吗？"};
+// The question offering a recovery copy: the document the edits were made
+// to (`origin`, empty for a new application) and when they were copied.
+inline std::string recoverEditsQuestion(const std::string& origin, const std::string& when) {
+  const std::string document = origin.empty() ? std::string("新申请书") : "文档：" + origin;
+  return "发现未保存的编辑（" + document + "，保存于 " + when + "），要恢复吗？";
+}
 inline constexpr std::string_view kSaveBeforeOpen = "打开其他文档前先保存编辑的文档吗？";
 inline constexpr std::string_view kInvalidMaskInput = "Invalid input value.  Use escape key to abandon changes";
 

@@ -148,8 +148,11 @@ void RecoverySlot::write(const Job& job) {
   } else if (writeFileAtomically(base_ + kOrigin, job.origin, error)) {
     writeFileAtomically(base_ + kCopy, job.bytes, error);
   }
-  std::lock_guard lock(mutex_);
-  error_ = error;
+  {
+    std::lock_guard lock(mutex_);
+    error_ = error;
+  }
+  if (observer_) observer_(error);
 }
 
 void RecoverySlot::remove() {

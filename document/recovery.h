@@ -10,6 +10,7 @@
 // lock can be taken was left by a window that no longer runs.
 #include <condition_variable>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -42,6 +43,10 @@ class RecoverySlot {
   std::string copyPath() const { return base_ + ".xdx"; }
   // The reason the last write failed; empty after a success.
   std::string lastError() const;
+  // Called on the slot's thread after every copy handed over was written or
+  // failed, with the reason of a failure (empty after a success). Set it
+  // before the first save.
+  void setWriteObserver(std::function<void(const std::string& error)> observer) { observer_ = std::move(observer); }
 
  private:
   struct Job {
@@ -60,6 +65,7 @@ class RecoverySlot {
   std::optional<Job> pending_;
   bool busy_ = false, stop_ = false;
   std::string error_;
+  std::function<void(const std::string&)> observer_;
   std::thread thread_;
 };
 

@@ -117,7 +117,7 @@ struct FieldCase {
   QString before;       // already in the field
   QString offered;      // what the user brings in
   QString typedKeeps;   // what typing keeps of it, and a drop or the context menu
-  bool filtered;        // a key filter: Ctrl+V and the input method bring nothing
+  bool filtered;        // a key filter: Ctrl+V, a drop and the input method bring nothing
   bool emptyMenu;       // the context menu has no entries
 };
 
@@ -129,7 +129,7 @@ const FieldCase kFields[] = {
     {"InputDate", -1, -1, QStringLiteral("2011"), QStringLiteral("08a-01"), QStringLiteral("0801"), true, true},
     {"EduCode", -1, -1, QString(), QStringLiteral("1234ab56789012"), QStringLiteral("123456789012"), false, false},
     {"OutlayGrid", 0, 2, QString(), QStringLiteral("1a2.5"), QStringLiteral("12.5"), true, false},
-    {"MainActor", 0, 0, QString(), QStringLiteral("张三😀\x0c李"), QStringLiteral("张三李"), false, false},
+    {"MainActor", 0, 0, QString(), QStringLiteral("张三😀\x01李"), QStringLiteral("张三李"), false, false},
     {"danweiyijian", -1, -1, kOpinion, QStringLiteral("见") + QChar(0) + QStringLiteral("解深刻"),
      QStringLiteral("见解"), false, false},
 };
@@ -205,7 +205,7 @@ TEST_F(TextEntry, EveryPathKeepsWhatTheRuleLetsIn) {
       const QString base = stored(c);
       enter(path, w, c.offered);
       QString kept = c.typedKeeps;
-      if (c.filtered && (path == Path::CtrlV || path == Path::InputMethod)) kept.clear();
+      if (c.filtered && (path == Path::CtrlV || path == Path::InputMethod || path == Path::Drop)) kept.clear();
       if (c.emptyMenu && path == Path::ContextMenu) kept.clear();
       EXPECT_EQ(stored(c), base + kept);
       EXPECT_EQ(state().modified(), !kept.isEmpty());
@@ -261,4 +261,93 @@ TEST_F(TextEntry, TheGateHoldsBehindEveryHandler) {
   QTest::keyClick(id, Qt::Key_End);
   keys(id, QStringLiteral("9"));
   EXPECT_EQ(state().record().text(Field::IDcard), "12-ab9");
+}
+
+// Text copied from a PDF or a word processor: ligatures, no-break spaces and
+// line or paragraph separators reach the record in their plain form, only
+// what GBK cannot hold at all is dropped, and the notice line says how much.
+TEST_F(TextEntry, TextFromAPdfKeepsItsLetters) {
+  const QString pdf = QStringLiteral("A scienti\uFB01c re\uFB02ection, 100\u00A0000 Na\u00EFve \u00D8");
+  const QString pdfPlain = QStringLiteral("A scientific reflection, 100 000 Nave ");  // ï and Ø dropped
+  const QString lines =
+      QStringLiteral("第一行\u2028第二行\u2029第三行\r\n第四行\f第五\u2003行\r第六行™\n");
+  struct Case {
+    const char* field;
+    QString offered;
+    QString kept;  // as the field shows it (a long text with its breaks)
+    int dropped;
+  } cases[] = {
+      {"ProjectName", pdf, pdfPlain, 2},
+      {"MaskName", pdf, pdfPlain, 2},
+      {"MainActor", pdf, pdfPlain, 2},
+      {"ProjectAnalyze", pdf, pdfPlain, 2},
+      // Lines joined with a blank in a one-line field, the break that ends
+      // the text dropped; kept as lines in a long text.
+      {"MaskName", lines, QStringLiteral("第一行 第二行 第三行 第四行 第五 行 第六行TM"), 0},
+      {"MainActor", lines, QStringLiteral("第一行 第二行 第三行 第四行 第五 行 第六行TM"), 0},
+      {"ProjectAnalyze", lines, QStringLiteral("第一行\n第二行\n第三行\n第四行\n第五 行\n第六行TM\n"), 0},
+  };
+  for (const Case& c : cases) {
+    for (Path path : {Path::InputMethod, Path::CtrlV, Path::ContextMenu, Path::Drop}) {
+      SCOPED_TRACE(std::string(c.field) + " by " + nameOf(path) + ": " + c.offered.toStdString());
+      const FieldCase field{c.field, 0, 0, QString(), QString(), QString(), false, false};
+      QWidget* w = prepare(field);
+      window->notices().clearLasting();
+      enter(path, w, c.offered);
+      if (auto* long_text = qobject_cast<QPlainTextEdit*>(w)) {
+        EXPECT_EQ(long_text->toPlainText(), c.kept);
+      } else {
+        EXPECT_EQ(static_cast<QLineEdit*>(w)->text(), c.kept);
+      }
+      EXPECT_EQ(stored(field), QString(c.kept).remove(QLatin1Char('\n')));
+      EXPECT_EQ(window->notices().shownText(),
+                c.dropped ? QStringLiteral("已略去 %1 个无法保存的字符").arg(c.dropped) : QString());
+      window->notices().showPassing(QString());  // the next case starts without a notice
+    }
+  }
+}
+
+// QLineEdit cuts its text at 32 767 characters unless told otherwise; fields
+// without a byte limit (MaskName, OutlayPromises2, every cell) hold any length.
+TEST_F(TextEntry, NoFieldHasACapTheRecordLacks) {
+  for (QLineEdit* line : window->findChildren<QLineEdit*>()) {
+    if (!fieldByName(line->objectName().toStdString()) || !line->inputMask().isEmpty()) continue;
+    SCOPED_TRACE(line->objectName().toStdString());
+    EXPECT_EQ(line->maxLength(), std::numeric_limits<int>::max());
+  }
+  const std::string longText(40000, 'x');
+  window->state().setText(Field::AnonymousTitle, longText);
+  window->state().editCell(Field::MainActor, 0, 1, longText, services);
+  window->refresh();
+  struct Case {
+    FieldCase field;
+    QString pasted;
+  } cases[] = {
+      {{"MaskName", -1, -1, QString(), QString(), QString(), false, false}, QString()},
+      {{"MainActor", 0, 1, QString(), QString(), QString(), false, false}, QString()},
+      {{"OutlayPromises2", -1, -1, QString(), QString(), QString(), false, false}, QString(200000, QLatin1Char('y'))},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.field.name);
+    QWidget* w = field(c.field);
+    showPageOf(w);
+    if (auto* table = qobject_cast<RecordTable*>(w)) {
+      table->setFocus();
+      table->setCurrentCell(c.field.row, c.field.column);
+    } else {
+      w->setFocus(Qt::MouseFocusReason);
+    }
+    settle();
+    QWidget* editor = QApplication::focusWidget();
+    QTest::keyClick(editor, Qt::Key_End);
+    if (c.pasted.isEmpty()) {
+      keys(editor, QStringLiteral("z"));
+      EXPECT_EQ(stored(c.field).size(), 40001);
+    } else {
+      QApplication::clipboard()->setText(c.pasted);
+      QTest::keySequence(editor, QKeySequence::Paste);
+      settle();
+      EXPECT_EQ(stored(c.field).size(), 200000);
+    }
+  }
 }

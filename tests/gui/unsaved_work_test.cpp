@@ -87,10 +87,10 @@ class RecoveryWindow : public ::testing::Test {
     if (window) window->state().setModified(false);
     window.reset();
   }
-  void start() {
+  void start(const QStringList& arguments = {}) {
     window = std::make_unique<MainWindow>(services, nullptr, folder);
     window->setRecoveryDelays(20, 100);
-    window->startUp({});
+    window->startUp(arguments);
     window->show();
     QApplication::setActiveWindow(window.get());
   }
@@ -183,7 +183,8 @@ TEST_F(RecoveryWindow, ACopyLeftBehindIsOfferedAndRestored) {
   start();
   ASSERT_EQ(services.shown().size(), 1u);
   EXPECT_EQ(services.shown()[0].kind, "question");
-  EXPECT_TRUE(services.shown()[0].text.starts_with("发现未保存的编辑（保存于 ")) << services.shown()[0].text;
+  EXPECT_TRUE(services.shown()[0].text.starts_with("发现未保存的编辑（文档：/home/u/申请书.xdx，保存于 "))
+      << services.shown()[0].text;
   EXPECT_TRUE(services.shown()[0].text.ends_with("），要恢复吗？"));
   EXPECT_EQ(window->findChild<QLineEdit*>(QStringLiteral("ProjectName"))->text(), QStringLiteral("崩溃前的编辑"));
   EXPECT_EQ(window->findChild<QLineEdit*>(QStringLiteral("Presider1"))->text(), QStringLiteral("王"));
@@ -202,6 +203,8 @@ TEST_F(RecoveryWindow, NoDeletesTheCopyAndCancelKeepsIt) {
   }
   services.script.choiceAnswers = {Answer::Cancel};
   start();
+  ASSERT_EQ(services.shown().size(), 1u);
+  EXPECT_TRUE(services.shown()[0].text.starts_with("发现未保存的编辑（新申请书，保存于 ")) << services.shown()[0].text;
   EXPECT_FALSE(window->state().modified());
   window.reset();
   EXPECT_EQ(copies().size(), 1u);
@@ -228,4 +231,76 @@ TEST_F(RecoveryWindow, ACopyThatDoesNotOpenIsKeptAsideAndReportedOnce) {
   bool kept = false;
   for (const auto& e : fs::directory_iterator(folder)) kept |= e.path().string().ends_with(".xdx.broken");
   EXPECT_TRUE(kept);
+}
+
+// The question comes before the command line's document opens: Yes restores
+// the edits in its place, No or Cancel opens it as asked.
+TEST_F(RecoveryWindow, TheQuestionComesBeforeTheCommandLineDocument) {
+  for (Answer answer : {Answer::Yes, Answer::No, Answer::Cancel}) {
+    SCOPED_TRACE(static_cast<int>(answer));
+    fs::remove_all(folder);
+    {
+      RecoverySlot crashed(folder);
+      Record r = Record::initial();
+      r.setText(Field::ProjectName, "崩溃前的编辑");
+      crashed.save(buildXdx(r, {}), "/home/u/申请书.xdx");
+    }
+    services = ScriptedWindowServices();
+    services.script.choiceAnswers = {answer};
+    start({QString::fromStdString(fixture("sample.xdx"))});
+    ASSERT_FALSE(services.shown().empty());
+    EXPECT_EQ(services.shown()[0].kind, "question");
+    const std::string title = window->state().record().text(Field::ProjectName);
+    if (answer == Answer::Yes) {
+      EXPECT_EQ(title, "崩溃前的编辑");
+      EXPECT_EQ(window->state().saveDialogName(), "/home/u/申请书.xdx");
+      EXPECT_TRUE(window->state().modified());
+    } else {
+      EXPECT_NE(title, "崩溃前的编辑");
+      EXPECT_EQ(window->state().saveDialogName(), fixture("sample.xdx"));
+      EXPECT_FALSE(window->state().modified());
+    }
+    window->state().setModified(false);
+    window.reset();
+  }
+}
+
+// A copy of an earlier version naming its document relative to a working
+// folder nobody knows any more proposes no name rather than a wrong one.
+TEST_F(RecoveryWindow, ARelativeOriginIsNotProposed) {
+  {
+    RecoverySlot crashed(folder);
+    crashed.save(buildXdx(Record::initial(), {}), "docs/a.xdx");
+  }
+  services.script.choiceAnswers = {Answer::Yes};
+  start();
+  EXPECT_TRUE(window->state().modified());
+  EXPECT_EQ(window->state().saveDialogName(), "");
+}
+
+// A recovery copy that cannot be written is told once on the notice line and
+// tried again; once it can be written the notice goes.
+TEST_F(RecoveryWindow, ACopyThatCannotBeWrittenIsToldAndTriedAgain) {
+  const std::string blocker = dir.path("state");
+  writeFile(blocker, "a file where the state folder should be");
+  folder = blocker + "/velmora/recovery";
+  start();
+  NoticeLine& notices = window->notices();
+  EXPECT_EQ(notices.shownText(), QString());
+  typeInto("ProjectName", QStringLiteral("草稿"));
+  letTheCopyBeWritten();
+  QTest::qWait(50);  // the outcome comes back through the event loop
+  EXPECT_EQ(notices.shownText(), QStringLiteral("无法保存恢复副本，程序意外退出时未保存的编辑会丢失"));
+  EXPECT_NE(window->findChild<QLabel*>(QStringLiteral("notice"))->toolTip().toStdString().find("Not a directory"),
+            std::string::npos);
+  EXPECT_TRUE(copies().empty());
+
+  // Made writable, the next try (without a further edit) writes the copy.
+  fs::remove(blocker);
+  QTest::qWait(250);
+  window->recovery().flush();
+  QTest::qWait(50);
+  ASSERT_EQ(copies().size(), 1u);
+  EXPECT_EQ(projectNameIn(copies()[0]), "草稿");
+  EXPECT_EQ(notices.shownText(), QString());
 }
