@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -31,12 +32,16 @@ std::optional<std::string> QtWindowServices::askOpenPath() {
 }
 
 std::optional<std::string> QtWindowServices::askSavePath(const std::string& proposedName) {
-  QFileDialog dialog(owner_, QStringLiteral("请输入要保存的文件名："), QString(), kFilter);
+  // The dialog opens in the folder of the document it proposes, so that
+  // accepting it replaces that document and no namesake in the working folder.
+  const QFileInfo proposed(q(proposedName));
+  QFileDialog dialog(owner_, QStringLiteral("请输入要保存的文件名："),
+                     proposedName.empty() ? QString() : proposed.absolutePath(), kFilter);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setDefaultSuffix(QStringLiteral("xdx"));
   // Replacing the proposed file is what the user asked for; no second question.
   dialog.setOption(QFileDialog::DontConfirmOverwrite);
-  if (!proposedName.empty()) dialog.selectFile(q(proposedName));
+  if (!proposedName.empty()) dialog.selectFile(proposed.fileName());
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return withDefaultExtension(dialog.selectedFiles().first().toStdString());
 }
