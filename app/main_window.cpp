@@ -101,6 +101,8 @@ MainWindow::MainWindow(WindowServices& services, QWidget* parent, std::string re
   connect(panel_->verifylist, &QListWidget::itemClicked, this,
           [this](QListWidgetItem* item) { onProblemChosen(panel_->verifylist->row(item)); });
   findChild<QLabel*>(QStringLiteral("Label41"))->installEventFilter(this);
+  // A tab clicked leaves the field being edited: its leave check comes first.
+  pageControl_->tabBar()->installEventFilter(this);
 
   bindFields();
   setTabOrder();
@@ -139,6 +141,9 @@ void MainWindow::bindFields() {
     if (auto* e = qobject_cast<MaskedEdit*>(w)) {
       connect(e, &QLineEdit::textEdited, this, [this, e, f] { onText(f, e->digits()); });
       e->onInvalid = [this] {
+        // One gesture refused twice (a tab's press and its release, a
+        // problem line's press and its click) is told once.
+        if (ruleMessages_.busy()) return;
         services_.beep();
         ruleMessages_.showError(msg::errorBoxText(msg::kInvalidMaskInput));
       };
@@ -269,7 +274,7 @@ void MainWindow::markPagesWithProblems() {
 }
 
 void MainWindow::onProblemChosen(int row) {
-  if (row < 0 || row >= panel_->verifylist->count()) return;
+  if (row < 0 || row >= panel_->verifylist->count() || !fieldsCanBeLeft()) return;
   const QString line = panel_->verifylist->item(row)->text();
   const int page = problemPage(line.toStdString());
   if (page >= 1 && page <= pageControl_->count()) pageControl_->setCurrentIndex(page - 1);
@@ -321,6 +326,12 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
   if (watched->objectName() == QLatin1String("Label41") && e->type() == QEvent::MouseButtonRelease) {
     openEduCodeSite();
     return true;
+  }
+  if (watched == pageControl_->tabBar() &&
+      (e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonRelease || e->type() == QEvent::Wheel)) {
+    // Refused, the press (or the wheel) does not reach the tab bar, so the
+    // page stays where the field is.
+    if (!fieldsCanBeLeft()) return true;
   }
   return QWidget::eventFilter(watched, e);
 }

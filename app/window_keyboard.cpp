@@ -31,7 +31,7 @@ void MainWindow::addShortcuts() {
 // user goes on; left in a hidden field, the focus would fall to the problem
 // list, whose first line leads elsewhere.
 void MainWindow::turnToPage(int page) {
-  if (page < 0 || page >= pageControl_->count()) return;
+  if (page < 0 || page >= pageControl_->count() || !fieldsCanBeLeft()) return;
   pageControl_->tabBar()->setFocus(Qt::TabFocusReason);
   pageControl_->setCurrentIndex(page);
   QWidget* shown = pageControl_->currentWidget();
