@@ -165,8 +165,9 @@ bool RecordTable::edit(const QModelIndex& index, EditTrigger trigger, QEvent* ev
 
 QString RecordTable::cellName(int row, int column) const {
   const QTableWidgetItem* header = horizontalHeader()->isVisible() ? horizontalHeaderItem(column) : nullptr;
-  const QString columnName = header && !header->text().trimmed().isEmpty() ? header->text().simplified()
-                                                                           : QString::number(column + 1);
+  // Headers are spaced out for the eye ("  姓  名"); read, the blanks go.
+  const QString headerText = header ? header->text().simplified().remove(QLatin1Char(' ')) : QString();
+  const QString columnName = headerText.isEmpty() ? QString::number(column + 1) : headerText;
   return QStringLiteral("行 %1 列 %2").arg(row + 1).arg(columnName);
 }
 
