@@ -23,6 +23,7 @@ void MainWindow::recoveryWritten(const std::string& error) {
     notices_->clearLasting();
     return;
   }
+  if (!state_.modified()) return;  // saved meanwhile: nothing is at risk
   if (!recoveryFailing_) {
     recoveryFailing_ = true;
     notices_->setLasting(QStringLiteral("无法保存恢复副本，程序意外退出时未保存的编辑会丢失"),
