@@ -6,7 +6,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -59,13 +62,45 @@ mode_t newFileMode() {
   return 0644;
 }
 
-// Temporary files of saves killed before their rename: every save holds a
-// lock on its own, so one that can be locked belongs to no running save.
+// This boot's identity, short: with the process id it names the creator of
+// a temporary file.
+std::string bootId() {
+  static const std::string id = [] {
+    std::ifstream in("/proc/sys/kernel/random/boot_id");
+    std::string line;
+    std::getline(in, line);
+    std::string hex;
+    for (char c : line)
+      if (std::isxdigit(static_cast<unsigned char>(c)) && hex.size() < 8) hex += c;
+    return hex.empty() ? std::string("0") : hex;
+  }();
+  return id;
+}
+
+// The creator named in a temporary's name ("<boot>-<pid>-XXXXXX") is still
+// running: its file is a save in progress, even before it is locked.
+bool creatorRuns(const char* afterPrefix) {
+  const std::string name(afterPrefix);
+  const auto dash = name.find('-');
+  if (dash == std::string::npos || name.compare(0, dash, bootId()) != 0) return false;  // another boot
+  const char* digits = afterPrefix + dash + 1;
+  char* end = nullptr;
+  const long pid = std::strtol(digits, &end, 10);
+  if (end == digits || *end != '-' || pid <= 0) return false;
+  return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
+// Temporary files of saves killed before their rename. A temporary is named
+// after its creator, which is asked first: between its creation and its lock
+// a fresh temporary is not locked yet, and another process's cleanup took
+// it there. Every save also holds a lock on its own file, so one of a
+// creator that is gone and that can be locked belongs to no running save.
 void removeStaleTemporaries(const std::string& folder) {
   DIR* dir = ::opendir(folder.c_str());
   if (!dir) return;
+  const std::size_t prefix = std::strlen(kTemporaryPrefix);
   while (dirent* e = ::readdir(dir)) {
-    if (std::strncmp(e->d_name, kTemporaryPrefix, std::strlen(kTemporaryPrefix)) != 0) continue;
+    if (std::strncmp(e->d_name, kTemporaryPrefix, prefix) != 0 || creatorRuns(e->d_name + prefix)) continue;
     const std::string stale = folder + "/" + e->d_name;
     const int fd = ::open(stale.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) continue;
@@ -92,7 +127,7 @@ bool writeFileAtomically(const std::string& requested, std::string_view bytes, s
 
   const std::string folder = folderOf(path);
   removeStaleTemporaries(folder);
-  std::string tmp = folder + "/" + kTemporaryPrefix + "XXXXXX";
+  std::string tmp = folder + "/" + kTemporaryPrefix + bootId() + "-" + std::to_string(::getpid()) + "-XXXXXX";
   int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
   if (fd < 0) return fail(error, requested, errno);
   ::flock(fd, LOCK_EX);  // this save is running: its file is not stale

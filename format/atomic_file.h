@@ -13,7 +13,9 @@ namespace velmora {
 // folder) and the link stays. An existing file keeps its owner and group where
 // the system allows it, and its mode; a new file gets 0666 less the umask. A
 // hard-linked file is replaced by a new one: its other names keep the earlier
-// content. Temporary files that killed saves left in the folder are removed.
+// content. Temporary files that killed saves left in the folder are removed;
+// a temporary is named after its creator (boot and process), so the fresh
+// file of a save running in another process is never taken for one.
 bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string& error);
 
 }  // namespace velmora

@@ -6,9 +6,12 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 #include "format/atomic_file.h"
 #include "test_support.h"
@@ -113,6 +116,23 @@ TEST(AtomicFile, AHardLinkedFileIsReplacedWhole) {
 
 TEST(AtomicFile, StaleTemporaryFilesOfKilledSavesAreRemoved) {
   TempDir dir;
+  std::string boot;
+  {
+    std::ifstream in("/proc/sys/kernel/random/boot_id");
+    std::getline(in, boot);
+    boot.erase(std::remove(boot.begin(), boot.end(), '-'), boot.end());
+    boot.resize(8);
+  }
+  // A process that has ended: its temporaries are stale.
+  const pid_t gone = ::fork();
+  if (gone == 0) ::_exit(0);
+  ::waitpid(gone, nullptr, 0);
+  const std::string ofGone = ".velmora-save-" + boot + "-" + std::to_string(gone) + "-Xy12Zw";
+  const std::string ofRunning = ".velmora-save-" + boot + "-" + std::to_string(::getppid()) + "-Ab34Cd";
+  const std::string ofEarlierBoot = ".velmora-save-00000000-" + std::to_string(::getppid()) + "-Ef56Gh";
+  writeFile(dir.path(ofGone), "left by a killed save");
+  writeFile(dir.path(ofRunning), "created, not locked yet");
+  writeFile(dir.path(ofEarlierBoot), "left before a restart");
   writeFile(dir.path(".velmora-save-AbC123"), "left by a killed save");
   writeFile(dir.path(".velmora-save-Held99"), "a save still running");
   writeFile(dir.path(".velmora-other"), "not ours");
@@ -122,5 +142,41 @@ TEST(AtomicFile, StaleTemporaryFilesOfKilledSavesAreRemoved) {
   EXPECT_FALSE(fs::exists(dir.path(".velmora-save-AbC123")));
   EXPECT_TRUE(fs::exists(dir.path(".velmora-save-Held99")));
   EXPECT_TRUE(fs::exists(dir.path(".velmora-other")));
+  EXPECT_FALSE(fs::exists(dir.path(ofGone)));
+  EXPECT_TRUE(fs::exists(dir.path(ofRunning)));
+  EXPECT_FALSE(fs::exists(dir.path(ofEarlierBoot)));
   ::close(held);
+}
+
+// Saves of several processes into one folder at once (imports of an office,
+// resaves of one file): the stale-temporary cleanup of one save must never
+// take the fresh temporary of another.
+TEST(AtomicFile, ParallelSavesIntoOneFolderAllSucceed) {
+  TempDir dir;
+  constexpr int kProcesses = 8, kSaves = 150;
+  std::vector<pid_t> children;
+  for (int p = 0; p < kProcesses; ++p) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      int failures = 0;
+      for (int i = 0; i < kSaves; ++i) {
+        std::string error;
+        // Half write files of their own, half one file all share.
+        const std::string path = dir.path(p % 2 ? "shared.xdx" : "own" + std::to_string(p) + "-" + std::to_string(i));
+        if (!writeFileAtomically(path, std::string(512, static_cast<char>('a' + p)), error)) ++failures;
+      }
+      ::_exit(failures > 0 ? 1 : 0);
+    }
+    children.push_back(child);
+  }
+  int failed = 0;
+  for (pid_t child : children) {
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    failed += !(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  EXPECT_EQ(failed, 0) << "processes with a failed save";
+  for (const auto& e : fs::directory_iterator(dir.dir()))
+    EXPECT_FALSE(e.path().filename().string().starts_with(".velmora-save-")) << e.path();
 }
