@@ -110,6 +110,37 @@ void removeStaleTemporaries(const std::string& folder) {
   ::closedir(dir);
 }
 
+bool writeAll(int fd, std::string_view bytes, int& err) {
+  const char* data = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    const ssize_t n = ::write(fd, data, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      err = errno;
+      return false;
+    }
+    data += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// A FIFO, a terminal or a device is written into as it is: renamed over, it
+// would be replaced by a regular file (as root, /dev/null itself).
+bool writeStraight(const std::string& path, const std::string& requested, std::string_view bytes,
+                   std::string& error) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return fail(error, requested, errno);
+  int err = 0;
+  if (!writeAll(fd, bytes, err)) {
+    ::close(fd);
+    return fail(error, requested, err);
+  }
+  if (::close(fd) != 0) return fail(error, requested, errno);
+  return true;
+}
+
 }  // namespace
 
 bool writeFileAtomically(const std::string& requested, std::string_view bytes, std::string& error) {
@@ -120,6 +151,7 @@ bool writeFileAtomically(const std::string& requested, std::string_view bytes, s
   struct stat target {};
   bool exists = ::stat(path.c_str(), &target) == 0;
   if (exists && S_ISDIR(target.st_mode)) return fail(error, requested, EISDIR);
+  if (exists && !S_ISREG(target.st_mode)) return writeStraight(path, requested, bytes, error);
   // A read-only file stays as it is, even where the folder would allow a
   // rename, and also for a user whom the system lets write anything.
   if (exists && (target.st_mode & 0222) == 0) return fail(error, requested, EACCES);
@@ -148,17 +180,7 @@ bool writeFileAtomically(const std::string& requested, std::string_view bytes, s
   const mode_t mode = exists ? (target.st_mode & 07777) : newFileMode();
   if (::fchmod(fd, mode) != 0) return abandon(errno);
 
-  const char* data = bytes.data();
-  std::size_t left = bytes.size();
-  while (left > 0) {
-    ssize_t n = ::write(fd, data, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return abandon(errno);
-    }
-    data += n;
-    left -= static_cast<std::size_t>(n);
-  }
+  if (int err = 0; !writeAll(fd, bytes, err)) return abandon(err);
   if (::fsync(fd) != 0) return abandon(errno);
   // The new content replaces the old in one step: a hard-linked document
   // gets a new file here, and its other names keep the earlier content. A

@@ -9,7 +9,8 @@ namespace velmora {
 // flushed to disk and then renamed over the target. On failure returns false,
 // removes the temporary file and puts a readable reason into `error`.
 //
-// A symbolic link is followed: the file it names is written (in that file's
+// A FIFO, a terminal or a device node is written into directly, never
+// replaced. A symbolic link is followed: the file it names is written (in that file's
 // folder) and the link stays. An existing file keeps its owner and group where
 // the system allows it, and its mode; a new file gets 0666 less the umask. A
 // hard-linked file is replaced by a new one: its other names keep the earlier

@@ -6,6 +6,8 @@
 #include <QPdfWriter>
 #include <QRawFont>
 #include <QRegularExpression>
+#include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <algorithm>
 #include <map>
@@ -278,6 +280,16 @@ QByteArray pdfBytes(const std::vector<Sheet>& sheets, const QPageSize& pageSize)
 }
 
 bool writePdf(const std::vector<Sheet>& sheets, const QString& path, QString* error, const QPageSize& pageSize) {
+  // A FIFO or a device is written into as it is; QSaveFile would rename a
+  // regular file over it.
+  if (const QFileInfo info(path); info.exists() && !info.isFile() && !info.isDir()) {
+    QFile direct(path);
+    if (!direct.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || direct.write(pdfBytes(sheets, pageSize)) < 0) {
+      if (error) *error = direct.errorString();
+      return false;
+    }
+    return true;
+  }
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly) || file.write(pdfBytes(sheets, pageSize)) < 0 || !file.commit()) {
     if (error) *error = file.errorString();

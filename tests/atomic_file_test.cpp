@@ -6,12 +6,15 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <thread>
 
 #include "format/atomic_file.h"
 #include "test_support.h"
@@ -177,6 +180,32 @@ TEST(AtomicFile, ParallelSavesIntoOneFolderAllSucceed) {
     failed += !(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   }
   EXPECT_EQ(failed, 0) << "processes with a failed save";
+  for (const auto& e : fs::directory_iterator(dir.dir()))
+    EXPECT_FALSE(e.path().filename().string().starts_with(".velmora-save-")) << e.path();
+}
+
+// An output that is a FIFO or a device is written into, never replaced by a
+// regular file (`import a.json /dev/null` as root replaced /dev/null).
+TEST(AtomicFile, FifosAndDevicesAreWrittenIntoNotReplaced) {
+  TempDir dir;
+  const std::string fifo = dir.path("out.fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::string received;
+  std::thread reader([&] {
+    std::ifstream in(fifo, std::ios::binary);
+    received.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  });
+  const bool written = save(fifo, "through the pipe");
+  reader.join();
+  EXPECT_TRUE(written);
+  EXPECT_EQ(received, "through the pipe");
+  EXPECT_TRUE(S_ISFIFO(statOf(fifo).st_mode));
+
+  if (::geteuid() != 0) GTEST_SKIP() << "making a device node needs root";
+  const std::string null = dir.path("null");
+  ASSERT_EQ(::mknod(null.c_str(), S_IFCHR | 0666, ::makedev(1, 3)), 0);
+  EXPECT_TRUE(save(null, "gone"));
+  EXPECT_TRUE(S_ISCHR(statOf(null).st_mode));
   for (const auto& e : fs::directory_iterator(dir.dir()))
     EXPECT_FALSE(e.path().filename().string().starts_with(".velmora-save-")) << e.path();
 }

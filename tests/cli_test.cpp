@@ -2,6 +2,7 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <pty.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -899,5 +900,41 @@ TEST(Cli, ImportReadsNoMoreThanItsLimitFromAnySource) {
     EXPECT_EQ(r.exit, 2) << c.name;
     EXPECT_EQ(r.err, c.file + "：" + c.err) << c.name;
     EXPECT_FALSE(std::filesystem::exists(dir.path("out.xdx"))) << c.name;
+  }
+}
+
+// An output that is a FIFO is written into, and stays a FIFO: a script reads
+// the document, the table or the PDF from it as it is made.
+TEST(Cli, AFifoOutputIsWrittenIntoNotReplaced) {
+  TempDir dir;
+  writeFile(dir.path("r.json"), R"({"ProjectName":"课题","Presider":"王","ContactMail":"w@x.cn"})");
+  layOut(dir, {{"sample.xdx", "doc.xdx"}});
+  struct Case {
+    std::vector<std::string> args;  // the output is "out"
+    std::string starts;             // what the reader gets first
+    bool pdf = false;
+  } cases[] = {
+      {{"import", "r.json", "out"}, "<?xml"},
+      {{"resave", "doc.xdx", "out"}, "<?xml"},
+      {{"roster", "doc.xdx", "--out", "out.csv"}, "\xEF\xBB\xBF"},
+      {{"pdf", "doc.xdx", "out.pdf"}, "%PDF", true},
+  };
+  for (const Case& c : cases) {
+#ifndef VELMORA_CLI_PDF
+    if (c.pdf) continue;
+#endif
+    SCOPED_TRACE(c.args[0]);
+    const std::string out = dir.path(c.args.back());
+    std::filesystem::remove(out);
+    std::filesystem::remove(dir.path("got"));
+    ASSERT_EQ(::mkfifo(out.c_str(), 0600), 0);
+    std::string cmd = "cd " + quote(dir.dir().string()) + " && { timeout 60 cat " + quote(c.args.back()) +
+                      " >got & } && " + quote(VELMORA_CLI);
+    for (const auto& a : c.args) cmd += " " + quote(a);
+    cmd += " 2>err; s=$?; wait; exit $s";
+    const int status = std::system(cmd.c_str());
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0) << readFile(dir.path("err"));
+    EXPECT_TRUE(readFile(dir.path("got")).starts_with(c.starts));
+    EXPECT_EQ(std::filesystem::status(out).type(), std::filesystem::file_type::fifo);
   }
 }
