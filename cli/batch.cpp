@@ -13,6 +13,8 @@
 #include <mutex>
 #include <thread>
 
+#include "cli/cli_messages.h"
+
 namespace velmora::cli {
 namespace {
 
@@ -90,7 +92,7 @@ Batch collectDocuments(const std::vector<std::string>& inputs) {
 
 bool reportCollectionProblems(const Batch& batch) {
   for (const auto& folder : batch.unreadableFolders)
-    std::fprintf(stderr, "%s：无法读取文件夹：%s\n", folder.path.c_str(), folder.reason.c_str());
+    report(folder.path, "无法读取文件夹：" + folder.reason);
   for (const auto& folder : batch.emptyFolders) std::fprintf(stderr, "未找到 .xdx 文档：%s\n", folder.c_str());
   return !batch.emptyFolders.empty() || !batch.unreadableFolders.empty();
 }

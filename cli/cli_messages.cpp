@@ -9,15 +9,18 @@
 #include <string_view>
 
 #include "cli/cli_prompter.h"
+#include "cli/display_name.h"
 #include "document/document_actions.h"
 
 namespace velmora::cli {
 
 std::string messageLine(const std::string& path, const std::string& text) {
-  std::string line = path + "：";
-  line.reserve(line.size() + text.size());
-  for (char c : text) line += c == '\n' || c == '\r' || c == '\t' ? ' ' : c;
-  return line;
+  std::string flat;
+  flat.reserve(text.size());
+  for (char c : text) flat += c == '\n' || c == '\r' || c == '\t' ? ' ' : c;
+  // Whatever a document or a file name holds reaches the terminal escaped:
+  // no control byte sets its title or clears its screen.
+  return displayPath(path) + "：" + displayQuote(flat, std::string::npos);
 }
 
 void report(const std::string& path, const std::string& text) { std::cerr << messageLine(path, text) << '\n'; }

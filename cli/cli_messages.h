@@ -11,7 +11,8 @@
 
 namespace velmora::cli {
 
-// The path, "：" and the text with its line breaks and tabs turned into blanks.
+// The path as displayPath shows it, "：" and the text with its line breaks
+// and tabs turned into blanks and any other control character escaped.
 std::string messageLine(const std::string& path, const std::string& text);
 // Writes messageLine to standard error.
 void report(const std::string& path, const std::string& text);

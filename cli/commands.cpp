@@ -15,6 +15,7 @@
 
 #include "cli/batch.h"
 #include "cli/cli_messages.h"
+#include "cli/display_name.h"
 #include "cli/cli_prompter.h"
 #include "cli/output_guard.h"
 #include "document/document_actions.h"
@@ -114,11 +115,14 @@ int checkCommand(bool json, const std::vector<std::string>& inputs) {
     const Checked& c = results[i];
     const std::string& path = docs[i].path;
     if (json) {
-      std::cout << checkReportJson({path, statusName(c.status), c.formal, c.problems, c.messages}) << '\n';
+      // JSON is UTF-8: the name as displayed, and its bytes when they differ.
+      const std::string shown = displayPath(path);
+      const std::string bytes = shown == path ? std::string() : hexBytes(path);
+      std::cout << checkReportJson({shown, statusName(c.status), c.formal, c.problems, c.messages, bytes}) << '\n';
     } else {
       reportAll(path, c.messages);
       for (const auto& line : c.problems) {
-        if (docs.size() > 1) std::cout << path << ": ";
+        if (docs.size() > 1) std::cout << displayPath(path) << ": ";
         std::cout << line << '\n';
       }
     }
@@ -164,7 +168,8 @@ int importCommand(const std::string& jsonPath, const std::string& out) {
   }
   ImportResult imported = importRecordJson(json);
   if (!imported.ok()) {
-    for (const auto& v : imported.violations) report(jsonPath, v.key.empty() ? v.message : v.key + "：" + v.message);
+    for (const auto& v : imported.violations)
+      report(jsonPath, v.key.empty() ? v.message : displayQuote(v.key) + "：" + v.message);
     return kRefused;
   }
   FormState state;
@@ -195,7 +200,7 @@ std::optional<std::vector<std::string>> pdfOutputs(const std::string& outDir, co
   for (const auto& [output, claimants] : claims) {
     if (claimants.size() < 2) continue;
     std::string names;
-    for (std::size_t i : claimants) names += (names.empty() ? "" : "、") + docs[i].path;
+    for (std::size_t i : claimants) names += (names.empty() ? "" : "、") + displayPath(docs[i].path);
     report(output, "多个文档会写成这同一个文件：" + names + "；未写入任何文件");
     collided = true;
   }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "cli/cli_messages.h"
+#include "format/atomic_file.h"
 #include "report/report_fill.h"
 #include "report/report_pdf.h"
 #include "report/report_render.h"
@@ -47,8 +48,12 @@ int main(int argc, char** argv) {
     cli::report(in, error.toStdString());
     return 2;
   }
-  if (!report::writePdf(sheets, QString::fromStdString(out), &error)) {
-    cli::report(out, "无法写入文件：" + error.toStdString());
+  // Written by the name's own bytes: a name that is no UTF-8 (GBK, from
+  // Windows) would not survive a QString. A FIFO or a device is written into.
+  const QByteArray pdf = report::pdfBytes(sheets);
+  std::string writeError;
+  if (!writeFileAtomically(out, std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())), writeError)) {
+    cli::report(out, writeError);
     return 2;
   }
   return 0;

@@ -18,6 +18,7 @@
 
 #include "cli/batch.h"
 #include "cli/cli_messages.h"
+#include "cli/display_name.h"
 #include "cli/commands.h"
 #include "cli/output_guard.h"
 #include "format/atomic_file.h"
@@ -32,7 +33,8 @@ constexpr std::array kRosterFields = {
     Field::BudgetTotal, Field::ExpectCompleteDate, Field::ContactMail, Field::ContactMobile};
 
 struct RosterRow {
-  std::string file;
+  std::string path;  // as given: the bytes of the file's name
+  std::string file;  // as shown: UTF-8 (displayPath)
   Status status = Status::Refused;
   std::size_t problems = 0;
   bool formal = false;
@@ -43,7 +45,8 @@ struct RosterRow {
 RosterRow rosterRow(const std::string& path) {
   const OpenedDocument opened = openDocumentAt(path);
   RosterRow row;
-  row.file = path;
+  row.path = path;
+  row.file = displayPath(path);
   row.status = opened.status;
   if (opened.readable()) {
     row.problems = opened.state.problems().size();
@@ -95,7 +98,7 @@ std::string rosterCsv(const std::vector<RosterRow>& rows) {
     std::vector<std::string> cells = {r.file, statusName(r.status), read ? std::to_string(r.problems) : "",
                                       read ? (r.formal ? "TRUE" : "FALSE") : ""};
     cells.insert(cells.end(), r.values.begin(), r.values.end());
-    cells.push_back(r.messages);
+    cells.push_back(displayQuote(r.messages, std::string::npos));
     line(cells);
   }
   return out;
@@ -204,7 +207,11 @@ std::optional<std::string> rosterXlsx(const std::vector<RosterRow>& rows, std::s
       else
         x->writeString(sheet, row, col, v.c_str(), nullptr);
     }
-    if (!r.messages.empty()) x->writeString(sheet, row, static_cast<lxw_col_t>(h.size() - 1), r.messages.c_str(), nullptr);
+    // A workbook holds UTF-8 only: a quoted byte of another encoding would
+    // make its XML invalid.
+    if (!r.messages.empty())
+      x->writeString(sheet, row, static_cast<lxw_col_t>(h.size() - 1),
+                     displayQuote(r.messages, std::string::npos).c_str(), nullptr);
   }
   // Wide columns for paths and names; one range per column, as spreadsheets
   // take overlapping ranges for a damaged file.
@@ -260,7 +267,7 @@ int rosterCommand(const std::vector<std::string>& inputs, const std::string& out
   int exit = incomplete ? kRefused : kClean;
   std::array<std::size_t, 3> counts{};
   for (const RosterRow& r : rows) {
-    if (!r.messages.empty()) report(r.file, r.messages);
+    if (!r.messages.empty()) report(r.path, r.messages);
     ++counts[static_cast<std::size_t>(r.status)];
     if (r.status == Status::Refused)
       exit = kRefused;

@@ -35,6 +35,7 @@ std::string recordJson(const Record& record, bool formal, const std::vector<std:
 std::string checkReportJson(const CheckReport& report) {
   Json line;
   line["file"] = report.file;
+  if (!report.fileBytes.empty()) line["file_bytes"] = report.fileBytes;
   line["status"] = report.status;
   line["formal"] = report.formal;
   line["problems"] = report.problems;

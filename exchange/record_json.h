@@ -24,6 +24,9 @@ struct CheckReport {
   bool formal = false;
   const std::vector<std::string>& problems;
   const std::vector<std::string>& messages;
+  // The file name's bytes in hexadecimal when `file` is not the name itself
+  // (a name that is no UTF-8); empty otherwise.
+  std::string_view fileBytes = {};
 };
 std::string checkReportJson(const CheckReport& report);
 

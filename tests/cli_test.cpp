@@ -302,7 +302,8 @@ TEST(Cli, PdfWritesAFolderOfDocumentsIntoAnotherFolder) {
   const std::string unwritable = dir.path("no/such/three.pdf");
   CliRun failed = cli({"pdf", fixture("sample.xdx"), unwritable}, "LC_ALL=C");
   EXPECT_EQ(failed.exit, 2);
-  EXPECT_EQ(failed.err.rfind(unwritable + "：无法写入文件：", 0), 0u) << failed.err;
+  // As import and resave name it.
+  EXPECT_EQ(failed.err, unwritable + "：无法写入文件“" + unwritable + "”：No such file or directory\n");
   EXPECT_EQ(std::count(failed.err.begin(), failed.err.end(), '\n'), 1) << failed.err;
   EXPECT_FALSE(std::filesystem::exists(dir.path("two.pdf")));
 }
@@ -937,4 +938,88 @@ TEST(Cli, AFifoOutputIsWrittenIntoNotReplaced) {
     EXPECT_TRUE(readFile(dir.path("got")).starts_with(c.starts));
     EXPECT_EQ(std::filesystem::status(out).type(), std::filesystem::file_type::fifo);
   }
+}
+
+// Documents from Windows carry GBK names (张三.xdx as D5 C5 C8 FD). Such a
+// name is kept as its bytes from the argument to the file written, shown
+// decoded and marked, and never written into JSON or a workbook as bytes
+// that are no UTF-8.
+TEST(Cli, FileNamesThatAreNoUtf8) {
+  TempDir dir;
+  const std::string zhang = "\xD5\xC5\xC8\xFD", li = "\xC0\xEE\xCB\xC4";  // 张三, 李四 in GBK
+  const std::string broken = "x\xFF";                                     // neither UTF-8 nor GBK
+  layOut(dir, {{"sample.xdx", "in/" + zhang + ".xdx"}, {"sample.xdx", "in/" + li + ".xdx"},
+               {"wrong-version.xdx", "in/" + broken + ".xdx"}});
+
+  // Every name shown, each differently, in UTF-8.
+  CliRun check = cli({"check", "--json", dir.path("in")});
+  EXPECT_EQ(check.exit, 2);
+  std::vector<std::string> lines;
+  std::istringstream out(check.out);
+  for (std::string line; std::getline(out, line);) lines.push_back(line);
+  ASSERT_EQ(lines.size(), 3u) << check.out;
+  const std::string zhangShown = dir.path("in/张三.xdx〔GBK〕"), liShown = dir.path("in/李四.xdx〔GBK〕");
+  const std::string brokenShown = dir.path("in/x\\xFF.xdx");
+  auto hex = [](const std::string& s) {
+    std::string h;
+    char b[3];
+    for (unsigned char c : s) {
+      std::snprintf(b, sizeof b, "%02x", c);
+      h += b;
+    }
+    return h;
+  };
+  EXPECT_NE(check.out.find("\"file\":\"" + zhangShown + "\",\"file_bytes\":\"" + hex(dir.path("in/" + zhang + ".xdx")) + "\""),
+            std::string::npos) << check.out;
+  EXPECT_NE(check.out.find("\"file\":\"" + liShown + "\""), std::string::npos) << check.out;
+  // JSON writes the display's backslash as \\.
+  EXPECT_NE(check.out.find("\"file\":\"" + dir.path("in/x\\\\xFF.xdx") + "\""), std::string::npos) << check.out;
+  CliRun plain = cli({"check", dir.path("in")});
+  EXPECT_EQ(plain.err.find('\xFF'), std::string::npos);
+  EXPECT_NE(plain.err.find(brokenShown + "：您选择的文档不是用本申报系统生成的"), std::string::npos) << plain.err;
+
+  // The workbook is valid UTF-8 XML and names every file.
+  CliRun roster = cli({"roster", dir.path("in"), "--out", dir.path("r.xlsx")});
+  EXPECT_EQ(roster.exit, 2) << roster.err;
+  ASSERT_EQ(std::system(("cd " + quote(dir.dir().string()) + " && unzip -o -q r.xlsx -d x").c_str()), 0);
+  const std::string strings = readFile(dir.path("x/xl/sharedStrings.xml"));
+  xmlDocPtr parsed = xmlReadMemory(strings.data(), static_cast<int>(strings.size()), nullptr, nullptr, XML_PARSE_NONET);
+  EXPECT_NE(parsed, nullptr) << "the workbook's shared strings are no valid XML";
+  if (parsed) xmlFreeDoc(parsed);
+  for (const std::string& shown : {zhangShown, liShown, brokenShown})
+    EXPECT_NE(strings.find(shown), std::string::npos) << shown;
+
+#ifdef VELMORA_CLI_PDF
+  // One PDF each, named by the documents' own bytes.
+  CliRun pdf = cli({"pdf", "--out-dir", dir.path("pdf"), dir.path("in/" + zhang + ".xdx"), dir.path("in/" + li + ".xdx")});
+  EXPECT_EQ(pdf.exit, 0) << pdf.err;
+  EXPECT_TRUE(readFile(dir.path("pdf/" + zhang + ".pdf")).starts_with("%PDF-"));
+  EXPECT_TRUE(readFile(dir.path("pdf/" + li + ".pdf")).starts_with("%PDF-"));
+  CliRun one = cli({"pdf", dir.path("in/" + zhang + ".xdx"), dir.path("x\xFF.pdf")});
+  EXPECT_EQ(one.exit, 0) << one.err;
+  EXPECT_TRUE(readFile(dir.path("x\xFF.pdf")).starts_with("%PDF-"));
+#endif
+}
+
+// Control bytes from a document or a file name reach the terminal escaped: a
+// quoted line set the terminal's title and cleared its screen, a line feed
+// in a name forged a line of another file.
+TEST(Cli, ControlBytesReachNoTerminal) {
+  TempDir dir;
+  const std::string forged = "a\nb.xdx: 01、课题名称  未填写\x1b[2J";
+  layOut(dir, {{"wrong-version.xdx", forged}});
+  writeFile(dir.path("title.xdx"), "<?xml version=\"1.0\" encoding=\"GBK\"?>\n<XMLPackage>\x1b]0;owned\x07\x1b[2J<ver>\n");
+  CliRun r = cli({"check", dir.path(forged), dir.path("title.xdx")});
+  EXPECT_EQ(r.exit, 2);
+  for (char c : r.err + r.out) EXPECT_FALSE(static_cast<unsigned char>(c) < 0x20 && c != '\n') << int(c);
+  EXPECT_NE(r.err.find(dir.path("a\\x0Ab.xdx: 01、课题名称  未填写\\x1B[2J") + "：您选择的文档不是用本申报系统生成的\n"),
+            std::string::npos) << r.err;
+  EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 2) << r.err;  // one line per document
+
+  // A key of an import is quoted short.
+  writeFile(dir.path("k.json"), "{\"" + std::string(100000, 'k') + "\":1}");
+  CliRun key = cli({"import", dir.path("k.json"), dir.path("k.xdx")});
+  EXPECT_EQ(key.exit, 2);
+  const std::string first = key.err.substr(0, key.err.find('\n'));
+  EXPECT_EQ(first, dir.path("k.json") + "：" + std::string(60, 'k') + "…：不是申报书的字段");
 }

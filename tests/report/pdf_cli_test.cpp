@@ -61,7 +61,7 @@ TEST(PdfCommand, ExitCodesAndMessages) {
       {{"pdf", QString::fromStdString(fixture("malformed.xdx")), out}, 2, "malformed.xdx：XML 格式错误（第 4 行", false},
       {{"pdf", dir.filePath(QStringLiteral("missing.xdx")), out}, 2, "missing.xdx：无法打开文件", false},
       {{"pdf", QString::fromStdString(fixture("sample.xdx")), dir.filePath(QStringLiteral("no/such/dir.pdf"))},
-       2, "dir.pdf：无法写入文件：", false},
+       2, "dir.pdf：无法写入文件“", false},
       {{"pdf", QString::fromStdString(fixture("sample.xdx"))}, 2, "用法: velmora-cli pdf [选项] IN OUT.pdf", false},
   };
   for (const auto& c : cases) {
