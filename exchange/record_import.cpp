@@ -20,6 +20,13 @@ using Json = nlohmann::ordered_json;
 // building a tree of millions of levels.
 constexpr int kMaxDepth = 64;
 
+// A key or value quoted in a message: its first 60 characters, so that a
+// key of megabytes makes no line of megabytes.
+std::string quotedShort(const std::string& text) {
+  std::string cut = firstCharacters(text, 60);
+  return cut.size() < text.size() ? cut + "…" : cut;
+}
+
 std::string megabytes(std::size_t bytes) { return std::to_string(bytes / (1024 * 1024)) + " MB"; }
 
 // Line and column (in characters) of a byte offset, for messages that an
@@ -111,10 +118,16 @@ std::optional<Json> parseRecordJson(std::string_view text, std::string& error) {
           break;
         }
       }
-      refuse("键“" + parsed.get_ref<const std::string&>() + "”重复");
+      refuse("键“" + quotedShort(parsed.get_ref<const std::string&>()) + "”重复");
     }
     return true;
   };
+  // The parser takes a NUL byte for the end of its input and would accept
+  // whatever follows ("{…}\0 ]]]"); JSON holds no raw NUL anywhere.
+  if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
+    error = "JSON 格式错误（" + positionText(text, nul) + "）：含有空字符（NUL）";
+    return std::nullopt;
+  }
   try {
     return Json::parse(CountingIterator(text.data(), &last), CountingIterator(text.data() + text.size(), &last), callback);
   } catch (const Refusal& r) {

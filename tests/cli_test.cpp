@@ -475,6 +475,12 @@ TEST(Cli, ImportRefusesInvalidJsonWithItsPosition) {
       {R"({"PASSBY": 1-2})", "JSON 格式错误（第 1 行第 14 列）："},
       {"{\"ProjectName\": \"课题\",\n \"ProjectName\": \"又一个\"}", "JSON 格式错误（第 2 行第 2 列）：键“ProjectName”重复\n"},
       {"[]", "JSON 格式错误（第 1 行第 1 列）：应为一个 JSON 对象\n"},
+      // The parser stopped at a NUL as at the end and took what followed.
+      {std::string(R"({"ProjectName":"课题","Presider":"王","ContactMail":"w@x.cn"})") + '\0' + " ]]]",
+       "JSON 格式错误（第 1 行第 59 列）：含有空字符（NUL）\n"},
+      // A key of a megabyte is quoted by its first 60 characters.
+      {"{\"" + std::string(1 << 20, 'k') + "\":1,\"" + std::string(1 << 20, 'k') + "\":2}",
+       "JSON 格式错误（第 1 行第 1048583 列）：键“" + std::string(60, 'k') + "…”重复\n"},
   };
   for (const auto& c : cases) {
     writeFile(dir.path("in.json"), c.json);
