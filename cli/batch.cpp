@@ -11,9 +11,14 @@
 #include <cstring>
 #include <filesystem>
 #include <mutex>
+#include <optional>
+#include <set>
 #include <thread>
 
+#include <sys/stat.h>
+
 #include "cli/cli_messages.h"
+#include "cli/display_name.h"
 
 namespace velmora::cli {
 namespace {
@@ -35,37 +40,62 @@ std::string withoutDocumentExtension(fs::path p) {
 // elsewhere (std::error_code's message is not translated).
 std::string reasonOf(int error) { return std::strerror(error); }
 
+// A file's identity: the same file under two names (given twice, a folder
+// and a file in it, a link) is one document.
+using Identity = std::pair<dev_t, ino_t>;
+std::optional<Identity> identityOf(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+  return Identity{st.st_dev, st.st_ino};
+}
+
+// What a walk has met so far: the folders entered (each once, so that a link
+// to a folder above is no loop) and what it skipped.
+struct Walk {
+  const fs::path& top;
+  std::vector<NamedDocument>& found;
+  std::vector<UnreadableFolder>& unreadable;
+  std::vector<UnreadableFolder>& skipped;
+  std::set<Identity> folders;
+};
+
 // Walks `folder` and below: documents into `found`, folders that cannot be
 // read into `unreadable`, in name order. A folder that can be listed but not
 // entered (read without execute permission) counts as unreadable as a whole:
 // nothing in it can be opened. An entry that vanished meanwhile is no error.
-void walk(const fs::path& folder, const fs::path& top, std::vector<NamedDocument>& found,
-          std::vector<UnreadableFolder>& unreadable) {
+// Links to folders are followed, each folder entered once; a `.xdx` that is
+// no file (a dangling link, a FIFO, a device) is skipped and reported.
+void walk(const fs::path& folder, Walk& w) {
   if (::access(folder.c_str(), R_OK | X_OK) != 0) {
-    if (errno != ENOENT) unreadable.push_back({folder.string(), reasonOf(errno)});
+    if (errno != ENOENT) w.unreadable.push_back({folder.string(), reasonOf(errno)});
     return;
   }
+  if (auto id = identityOf(folder.string()); id && !w.folders.insert(*id).second) return;
   std::error_code ec;
   std::vector<fs::directory_entry> entries;
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) entries.push_back(*it);
   if (ec) {
-    if (ec != std::errc::no_such_file_or_directory) unreadable.push_back({folder.string(), reasonOf(ec.value())});
+    if (ec != std::errc::no_such_file_or_directory) w.unreadable.push_back({folder.string(), reasonOf(ec.value())});
     return;
   }
   std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.path() < b.path(); });
   for (const auto& entry : entries) {
     std::error_code typeEc;
-    if (entry.is_symlink(typeEc) ? false : entry.is_directory(typeEc)) {
-      walk(entry.path(), top, found, unreadable);
+    if (entry.is_directory(typeEc)) {  // a link to a folder too
+      walk(entry.path(), w);
       continue;
     }
     if (!isDocumentName(entry.path())) continue;
     // A regular file, or a link that cannot be followed for want of
-    // permission: opening it then tells why. A dangling link or a named pipe
-    // is no document.
+    // permission: opening it then tells why.
     const bool regular = entry.is_regular_file(typeEc);
-    if (regular || (typeEc && typeEc != std::errc::no_such_file_or_directory && typeEc != std::errc::not_a_directory))
-      found.push_back({entry.path().string(), withoutDocumentExtension(entry.path().lexically_relative(top))});
+    if (regular || (typeEc && typeEc != std::errc::no_such_file_or_directory && typeEc != std::errc::not_a_directory)) {
+      w.found.push_back({entry.path().string(), withoutDocumentExtension(entry.path().lexically_relative(w.top))});
+    } else {
+      std::error_code exists;
+      w.skipped.push_back({entry.path().string(), fs::exists(entry.status(exists)) ? "跳过：不是普通文件，不是申报文档"
+                                                                                   : "跳过：链接指向的文件不存在"});
+    }
   }
 }
 
@@ -73,19 +103,31 @@ void walk(const fs::path& folder, const fs::path& top, std::vector<NamedDocument
 
 Batch collectDocuments(const std::vector<std::string>& inputs) {
   Batch batch;
+  // Each file once, under the name it was met by first.
+  std::set<Identity> files;
+  std::set<std::string> unknown;  // names without a file: each reported once
+  auto add = [&](NamedDocument document) {
+    const auto id = identityOf(document.path);
+    if (id ? files.insert(*id).second : unknown.insert(document.path).second)
+      batch.documents.push_back(std::move(document));
+  };
   for (const auto& input : inputs) {
     std::error_code ec;
     if (!fs::is_directory(input, ec)) {
-      batch.documents.push_back({input, withoutDocumentExtension(fs::path(input).filename())});
+      add({input, withoutDocumentExtension(fs::path(input).filename())});
       continue;
     }
     std::vector<NamedDocument> found;
     const std::size_t unreadableBefore = batch.unreadableFolders.size();
-    walk(input, input, found, batch.unreadableFolders);
+    const std::size_t skippedBefore = batch.skipped.size();
+    const fs::path top(input);
+    Walk w{top, found, batch.unreadableFolders, batch.skipped, {}};
+    walk(top, w);
     std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.path < b.path; });
     // A folder that could not be read is reported as such, not as empty.
-    if (found.empty() && batch.unreadableFolders.size() == unreadableBefore) batch.emptyFolders.push_back(input);
-    batch.documents.insert(batch.documents.end(), found.begin(), found.end());
+    if (found.empty() && batch.unreadableFolders.size() == unreadableBefore && batch.skipped.size() == skippedBefore)
+      batch.emptyFolders.push_back(input);
+    for (NamedDocument& d : found) add(std::move(d));
   }
   return batch;
 }
@@ -93,8 +135,9 @@ Batch collectDocuments(const std::vector<std::string>& inputs) {
 bool reportCollectionProblems(const Batch& batch) {
   for (const auto& folder : batch.unreadableFolders)
     report(folder.path, "无法读取文件夹：" + folder.reason);
-  for (const auto& folder : batch.emptyFolders) std::fprintf(stderr, "未找到 .xdx 文档：%s\n", folder.c_str());
-  return !batch.emptyFolders.empty() || !batch.unreadableFolders.empty();
+  for (const auto& entry : batch.skipped) report(entry.path, entry.reason);
+  for (const auto& folder : batch.emptyFolders) std::fprintf(stderr, "未找到 .xdx 文档：%s\n", displayPath(folder).c_str());
+  return !batch.emptyFolders.empty() || !batch.unreadableFolders.empty() || !batch.skipped.empty();
 }
 
 void forEachInParallel(std::size_t count, const std::string& verb, const std::function<void(std::size_t)>& work) {

@@ -30,15 +30,20 @@ struct Batch {
   // Folders that could not be listed or entered, in the order met: the
   // documents in them would otherwise be missing without a word.
   std::vector<UnreadableFolder> unreadableFolders;
+  // `.xdx` entries below a folder that are no file to read (a dangling link,
+  // a FIFO, a device), each with why it was skipped.
+  std::vector<UnreadableFolder> skipped;
 };
 
 // Files as given; a folder stands for every *.xdx below it, in name order.
-// Names that do not exist are kept, so that opening them reports the error;
-// so are documents that cannot be read. Links to folders are not followed.
+// Each file comes once, whatever names lead to it. Names that do not exist
+// are kept, so that opening them reports the error; so are documents that
+// cannot be read. Links to folders are followed, each folder once.
 Batch collectDocuments(const std::vector<std::string>& inputs);
 
-// Prints "PATH：无法读取文件夹：REASON" for each unreadable folder and
-// "未找到 .xdx 文档：PATH" for each empty one; true when there was any.
+// Prints "PATH：无法读取文件夹：REASON" for each unreadable folder, a line
+// for each skipped entry and "未找到 .xdx 文档：PATH" for each empty folder;
+// true when there was any.
 bool reportCollectionProblems(const Batch& batch);
 
 // Runs work(i) for i in [0, count) on all cores; shows "verb i/count" on

@@ -666,11 +666,12 @@ TEST(Cli, PdfOutDirRefusesDocumentsThatWouldWriteTheSameFile) {
       // Two folders with documents of one name, one of them with another
       // case of the extension.
       {{a, dir.path("c")}, out + "/x.pdf：多个文档会写成这同一个文件：" + ax + "、" + cx + "；未写入任何文件\n"},
-      // One document twice, and two pairs at once: each output one line.
-      {{ax, ax}, out + "/x.pdf：多个文档会写成这同一个文件：" + ax + "、" + ax + "；未写入任何文件\n"},
+      // Two pairs at once: each output one line.
       {{ax, by, bx, dx},
        out + "/x.pdf：多个文档会写成这同一个文件：" + ax + "、" + bx + "、" + dx + "；未写入任何文件\n"},
       {{ax, by}, ""},
+      // One document given twice is one document.
+      {{ax, ax, by}, ""},
   };
   for (const auto& c : cases) {
     std::filesystem::remove_all(out);
@@ -1075,4 +1076,34 @@ TEST(Cli, AWorkbookCellTooLongIsCutAndNamed) {
   CliRun csv = cli({"roster", dir.path("long.xdx"), "--out", dir.path("r.csv")});
   EXPECT_EQ(csv.err, "");
   EXPECT_NE(readFile(dir.path("r.csv")).find("," + title + ","), std::string::npos);
+}
+
+// A document is one row, one line, one PDF however many names lead to it; a
+// link to a folder is followed once; what a folder holds under a document's
+// name but cannot be read as one is named, not passed over.
+TEST(Cli, EachFileOnceAndEveryEntryAccountedFor) {
+  TempDir dir;
+  layOut(dir, {{"sample.xdx", "tree/a/x.xdx"}, {"formal.xdx", "tree/b/y.xdx"}, {"sample.xdx", "outside/z.xdx"}});
+  const std::string x = dir.path("tree/a/x.xdx");
+  std::filesystem::create_directory_symlink(dir.path("tree/a"), dir.path("tree/c-link-inside"));
+  std::filesystem::create_directory_symlink(dir.path("outside"), dir.path("tree/d-link-outside"));
+  std::filesystem::create_directory_symlink(dir.path("tree"), dir.path("tree/b/loop"));
+
+  CliRun twice = cli({"check", "--json", x, x, dir.path("tree/a")});
+  EXPECT_EQ(std::count(twice.out.begin(), twice.out.end(), '\n'), 1) << twice.out;
+
+  CliRun tree = cli({"check", "--json", dir.path("tree")});
+  EXPECT_EQ(tree.exit, 0) << tree.err;
+  EXPECT_EQ(std::count(tree.out.begin(), tree.out.end(), '\n'), 3) << tree.out;  // x, y, z: each once
+  EXPECT_NE(tree.out.find(dir.path("tree/d-link-outside/z.xdx")), std::string::npos) << tree.out;
+
+  // A dangling link and a FIFO with a document's name: one line each, exit 2.
+  std::filesystem::create_symlink(dir.path("gone.xdx"), dir.path("tree/b/dangling.xdx"));
+  ASSERT_EQ(::mkfifo(dir.path("tree/b/pipe.xdx").c_str(), 0600), 0);
+  CliRun skipped = cli({"roster", dir.path("tree"), "--out", dir.path("r.csv")});
+  EXPECT_EQ(skipped.exit, 2);
+  EXPECT_EQ(skipped.err, dir.path("tree/b/dangling.xdx") + "：跳过：链接指向的文件不存在\n" +
+                             dir.path("tree/b/pipe.xdx") + "：跳过：不是普通文件，不是申报文档\n");
+  const std::string table = readFile(dir.path("r.csv"));
+  EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 4) << table;  // the header and three rows
 }
