@@ -84,6 +84,11 @@ SaveOutcome saveDocument(FormState& s, Prompter& prompter) {
     return SaveOutcome::Failed;
   }
   std::string bytes = buildXdx(s.record(), s.problems());
+  // Nor one the reader would refuse for its size.
+  if (auto why = unopenableDocument(s.record(), bytes)) {
+    prompter.showError(msg::errorBoxText(*why));
+    return SaveOutcome::Failed;
+  }
   std::string error;
   if (!writeFileAtomically(path, bytes, error)) {
     prompter.showError(msg::errorBoxText(error));

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "format/comma_text.h"
+#include "format/xdx_reader.h"
 #include "record/gbk.h"
 
 namespace velmora {
@@ -68,6 +69,47 @@ std::optional<std::string> unwritableText(const Record& record) {
       if (auto what = unwritableCharacter(t)) return refuse(d.name, *what);
   }
   return std::nullopt;
+}
+
+std::optional<std::string> unopenableDocument(const Record& record, std::string_view bytes) {
+  const bool tooLarge = bytes.size() > kMaxDocumentBytes;
+  std::string reason;
+  if (!tooLarge) {
+    const ReadResult back = readXdxBytes(bytes);
+    const auto* error = std::get_if<ReadError>(&back);
+    if (!error) return std::nullopt;
+    reason = error->message;
+  }
+  // The field that takes the most room (too large), or the most markup
+  // escapes, each an entity reference to the reader (refused otherwise).
+  auto weight = [&](std::string_view text) {
+    std::size_t size = 0;
+    for (char c : text) {
+      const bool escaped = c == '<' || c == '>' || c == '&' || c == '\r';
+      size += tooLarge ? (escaped ? (c == '<' || c == '>' ? 4 : 5) : 1) : (escaped ? 1 : 0);
+    }
+    return size;
+  };
+  std::string_view heaviest;
+  std::size_t most = 0;
+  for (const FieldDef& d : allFields()) {
+    std::size_t w = 0;
+    if (d.kind == Kind::Table) {
+      for (const Row& row : record.rows(d.id)) w += weight(writeCommaText(row));
+    } else {
+      w = weight(fieldValue(record, d));
+    }
+    if (w > most) {
+      heaviest = d.name;
+      most = w;
+    }
+  }
+  auto mb = [](std::size_t n) { return std::to_string((n + (1 << 20) - 1) >> 20) + " MB"; };
+  if (tooLarge)
+    return "无法保存：文档将有 " + mb(bytes.size()) + "，超过能够打开的 " + mb(kMaxDocumentBytes) + "；其中 " +
+           std::string(heaviest) + " 约占 " + mb(most);
+  return "无法保存：这样保存的文档无法再打开（" + reason + "）" +
+         (heaviest.empty() ? std::string() : "；" + std::string(heaviest) + " 含有 " + std::to_string(most) + " 个需转义的字符");
 }
 
 std::string buildXdx(const Record& record, const std::vector<std::string>& problems) {

@@ -18,4 +18,10 @@ std::string buildXdx(const Record& record, const std::vector<std::string>& probl
 // tab, line feed and carriage return, NUL included). nullopt when it can.
 std::optional<std::string> unwritableText(const Record& record);
 
+// Why the document `bytes` built from `record` must not be written: the
+// reader would refuse it (larger than it reads, since markup escapes make a
+// text grow, "<" taking four bytes; more entity references than it takes),
+// naming the field that does it. nullopt when it opens again.
+std::optional<std::string> unopenableDocument(const Record& record, std::string_view bytes);
+
 }  // namespace velmora

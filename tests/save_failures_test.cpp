@@ -124,3 +124,40 @@ TEST(SaveFailures, WriteCutShort) {
   if (!failures) GTEST_SKIP() << why;
   EXPECT_EQ(*failures, "");
 }
+
+// A document the reader would refuse for its size is never written: 20 MB of
+// "<" in MaskName escape to 80 MB, over the 64 MB a document may have, and
+// the save named nothing and left a file that could not be opened again.
+TEST(SaveFailures, ADocumentTooLargeToOpenAgainIsNotWritten) {
+  TempDir dir;
+  writeFile(dir.path("a.xdx"), earlierDocument());
+  FormState s = savableState();
+  s.setText(Field::AnonymousTitle, std::string(20u << 20, '<'));
+  ScriptedPrompter p;
+  p.saveAnswers.push_back(dir.path("a.xdx"));
+  EXPECT_EQ(saveDocument(s, p), SaveOutcome::Failed);
+  ASSERT_EQ(p.shown.size(), 1u);
+  EXPECT_EQ(p.shown[0].kind, "error");
+  EXPECT_EQ(p.shown[0].text, "无法保存：文档将有 81 MB，超过能够打开的 64 MB；其中 MaskName 约占 80 MB.");
+  EXPECT_EQ(readFile(dir.path("a.xdx")), earlierDocument());
+  EXPECT_TRUE(s.modified());
+
+  // Nor one of more entity references than the reader takes.
+  s.setText(Field::AnonymousTitle, std::string(150000, '&'));
+  p.saveAnswers.push_back(dir.path("a.xdx"));
+  EXPECT_EQ(saveDocument(s, p), SaveOutcome::Failed);
+  ASSERT_EQ(p.shown.size(), 2u);
+  EXPECT_EQ(p.shown[1].text, "无法保存：这样保存的文档无法再打开（元素、属性、注释或实体引用过多（超过 100000 个），不是申报文档）；"
+                             "MaskName 含有 150000 个需转义的字符.");
+  EXPECT_EQ(readFile(dir.path("a.xdx")), earlierDocument());
+
+  // A long text below both limits is written and opens again.
+  s.setText(Field::AnonymousTitle, std::string(50000, '<') + std::string(20u << 20, 'x'));
+  p.saveAnswers.push_back(dir.path("a.xdx"));
+  EXPECT_EQ(saveDocument(s, p), SaveOutcome::Written);
+  FormState again;
+  ScriptedPrompter q;
+  again.setPendingPath(dir.path("a.xdx"));
+  EXPECT_EQ(openDocument(again, q), OpenOutcome::Opened);
+  EXPECT_EQ(again.record().text(Field::AnonymousTitle).size(), 50000 + (20u << 20));
+}
