@@ -30,8 +30,9 @@ xmlParserInputPtr refuseExternalEntity(const char*, const char*, xmlParserCtxtPt
 // to characters GBK cannot write back; GBK is a superset, so decoding every
 // such label with the GBK table loses nothing. The list is the one browsers
 // decode as GBK, plus the code page's own names.
-constexpr const char* kGbkLabels[] = {"GB2312",   "GB_2312",    "GB_2312-80", "csGB2312",    "csISO58GB231280",
-                                      "ISO-IR-58", "chinese",   "x-gbk",      "windows-936", "CP936"};
+constexpr const char* kGbkLabels[] = {"GB2312",    "GB_2312",  "GB_2312-80", "csGB2312", "csISO58GB231280",
+                                      "ISO-IR-58", "chinese",  "x-gbk",      "windows-936", "CP936",
+                                      "MS936",     "EUC-CN",   "EUCCN",      "EUC_CN",   "x-euc-cn"};
 
 void initLibxml() {
   static std::once_flag once;

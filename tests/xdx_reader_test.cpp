@@ -128,12 +128,14 @@ TEST(XdxReader, OversizedInputIsRefusedBeforeParsing) {
 TEST(XdxReader, GbkLabelsDecodeWithTheGbkTable) {
   // "·" (A1A4) and the dash at A1AA differ between GB2312 and GBK; read as
   // GBK they come back as the very bytes the document held.
-  const std::string name = gbk("买买提") + "\xA1\xA4" + gbk("艾力") + "\xA1\xAA";
-  for (const char* label : {"GB2312", "gb2312", "x-gbk", "windows-936", "CP936", "GBK"}) {
+  // 丂 (8140) is GBK's alone: a label of GB2312 read strictly refused it.
+  const std::string name = gbk("买买提") + "\xA1\xA4" + gbk("艾力") + "\xA1\xAA" + gbk("丂");
+  for (const char* label : {"GB2312", "gb2312", "x-gbk", "windows-936", "CP936", "GBK", "EUC-CN", "euc-cn", "EUCCN",
+                            "x-euc-cn", "csGB2312", "chinese", "MS936"}) {
     std::string doc = "<?xml version=\"1.0\" encoding=\"" + std::string(label) +
                       "\"?>\n<XMLPackage><ver>VL2011v1.0</ver><Presider>" + name + "</Presider></XMLPackage>\n";
     auto r = readXdxBytes(doc);
-    EXPECT_EQ(value(r, Field::Presider), "买买提\u00B7艾力\u2014") << label;
+    EXPECT_EQ(value(r, Field::Presider), "买买提\u00B7艾力\u2014丂") << label;
     EXPECT_EQ(utf8ToGbk(value(r, Field::Presider)), name) << label;
   }
 }
