@@ -197,6 +197,20 @@ class Importer {
     return false;
   }
 
+  // What no field of the window takes: DEL anywhere, and in a one-line field
+  // or a cell a line break (the window makes a pasted break a blank there).
+  bool windowText(const std::string& key, const std::string& text, bool oneLine) {
+    if (text.find('\x7F') != std::string::npos) {
+      violate(key, "含有窗口不能填写的控制字符 U+007F");
+      return false;
+    }
+    if (oneLine && text.find_first_of("\r\n") != std::string::npos) {
+      violate(key, "单行栏目中不能有换行符");
+      return false;
+    }
+    return true;
+  }
+
   // The characters the field's rule allows, as the window's keys let through.
   bool filtered(const std::string& key, const std::string& text, Allowed allowed) {
     for (std::size_t pos = 0; pos < text.size();)
@@ -215,7 +229,7 @@ class Importer {
       case Kind::Choice: {
         if (!v.is_string()) return violate(key, "应为字符串");
         const std::string& text = v.get_ref<const std::string&>();
-        if (!gbkText(key, text)) return;
+        if (!gbkText(key, text) || !windowText(key, text, true)) return;
         if (d.kind == Kind::Choice) {
           int item = d.list->find(text);
           if (!text.empty() && item < 0) return violate(key, "“" + text + "”不是可选的项目");
@@ -239,17 +253,18 @@ class Importer {
       case Kind::LongText: {
         if (!v.is_array()) return violate(key, "应为字符串数组（各行）");
         Lines lines;
-        std::string text;  // the lines as the field holds them, one break between two
+        // The window stores a long text as the lines it shows, wrapped or
+        // broken alike; the limit is held by the characters of the lines,
+        // which every document it saves meets.
+        std::size_t bytes = 0;
         for (const Json& item : v) {
           if (!item.is_string()) return violate(key, "应为字符串数组（各行）");
           const std::string& line = item.get_ref<const std::string&>();
           if (line.find_first_of("\r\n") != std::string::npos) return violate(key, "一行中不能有换行符");
-          if (!gbkText(key, line)) return;
-          if (!lines.empty()) text += '\n';
-          text += line;
+          if (!gbkText(key, line) || !windowText(key, line, false)) return;
+          bytes += gbkByteLength(line);
           lines.push_back(line);
         }
-        const std::size_t bytes = limitedBytes(text);
         if (bytes > static_cast<std::size_t>(d.byteLimit))
           return violate(key, "超过 " + std::to_string(d.byteLimit) + " 字节的长度限制（" + std::to_string(bytes) + " 字节）");
         r().setLines(d.id, std::move(lines));
@@ -278,7 +293,7 @@ class Importer {
         const std::string at = where + "[" + std::to_string(col) + "]";
         if (!item.is_string()) return violate(at, "应为字符串");
         const std::string& cell = item.get_ref<const std::string&>();
-        if (!gbkText(at, cell)) return;
+        if (!gbkText(at, cell) || !windowText(at, cell, true)) return;
         if (static_cast<int>(col) < shape.fixedColumns && cell != fresh.cell(d.id, static_cast<int>(row), static_cast<int>(col)))
           return violate(at, "固定单元格应为“" + fresh.cell(d.id, static_cast<int>(row), static_cast<int>(col)) + "”");
         if (static_cast<int>(col) == shape.amountColumn && !filtered(at, cell, Allowed::Amount)) return;

@@ -25,7 +25,7 @@ TEST(RecordImport, MissingKeysKeepTheInitialValues) {
 TEST(RecordImport, ValuesOfEveryKind) {
   ImportResult r = import(R"("Sex":"b.女","EduCode":"123456789012","ProjectReasoning":["一行","","三 行"],)"
                           R"("OutlayGrid":[["1","资料费","100.5"]],"OutlayGrid3":[["2011年"],["1","2"]],)"
-                          R"("SN":"N1","PASSBY":"1","verifylist":["x"],"ProjectID":"{X}","KeyWord":"\u8bfe\n")");
+                          R"("SN":"N1","PASSBY":"1","verifylist":["x"],"ProjectID":"{X}","KeyWord":"\u8bfe")");
   ASSERT_TRUE(r.ok()) << r.violations[0].key << r.violations[0].message;
   EXPECT_EQ(r.record.choiceText(Field::Sex), "B.女");
   EXPECT_EQ(r.record.lines(Field::ProjectReasoning), (Lines{"一行", "", "三 行"}));
@@ -34,7 +34,7 @@ TEST(RecordImport, ValuesOfEveryKind) {
   EXPECT_EQ(r.record.rows(Field::OutlayGrid3)[0], (Row{"2011年", "          年", "          年", "          年"}));
   EXPECT_EQ(r.record.text(Field::SN), "N1");
   EXPECT_EQ(r.record.text(Field::ProjectID), "000000000000000000000000");
-  EXPECT_EQ(r.record.text(Field::KeyWord), "课\n");
+  EXPECT_EQ(r.record.text(Field::KeyWord), "课");
 }
 
 TEST(RecordImport, EveryViolationIsReportedWithItsKey) {
@@ -49,6 +49,13 @@ TEST(RecordImport, EveryViolationIsReportedWithItsKey) {
       {R"("Nation":"前\u0000后")", "Nation", "控制字符 U+0000"},
       {R"("MainActor":[["张三\u0001"]])", "MainActor[0][0]", "控制字符 U+0001"},
       {R"("HuoYe":["第一行","a\u001fb"])", "HuoYe", "控制字符 U+001F"},
+      // What no field of the window holds: line breaks in a one-line field or
+      // a cell, DEL anywhere.
+      {R"("Department":"a\nb")", "Department", "不能有换行符"},
+      {R"("KeyWord":"a\r\nb")", "KeyWord", "不能有换行符"},
+      {R"("MainActor":[["张\n三"]])", "MainActor[0][0]", "不能有换行符"},
+      {R"("Nation":"汉\u007f")", "Nation", "U+007F"},
+      {R"("HuoYe":["第一行","a\u007fb"])", "HuoYe", "U+007F"},
       {R"("Sex":"C.未知")", "Sex", "不是可选的项目"},
       {R"("BelongSystem":"F.军事机关及院校")", "BelongSystem", "不是可选的项目"},
       {R"("EduCode":"1234")", "EduCode", "12位数字"},
@@ -260,4 +267,22 @@ TEST(RecordImport, TheFullestRecordIsWithinTheValueLimit) {
   EXPECT_TRUE(r.ok()) << (r.ok() ? "" : r.violations[0].key + "：" + r.violations[0].message);
   // A wide margin: the limit is there for hostile input, not for records.
   EXPECT_LT(values * 4, kMaxImportValues) << values;
+}
+
+// A long text the window filled to its limit is stored as the lines it shows,
+// wrapped or broken; held to the characters of those lines, it imports again
+// (counting two bytes for every line break refused it).
+TEST(RecordImport, ALongTextAtItsLimitAsTheWindowStoresIt) {
+  std::string lines;
+  for (int i = 0; i < 14; ++i) lines += std::string(i ? "," : "") + "\"" + [] {
+    std::string line;
+    for (int c = 0; c < 25; ++c) line += "意";
+    return line;
+  }() + "\"";
+  ImportResult full = import(R"("danweiyijian":[)" + lines + "]");
+  ASSERT_TRUE(full.ok()) << full.violations[0].message;
+  EXPECT_EQ(full.record.lines(Field::UnitOpinion).size(), 14u);
+  ImportResult over = import(R"("danweiyijian":[)" + lines + R"(,"a"])");
+  ASSERT_FALSE(over.ok());
+  EXPECT_EQ(over.violations[0].message, "超过 700 字节的长度限制（701 字节）");
 }

@@ -11,6 +11,9 @@
 
 #include "app/record_table.h"
 #include "document/document_actions.h"
+#include "exchange/record_import.h"
+#include "exchange/record_json.h"
+#include "record/gbk.h"
 #include "random_text.h"
 #include "window_fixture.h"
 
@@ -209,4 +212,28 @@ TEST_F(WindowRoundTrip, PdfTextIsSavedInItsPlainForm) {
     EXPECT_EQ(opened.record().text(Field::AnonymousTitle), targets[1].expected) << "source: " << targets[1].source;
     EXPECT_EQ(opened.record().cell(Field::MainActor, 0, 1), targets[2].expected) << "source: " << targets[2].source;
   }
+}
+
+// A long text the window fills to its limit is saved as the lines it shows;
+// `velmora-cli dump | import` of that document takes it as it is.
+TEST_F(WindowRoundTrip, ALongTextFilledToItsLimitImportsAgain) {
+  TempDir dir;
+  bringIn(find("danweiyijian"), QString(400, QChar(0x610F)), false);  // 意, more than fits
+  for (const char* name : {"ProjectName", "Presider", "ContactMail"}) bringIn(find(name), QStringLiteral("必填"), false);
+  const Lines& shown = state().record().lines(Field::UnitOpinion);
+  ASSERT_GT(shown.size(), 5u);  // wrapped into lines
+  std::size_t bytes = 0;
+  for (const std::string& line : shown) bytes += gbkByteLength(line);
+  ASSERT_EQ(bytes, 700u);  // the limit, to the byte
+  services.script.saveAnswers.push_back(dir.path("full.xdx"));
+  QTest::mouseClick(find("savexmlfile"), Qt::LeftButton);
+  settle();
+  ASSERT_FALSE(state().modified());
+  const ReadResult read = readXdxFile(dir.path("full.xdx"));
+  const auto& content = std::get<DocumentContent>(read);
+  FormState opened;
+  opened.applyDocument(content);
+  const ImportResult again = importRecordJson(recordJson(opened.record(), opened.formal(), opened.problems()));
+  ASSERT_TRUE(again.ok()) << again.violations[0].key << "：" << again.violations[0].message;
+  EXPECT_EQ(again.record.lines(Field::UnitOpinion), shown);
 }
