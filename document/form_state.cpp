@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "check/completeness_check.h"
-#include "document/amount.h"
+#include "record/amount.h"
 #include "format/comma_text.h"
 #include "document/messages.h"
 #include "document/prompter.h"
@@ -102,8 +102,7 @@ void FormState::pickChoice(Field f, int item, Prompter& prompter) {
       // A picked class other than the national ones also clears the third
       // result that a national class had fixed.
       if (!isNationalClass(item)) record_.setChoice(Field::ExpectProduction1, -1);
-      static constexpr const char* kOutlay[] = {"12", "10", "3", "2"};
-      if (item >= 0 && item < 4) record_.setText(Field::ApplyOutlay, kOutlay[item]);
+      if (auto outlay = classOutlay(item)) record_.setText(Field::ApplyOutlay, std::string(*outlay));
       break;
     }
     case Field::Age:
@@ -141,30 +140,13 @@ void FormState::keepCellAsShown(Field table, int storedRow, int column, std::str
 }
 
 void FormState::budgetTotalRule(Field editedTable, Prompter& prompter) {
-  // The edited table first, then the other: the order of the additions is part
-  // of the result in floating point.
-  const Field other = editedTable == Field::OutlayGrid ? Field::OutlayGrid2 : Field::OutlayGrid;
-  double total = 0.0;
-  for (Field t : {editedTable, other}) {
-    const int amountColumn = fieldDef(t).table.amountColumn;
-    for (const Row& row : record_.rows(t)) {
-      const std::string& cell = row[amountColumn];
-      if (cell.empty()) continue;
-      auto amount = parseAmount(cell);
-      if (!amount) {
-        prompter.showError(msg::errorBoxText(notAFloatMessage(cell)));
-        return;
-      }
-      total += *amount;
-    }
-  }
-  // Amounts too large for a number leave the total as it was, as an amount
-  // that is no number does: "INF" would be saved and counted as filled.
-  if (!std::isfinite(total)) {
-    prompter.showError(msg::errorBoxText(kFloatingPointOverflow));
+  // A cell that is no number, or a sum too large, leaves the total as it was.
+  const BudgetTotal total = budgetTotal(record_, editedTable);
+  if (!total.text) {
+    prompter.showError(msg::errorBoxText(total.error));
     return;
   }
-  record_.setText(Field::BudgetTotal, formatAmount(total));
+  record_.setText(Field::BudgetTotal, *total.text);
 }
 
 void FormState::replaceRecord(Record record) {

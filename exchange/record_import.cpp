@@ -9,6 +9,7 @@
 #include <optional>
 #include <set>
 
+#include "record/amount.h"
 #include "record/gbk.h"
 
 namespace velmora {
@@ -162,6 +163,7 @@ class Importer {
         violate(key, "不是申报书的字段");
         continue;
       }
+      given_.insert(*field);
       readField(fieldDef(*field), value);
     }
     linkedFields();
@@ -181,6 +183,7 @@ class Importer {
 
  private:
   Record& r() { return result.record; }
+  std::set<Field> given_;  // the fields the JSON names
 
   bool gbkText(const std::string& key, const std::string& text) {
     // A control character XML cannot carry (NUL included) would make a
@@ -314,6 +317,45 @@ class Importer {
     // holding one would not read back as it was written.
     if (r().choice(Field::Purpose) == 1 && !r().text(Field::ApplyOutlay).empty())
       violate("ApplyOutlay", "研究专项为“" + std::string(vocab::Purpose.text(1)) + "”时应为空");
+    else if (r().choice(Field::Purpose) != 1 && r().choice(Field::ProjectClass) >= 0)
+      derived(Field::ApplyOutlay, classOutlay(r().choice(Field::ProjectClass)),
+              "课题类别为“" + std::string(r().choiceText(Field::ProjectClass)) + "”时应为");
+    else if (r().choice(Field::Purpose) != 1 && !anyClassOutlay(r().text(Field::ApplyOutlay)) && !violated("ApplyOutlay"))
+      // Without a class (the age rule clears it) the field keeps what a class
+      // set, or nothing: the user never types into it.
+      violate("ApplyOutlay", "应为空或某一课题类别的金额（12、10、3、2）");
+    // The total is the window's: the sum of the amounts, never a text of its
+    // own. It stays empty, as in a fresh application, until an amount is
+    // entered.
+    const Record fresh = Record::initial();
+    const bool freshAmounts = r().rows(Field::OutlayGrid) == fresh.rows(Field::OutlayGrid) &&
+                              r().rows(Field::OutlayGrid2) == fresh.rows(Field::OutlayGrid2);
+    if (freshAmounts && r().text(Field::BudgetTotal) == fresh.text(Field::BudgetTotal)) return;
+    // Amounts already refused make no total to hold against.
+    for (const auto& v : result.violations)
+      if (v.key.starts_with("OutlayGrid")) return;
+    const BudgetTotal total = budgetTotal(r());
+    if (!total.text) return violate("OutlayAccounts", "经费预算的金额无法合计：" + total.error);
+    derived(Field::BudgetTotal, std::optional<std::string_view>(*total.text), "应为经费预算各项金额的合计");
+  }
+
+  static bool anyClassOutlay(const std::string& text) {
+    if (text.empty()) return true;
+    for (int item = 0; classOutlay(item); ++item)
+      if (*classOutlay(item) == text) return true;
+    return false;
+  }
+
+  // A field the window derives from others: taken when not given, refused
+  // when given otherwise. Nothing to derive (no class): as given.
+  void derived(Field f, std::optional<std::string_view> value, const std::string& rule) {
+    if (!value) return;
+    const std::string key(fieldDef(f).name);
+    if (!given_.count(f)) {
+      r().setText(f, std::string(*value));
+    } else if (r().text(f) != *value && !violated(key)) {
+      violate(key, rule + "“" + std::string(*value) + "”");
+    }
   }
 };
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "document/amount.h"
+#include "record/amount.h"
 
 using namespace velmora;
 

@@ -71,6 +71,13 @@ TEST(RecordImport, EveryViolationIsReportedWithItsKey) {
       {R"("Unknown":"x")", "Unknown", "不是申报书的字段"},
       {R"("ProjectClass":"D.教育部重点课题","ExpectProduction2":"B.译著")", "ExpectProduction2", "预期最终成果4"},
       {R"("ProjectClass":"B.国家一般课题","ExpectProduction1":"B.译著")", "ExpectProduction1", "A.专著"},
+      // The fields the window derives: the outlay from the class, the total
+      // from the amounts.
+      {R"("ProjectClass":"B.国家一般课题","ApplyOutlay":"很多")", "ApplyOutlay", "课题类别为“B.国家一般课题”时应为“12”"},
+      {R"("ApplyOutlay":"很多")", "ApplyOutlay", "应为空或某一课题类别的金额"},
+      {R"("OutlayAccounts":"免费")", "OutlayAccounts", "应为经费预算各项金额的合计“0”"},
+      {R"("OutlayGrid":[["1","资料费","5"]],"OutlayAccounts":"12345")", "OutlayAccounts", "合计“5”"},
+      {R"("OutlayGrid2":[["7","专家咨询费","1.2.3"]])", "OutlayAccounts", "无法合计：'1.2.3' is not a valid floating point value"},
   };
   for (const auto& c : cases) {
     ImportResult r = import(c.members);
@@ -285,4 +292,21 @@ TEST(RecordImport, ALongTextAtItsLimitAsTheWindowStoresIt) {
   ImportResult over = import(R"("danweiyijian":[)" + lines + R"(,"a"])");
   ASSERT_FALSE(over.ok());
   EXPECT_EQ(over.violations[0].message, "超过 700 字节的长度限制（701 字节）");
+}
+
+// Not given, the derived fields are what the window would show.
+TEST(RecordImport, DerivedFieldsAreComputedAsTheWindowDoes) {
+  ImportResult r = import(R"("ProjectClass":"C.国家青年基金课题","OutlayGrid":[["1","资料费","100"]],)"
+                          R"("OutlayGrid2":[["7","专家咨询费","0.1"],["8","劳务费","0.2"]])");
+  ASSERT_TRUE(r.ok()) << r.violations[0].key << r.violations[0].message;
+  EXPECT_EQ(r.record.text(Field::ApplyOutlay), "10");
+  EXPECT_EQ(r.record.text(Field::BudgetTotal), "100.3");
+  // Given as the window has them, they are taken.
+  ImportResult same = import(R"("ProjectClass":"C.国家青年基金课题","ApplyOutlay":"10",)"
+                             R"("OutlayGrid":[["1","资料费","100"]],"OutlayAccounts":"100")");
+  EXPECT_TRUE(same.ok()) << same.violations[0].key << same.violations[0].message;
+  // A fresh application's empty total with untouched amounts, as the window
+  // saves it before any amount is entered.
+  ImportResult fresh = import(R"("OutlayAccounts":"","ApplyOutlay":"")");
+  EXPECT_TRUE(fresh.ok()) << fresh.violations[0].key << fresh.violations[0].message;
 }

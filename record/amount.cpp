@@ -1,8 +1,9 @@
-#include "document/amount.h"
+#include "record/amount.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 
 namespace velmora {
 
@@ -77,6 +78,32 @@ std::string formatAmount(double value) {
 
 std::string notAFloatMessage(std::string_view text) {
   return "'" + std::string(text) + "' is not a valid floating point value";
+}
+
+BudgetTotal budgetTotal(const Record& record, Field first) {
+  // The edited table first, then the other: the order of the additions is
+  // part of the result in floating point.
+  const Field other = first == Field::OutlayGrid ? Field::OutlayGrid2 : Field::OutlayGrid;
+  double total = 0.0;
+  for (Field t : {first, other}) {
+    const int amountColumn = fieldDef(t).table.amountColumn;
+    for (const Row& row : record.rows(t)) {
+      const std::string& cell = row[static_cast<std::size_t>(amountColumn)];
+      if (cell.empty()) continue;
+      const auto amount = parseAmount(cell);
+      if (!amount) return {std::nullopt, notAFloatMessage(cell)};
+      total += *amount;
+    }
+  }
+  // Amounts too large for a number: "INF" would be saved and counted as filled.
+  if (!std::isfinite(total)) return {std::nullopt, std::string(kFloatingPointOverflow)};
+  return {formatAmount(total), {}};
+}
+
+std::optional<std::string_view> classOutlay(int projectClassItem) {
+  static constexpr std::string_view kOutlay[] = {"12", "10", "3", "2"};
+  if (projectClassItem < 0 || projectClassItem >= static_cast<int>(std::size(kOutlay))) return std::nullopt;
+  return kOutlay[projectClassItem];
 }
 
 }  // namespace velmora
