@@ -144,7 +144,28 @@ int dumpCommand(const std::string& file) {
   return state->problems().empty() ? kClean : kProblems;
 }
 
+namespace {
+
+// Why `out` may not receive a document: no name at all; the file read
+// (also through a link); an existing file that is no XDX document (a text,
+// a picture), which a document never replaces. A FIFO or a device is
+// written into, not replaced.
+std::optional<std::string> documentOutputRefusal(const std::string& read, const std::string& out) {
+  if (out.empty()) return std::string("输出文件名为空");
+  if (auto why = OutputGuard({read}).refusal(out, false)) return why;
+  struct stat st {};
+  if (::stat(out.c_str(), &st) == 0 && S_ISREG(st.st_mode) && !isXdxDocument(out))
+    return std::string("不是申报文档，不能覆盖");
+  return std::nullopt;
+}
+
+}  // namespace
+
 int resaveCommand(const std::string& in, const std::string& out) {
+  if (auto why = documentOutputRefusal(in, out)) {
+    report(out.empty() ? "velmora-cli" : out, *why);
+    return kRefused;
+  }
   std::optional<FormState> state = openReporting(in);
   if (!state) return kRefused;
   CliPrompter prompter(out);
@@ -157,8 +178,8 @@ int resaveCommand(const std::string& in, const std::string& out) {
 int importCommand(const std::string& jsonPath, const std::string& out) {
   // The document written never replaces the JSON it is made from, also when
   // that comes as standard input opened from a file (import - a.json <a.json).
-  if (auto why = OutputGuard({jsonPath == "-" ? "/dev/stdin" : jsonPath}).refusal(out, false)) {
-    report(out, *why);
+  if (auto why = documentOutputRefusal(jsonPath == "-" ? "/dev/stdin" : jsonPath, out)) {
+    report(out.empty() ? "velmora-cli" : out, *why);
     return kRefused;
   }
   std::string json, error;
@@ -212,6 +233,10 @@ std::optional<std::vector<std::string>> pdfOutputs(const std::string& outDir, co
 
 int pdfCommand(const std::string& outDir, const std::vector<std::string>& files) {
   if (outDir.empty()) {
+    if (files[1].empty()) {
+      report("velmora-cli", "输出文件名为空");
+      return kRefused;
+    }
     // IN and OUT.pdf: the PDF never replaces the document it prints, nor
     // another document.
     if (auto why = OutputGuard({files[0]}).refusal(files[1], true)) {

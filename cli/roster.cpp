@@ -183,25 +183,25 @@ const XlsxWriter* xlsxWriter(std::string& error) {
 }
 
 // The workbook's bytes. libxlsxwriter writes only to a named file, and
-// prints its own English complaint when it cannot; it gets a private
-// temporary file, and the bytes go to `out` like every other file this
-// program writes.
-std::optional<std::string> rosterXlsx(const std::vector<RosterRow>& rows, std::string& error,
+// prints its own English complaint when it cannot; it gets a temporary file
+// beside `out`, named and locked as a save's, so that a killed run leaves
+// nothing the next save there does not clear, and the bytes go to `out`
+// like every other file this program writes.
+std::optional<std::string> rosterXlsx(const std::vector<RosterRow>& rows, const std::string& out, std::string& error,
                                       std::vector<std::string>& notes) {
   const XlsxWriter* x = xlsxWriter(error);
   if (!x) return std::nullopt;
-  const char* tmp = std::getenv("TMPDIR");
-  std::string temporary = std::string(tmp && *tmp ? tmp : "/tmp") + "/velmora-roster-XXXXXX";
-  const int fd = ::mkstemp(temporary.data());
-  if (fd < 0) {
-    error = std::string("无法创建临时文件：") + std::strerror(errno);
-    return std::nullopt;
-  }
-  ::close(fd);
+  int fd = -1;
+  const std::string temporary = temporaryBeside(out, fd, error);
+  if (temporary.empty()) return std::nullopt;
   struct Remove {
     const std::string& path;
-    ~Remove() { ::unlink(path.c_str()); }
-  } remove{temporary};
+    int fd;
+    ~Remove() {
+      ::unlink(path.c_str());
+      ::close(fd);
+    }
+  } remove{temporary, fd};
   lxw_workbook* book = x->workbookNew(temporary.c_str());
   if (!book) {
     error = "无法生成工作簿";
@@ -311,7 +311,7 @@ int rosterCommand(const std::vector<std::string>& inputs, const std::string& out
   }
   std::string error;
   std::vector<std::string> notes;
-  std::optional<std::string> bytes = ext == ".csv" ? rosterCsv(rows) : rosterXlsx(rows, error, notes);
+  std::optional<std::string> bytes = ext == ".csv" ? rosterCsv(rows) : rosterXlsx(rows, out, error, notes);
   if (!bytes || !writeFileAtomically(out, *bytes, error)) {
     report(out, error);
     return kRefused;

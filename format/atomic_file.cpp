@@ -143,6 +143,21 @@ bool writeStraight(const std::string& path, const std::string& requested, std::s
 
 }  // namespace
 
+std::string temporaryBeside(const std::string& path, int& fd, std::string& error) {
+  const std::string folder = folderOf(path);
+  removeStaleTemporaries(folder);
+  std::string tmp = folder + "/" + kTemporaryPrefix + bootId() + "-" + std::to_string(::getpid()) + "-XXXXXX";
+  fd = ::mkostemp(tmp.data(), O_CLOEXEC);
+  if (fd < 0) {
+    const int err = errno;
+    fail(error, path, err);
+    errno = err;
+    return {};
+  }
+  ::flock(fd, LOCK_EX);  // this save is running: its file is not stale
+  return tmp;
+}
+
 bool writeFileAtomically(const std::string& requested, std::string_view bytes, std::string& error) {
   std::string path = requested;
   int linkError = 0;
@@ -157,12 +172,9 @@ bool writeFileAtomically(const std::string& requested, std::string_view bytes, s
   if (exists && (target.st_mode & 0222) == 0) return fail(error, requested, EACCES);
   if (exists && ::access(path.c_str(), W_OK) != 0) return fail(error, requested, errno);
 
-  const std::string folder = folderOf(path);
-  removeStaleTemporaries(folder);
-  std::string tmp = folder + "/" + kTemporaryPrefix + bootId() + "-" + std::to_string(::getpid()) + "-XXXXXX";
-  int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
-  if (fd < 0) return fail(error, requested, errno);
-  ::flock(fd, LOCK_EX);  // this save is running: its file is not stale
+  int fd = -1;
+  const std::string tmp = temporaryBeside(path, fd, error);
+  if (tmp.empty()) return fail(error, requested, errno);
 
   auto abandon = [&](int err) {
     ::close(fd);
@@ -188,7 +200,7 @@ bool writeFileAtomically(const std::string& requested, std::string_view bytes, s
   if (::rename(tmp.c_str(), path.c_str()) != 0) return abandon(errno);
   if (::close(fd) != 0) return fail(error, requested, errno);
   // The rename reaches the disk with the folder.
-  if (int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dirFd >= 0) {
+  if (int dirFd = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dirFd >= 0) {
     ::fsync(dirFd);
     ::close(dirFd);
   }

@@ -19,4 +19,10 @@ namespace velmora {
 // file of a save running in another process is never taken for one.
 bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string& error);
 
+// A temporary file beside `path`, named and locked as a save's own, so that
+// the same cleanup removes it once its creator was killed. `fd` keeps it
+// locked until closed; the caller removes the file. Empty, with `error`
+// set, when it cannot be made.
+std::string temporaryBeside(const std::string& path, int& fd, std::string& error);
+
 }  // namespace velmora

@@ -827,13 +827,36 @@ TEST(Cli, OutputsNeverReplaceAnInputOrADocument) {
   EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 2);
   EXPECT_EQ(readFile(err), "r.json：就是要读的文件“/dev/stdin”，不能覆盖\n");
   EXPECT_EQ(readFile(dir.path("r.json")), json);
-  // A document may still replace a document: import and resave save as the
-  // save button does, also in place.
+  // A document replaces only a document, and never the one it is read from
+  // (resave IN IN, also through a link); a text, a picture or no name at all
+  // is refused.
   layOutAfresh();
-  EXPECT_EQ(cli({"resave", doc, doc}).exit, 0);
-  EXPECT_NE(readFile(doc), sample);
-  EXPECT_EQ(cli({"import", dir.path("r.json"), other}).exit, 0);
+  writeFile(dir.path("notes.txt"), "notes");
+  writeFile(dir.path("cover.png"), "\x89PNG");
+  std::filesystem::create_symlink(doc, dir.path("doc-link.xdx"));
+  struct Refused {
+    std::vector<std::string> args;
+    std::string err;
+  } refusals[] = {
+      {{"resave", doc, doc}, doc + isInput + doc + "”，不能覆盖\n"},
+      {{"resave", doc, dir.path("doc-link.xdx")}, dir.path("doc-link.xdx") + isInput + doc + "”，不能覆盖\n"},
+      {{"resave", doc, dir.path("cover.png")}, dir.path("cover.png") + "：不是申报文档，不能覆盖\n"},
+      {{"import", dir.path("r.json"), dir.path("notes.txt")}, dir.path("notes.txt") + "：不是申报文档，不能覆盖\n"},
+      {{"import", dir.path("r.json"), ""}, "velmora-cli：输出文件名为空\n"},
+      {{"resave", doc, ""}, "velmora-cli：输出文件名为空\n"},
+  };
+  for (const Refused& c : refusals) {
+    CliRun r = cli(c.args);
+    EXPECT_EQ(r.exit, 2) << c.args[0] << " " << c.args.back();
+    EXPECT_EQ(r.err, c.err);
+  }
+  EXPECT_EQ(readFile(doc), sample);
+  EXPECT_EQ(readFile(dir.path("notes.txt")), "notes");
+  EXPECT_EQ(readFile(dir.path("cover.png")), "\x89PNG");
+  // Another document is replaced, as the save button replaces it.
+  EXPECT_EQ(cli({"resave", doc, other}).exit, 0);
   EXPECT_NE(readFile(other), formal);
+  EXPECT_EQ(cli({"import", dir.path("r.json"), other}).exit, 0);
 }
 
 TEST(Cli, NothingOfAFileThatIsNoXmlDocumentIsQuoted) {
@@ -1106,4 +1129,17 @@ TEST(Cli, EachFileOnceAndEveryEntryAccountedFor) {
                              dir.path("tree/b/pipe.xdx") + "：跳过：不是普通文件，不是申报文档\n");
   const std::string table = readFile(dir.path("r.csv"));
   EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 4) << table;  // the header and three rows
+}
+
+// The workbook's temporary lies beside the output, named and cleaned as a
+// save's: a killed run left a megabyte in /tmp for good. TMPDIR plays no part.
+TEST(Cli, TheWorkbooksTemporaryLiesBesideIt) {
+  TempDir dir;
+  layOut(dir, {{"sample.xdx", "a.xdx"}});
+  std::filesystem::create_directories(dir.path("out"));
+  CliRun r = cli({"roster", dir.path("a.xdx"), "--out", dir.path("out/r.xlsx")}, "TMPDIR=" + dir.path("no-such-folder"));
+  EXPECT_EQ(r.exit, 0) << r.err;
+  EXPECT_EQ(readWorkbook(dir.path("out/r.xlsx")).cells["F2"].value, "区域推进中小学学习共同体建设的实践研究");
+  for (const auto& e : std::filesystem::directory_iterator(dir.path("out")))
+    EXPECT_EQ(e.path().filename(), "r.xlsx");  // nothing left beside it
 }
