@@ -26,7 +26,11 @@ QString helpToOpen(const QString& programFolder) {
   const QString beside = programFolder + QStringLiteral("/help.doc");
   if (isFile(beside)) return beside;
   const QString data = installedDataFolder(programFolder);
-  if (data.isEmpty()) return {};
+  if (data.isEmpty()) {
+    // The build tree: the guide as the build copies it there.
+    const QString guide = programFolder + QStringLiteral("/docs/help.html");
+    return isFile(guide) ? guide : QString();
+  }
   for (const QString& name : {QStringLiteral("help.doc"), QStringLiteral("help.html")}) {
     if (isFile(data + u'/' + name)) return data + u'/' + name;
   }

@@ -13,7 +13,8 @@ QString installedDataFolder(const QString& programFolder);
 
 // What the help button opens: help.doc in the program's folder, else help.doc
 // in the installed data folder, else the installed user guide help.html (in
-// the browser); empty when there is none of them, and the program says so.
+// the browser), or in a build tree the guide the build copies to
+// docs/help.html; empty when there is none of them, and the program says so.
 // Folders of these names do not count.
 QString helpToOpen(const QString& programFolder);
 

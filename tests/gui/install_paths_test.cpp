@@ -57,6 +57,10 @@ TEST_F(InstallTree, BuildTreeHasNoDataFolderAndNoHelpButBesideTheProgram) {
   // A guide beside the program is no help.doc.
   touch(bin + QStringLiteral("/help.html"));
   EXPECT_TRUE(helpToOpen(bin).isEmpty());
+  // The guide the build copies beside the program (F1 found nothing there).
+  ASSERT_TRUE(QDir().mkpath(bin + QStringLiteral("/docs")));
+  touch(bin + QStringLiteral("/docs/help.html"));
+  EXPECT_EQ(helpToOpen(bin), bin + QStringLiteral("/docs/help.html"));
   touch(bin + QStringLiteral("/help.doc"));
   EXPECT_EQ(helpToOpen(bin), bin + QStringLiteral("/help.doc"));
 }
