@@ -167,7 +167,7 @@ TEST_F(WindowRoundTrip, PdfTextIsSavedInItsPlainForm) {
       bool multiLine;
       std::string source, expected;
       int dropped = 0;
-    } targets[] = {{"ProjectAnalyze", true}, {"MaskName", false}, {"MainActor", false}};
+    } targets[] = {{"ProjectAnalyze", true, {}, {}}, {"MaskName", false, {}, {}}, {"MainActor", false, {}, {}}};
     for (Target& t : targets) {
       const int pieces = 1 + random.below(20);
       for (int i = 0; i < pieces; ++i) {
