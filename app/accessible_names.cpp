@@ -54,6 +54,27 @@ struct Placed {
   QRect rect;
 };
 
+// The nearest label left of a field on its row with no other field in
+// between.
+QLabel* labelLeftOf(const Placed& field, const std::vector<Placed>& labels, const std::vector<Placed>& others) {
+  QLabel* best = nullptr;
+  int bestGap = 0;
+  for (const Placed& l : labels) {
+    // A label's box may reach a little under its field.
+    const int gap = field.rect.left() - l.rect.right();
+    if (gap < -10 || std::abs(l.rect.center().y() - field.rect.center().y()) > 10) continue;
+    bool between = false;
+    for (const Placed& o : others)
+      between |= o.widget != field.widget && o.rect.left() > l.rect.right() && o.rect.right() < field.rect.left() &&
+                 std::abs(o.rect.center().y() - field.rect.center().y()) <= 10;
+    if (!between && (!best || gap < bestGap)) {
+      best = static_cast<QLabel*>(l.widget);
+      bestGap = gap;
+    }
+  }
+  return best;
+}
+
 // The label a user reads for a field: the caption just above it, else the
 // nearest one left of it on its row with no other field in between.
 QLabel* labelOf(const Placed& field, const std::vector<Placed>& labels, const std::vector<Placed>& others,
@@ -79,20 +100,7 @@ QLabel* labelOf(const Placed& field, const std::vector<Placed>& labels, const st
     }
   }
   if (best || headingsOnly) return best;
-  for (const Placed& l : labels) {
-    // A label's box may reach a little under its field.
-    const int gap = field.rect.left() - l.rect.right();
-    if (gap < -10 || std::abs(l.rect.center().y() - field.rect.center().y()) > 10) continue;
-    bool between = false;
-    for (const Placed& o : others)
-      between |= o.widget != field.widget && o.rect.left() > l.rect.right() && o.rect.right() < field.rect.left() &&
-                 std::abs(o.rect.center().y() - field.rect.center().y()) <= 10;
-    if (!between && (!best || gap < bestGap)) {
-      best = static_cast<QLabel*>(l.widget);
-      bestGap = gap;
-    }
-  }
-  return best;
+  return labelLeftOf(field, labels, others);
 }
 
 }  // namespace
@@ -113,6 +121,14 @@ void nameFieldsByTheirLabels(QTabWidget* pages) {
       QString name;
       if (auto own = kOwnNames.find(f.widget->objectName()); own != kOwnNames.end()) {
         name = QString::fromUtf8(own->second);
+        // On Linux Qt gives a choice list's current text as its name, and a
+        // screen reader takes the list's name from its labelling label: the
+        // number beside the list ("3、") is that label, carrying the name.
+        if (qobject_cast<QComboBox*>(f.widget))
+          if (QLabel* beside = labelLeftOf(f, labels, onPage)) {
+            beside->setBuddy(f.widget);
+            beside->setAccessibleName(name);
+          }
       } else {
         const bool table = qobject_cast<RecordTable*>(f.widget) != nullptr;
         QLabel* label = labelOf(f, labels, onPage, table);

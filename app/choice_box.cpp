@@ -1,6 +1,8 @@
 #include "app/choice_box.h"
 
 #include <QKeyEvent>
+#include <QPainter>
+#include <QStyleOptionFrame>
 #include <QWheelEvent>
 
 #include "app/field_names.h"
@@ -42,6 +44,27 @@ void ChoiceBox::wheelEvent(QWheelEvent* e) {
     return;
   }
   QComboBox::wheelEvent(e);
+}
+
+void ChoiceBox::paintEvent(QPaintEvent* e) {
+  if (!readOnly_) {
+    QComboBox::paintEvent(e);
+    return;
+  }
+  // Read-only, the list is drawn as a read-only line edit: the formal
+  // document's other fields' frame and ground, and no drop-down arrow
+  // promising a choice the list refuses.
+  QPainter p(this);
+  QStyleOptionFrame panel;
+  panel.initFrom(this);
+  panel.lineWidth = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &panel, this);
+  panel.midLineWidth = 0;
+  panel.state |= QStyle::State_Sunken | QStyle::State_ReadOnly;
+  style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &p, this);
+  // QLineEdit's own margin of 2 pixels either side of its text.
+  const QRect r = style()->subElementRect(QStyle::SE_LineEditContents, &panel, this).adjusted(2, 0, -2, 0);
+  const QString shown = fontMetrics().elidedText(currentText(), Qt::ElideRight, r.width());
+  style()->drawItemText(&p, r, Qt::AlignLeft | Qt::AlignVCenter, panel.palette, isEnabled(), shown, QPalette::Text);
 }
 
 }  // namespace velmora

@@ -20,6 +20,7 @@ class ChoiceBox : public QComboBox {
  protected:
   void keyPressEvent(QKeyEvent* e) override;
   void wheelEvent(QWheelEvent* e) override;
+  void paintEvent(QPaintEvent* e) override;
 
  private:
   Field field_;

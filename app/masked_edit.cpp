@@ -4,10 +4,12 @@
 #include <QTimer>
 
 #include "app/field_names.h"
+#include "app/masked_edit_accessible.h"
 
 namespace velmora {
 
 MaskedEdit::MaskedEdit(Field field, QWidget* parent) : QLineEdit(parent), field_(field) {
+  installMaskedEditAccessibility();
   setObjectName(nameOf(field));
   setInputMask(QStringLiteral("9999-9999-9999;_"));
   setAttribute(Qt::WA_InputMethodEnabled, false);

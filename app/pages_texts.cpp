@@ -109,7 +109,9 @@ QWidget* looseLeaf(FieldWidgets& fields) {
   const QFont f = windowFont("黑体", 16);
   b.label(QStringLiteral("此表供匿名评审使用，填写要求同申请书的\"设计论证\"和\"可行性分析\"两部分，"), 40, 8, f, colors::kBlack);
   b.label(QStringLiteral("但不得出现负责人和课题组成员姓名、单位名称等个人资料。"), 8, 32, f, colors::kBlack);
-  b.label(QStringLiteral("课题名称："), 8, 59, f, colors::kNavy);
+  // Level with its field: the 24-pixel line of the 16-pixel face fills the
+  // band from the line above to the sheet, which would cover lower letters.
+  b.label(QStringLiteral("课题名称："), 8, 56, f, colors::kNavy);
   b.text(Field::AnonymousTitle, 80, 56, 521);
   b.longText(Field::AnonymousSheet, 0, 80, 601, 454, windowFont("宋体", 14), colors::kNavy);
   return page;

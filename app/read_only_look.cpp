@@ -48,6 +48,8 @@ void setFormalReadOnly(QWidget* w, bool on) {
     // The keyboard moves through a read-only text and selects in it too.
     if (t->isReadOnly()) t->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   } else if (auto* c = qobject_cast<ChoiceBox*>(w)) {
+    // Read-only, the list draws itself as a read-only line edit.
+    if (c->isReadOnly() != on) c->update();
     c->setReadOnly(on);
   } else if (auto* table = qobject_cast<RecordTable*>(w)) {
     table->setReadOnly(on);

@@ -2,6 +2,8 @@
 // the room left in the field being typed into.
 #include <QAccessible>
 
+#include "app/choice_box.h"
+#include "app/masked_edit.h"
 #include "app/record_table.h"
 #include "window_fixture.h"
 
@@ -62,4 +64,92 @@ TEST_F(ScreenReader, TheRoomLeftIsTheFocusedFieldsDescription) {
   settle();
   EXPECT_EQ(accessible(title, QAccessible::Description), QString());
   EXPECT_TRUE(accessible(keyword, QAccessible::Description).startsWith(QStringLiteral("还可输入 ")));
+}
+
+// On Linux Qt gives a choice list's current text as its name; a screen
+// reader names the list by its labelling label. Every list, once it shows a
+// choice, still has a label that carries its name, the two results lists
+// beside their numbers too.
+TEST_F(ScreenReader, EveryChoiceListIsLabelledByItsName) {
+  services.script.openAnswers = {fixture("sample.xdx")};
+  window->askAndOpenDocument();
+  auto labelsOf = [](QWidget* w) {
+    QStringList out;
+    for (const auto& [label, relation] : QAccessible::queryAccessibleInterface(w)->relations(QAccessible::Label))
+      out << label->text(QAccessible::Name);
+    return out;
+  };
+  int lists = 0;
+  for (ChoiceBox* c : window->findChildren<ChoiceBox*>()) {
+    const QString name = c->accessibleName();
+    ASSERT_FALSE(name.isEmpty()) << c->objectName().toStdString();
+    const QStringList labels = labelsOf(c);
+    EXPECT_TRUE(labels.filter(name).size() > 0)
+        << c->objectName().toStdString() << " " << name.toStdString() << ": " << labels.join(u'|').toStdString();
+    ++lists;
+  }
+  int choiceFields = 0;
+  for (const FieldDef& d : allFields()) choiceFields += d.kind == Kind::Choice;
+  EXPECT_EQ(lists, choiceFields);
+  const struct {
+    const char* list;
+    QString label;
+  } results[] = {{"ExpectProduction1", QStringLiteral("预期最终成果3")}, {"ExpectProduction2", QStringLiteral("预期最终成果4")}};
+  for (const auto& r : results) {
+    auto* list = find<ChoiceBox>(r.list);
+    EXPECT_FALSE(list->currentText().isEmpty()) << r.list;
+    EXPECT_TRUE(labelsOf(list).contains(r.label)) << r.list << ": " << labelsOf(list).join(u'|').toStdString();
+  }
+}
+
+// The identity number is read as its digits: nothing while it is empty
+// (QLineEdit's own text is the mask's "--"), the groups begun so far, the
+// whole number; in the field and in its mirror on page 02.
+TEST_F(ScreenReader, TheIdentityNumberIsReadAsItsDigits) {
+  auto* code = find<MaskedEdit>("EduCode");
+  auto* mirror = find<MaskedEdit>("EduCode1");
+  auto read = [](QWidget* w) {
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(w);
+    QAccessibleTextInterface* text = face->textInterface();
+    EXPECT_NE(text, nullptr);
+    const QString value = face->text(QAccessible::Value);
+    if (text) {
+      EXPECT_EQ(text->text(0, text->characterCount()).toStdString(), value.toStdString());
+    }
+    return value.toStdString();
+  };
+  EXPECT_EQ(read(code), "");
+  EXPECT_EQ(read(mirror), "");
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(code)->role(), QAccessible::EditableText);
+  EXPECT_TRUE(QAccessible::queryAccessibleInterface(code)->state().editable);
+
+  const struct {
+    const char* typed;
+    const char* value;
+    int cursor;
+  } cases[] = {
+      {"1", "1", 1},
+      {"12345", "1234-5", 6},
+      {"12345678", "1234-5678", 9},
+      {"123456789012", "1234-5678-9012", 14},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    type(code, QString());
+    code->selectAll();
+    QTest::keyClick(code, Qt::Key_Backspace);
+    code->setCursorPosition(0);
+    keys(code, QString::fromLatin1(c.typed));
+    EXPECT_EQ(code->digits().toStdString(), c.typed);  // typing is untouched
+    EXPECT_EQ(read(code), c.value);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(code)->textInterface()->cursorPosition(), c.cursor);
+  }
+  EXPECT_EQ(state().record().text(Field::EduCode), "123456789012");
+  EXPECT_EQ(read(mirror), "1234-5678-9012");
+  // Digits begun in the second group are read without the dash before them.
+  code->setDigits(QString());
+  code->setCursorPosition(5);
+  keys(code, QStringLiteral("56"));
+  EXPECT_EQ(read(code), "56");
+  QTest::keyClick(code, Qt::Key_Escape);
 }

@@ -5,9 +5,12 @@
 #include <QClipboard>
 #include <QListWidget>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTabBar>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
+#include <functional>
 #include <set>
 
 #include "dark_desktop.h"
@@ -105,6 +108,59 @@ TEST_F(Usability, KeyboardCommandsReachEveryAction) {
   press(QKeySequence(Qt::CTRL | Qt::Key_P));
   EXPECT_TRUE(previewTitle.startsWith(QStringLiteral("报表预览"))) << previewTitle.toStdString();
 
+}
+
+// Each button of the panel names its shortcut in its tooltip (the save
+// button after its own advice); every key named is one the window has, and
+// pressed it does what a click on the button does.
+TEST_F(Usability, ThePanelsButtonsNameShortcutsThatDoWhatTheyDo) {
+  int previews = 0;
+  QTimer closer;
+  closer.setInterval(20);
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+      ++previews;
+      modal->close();
+    }
+  });
+  closer.start();
+  auto told = [&] { return int(services.shown().size() + services.opened.size()); };
+  const struct {
+    const char* button;
+    std::function<int()> done;  // counts what the button does
+  } cases[] = {
+      {"verifydata", [&] { return int(state().view().checksRun); }},
+      {"openxmlfile", [&] { return services.script.openDialogs; }},
+      {"savexmlfile", told},  // refused: the required fields are empty
+      {"helpinfo", told},
+      {"printreport", [&] { return previews; }},
+  };
+  std::vector<QKeySequence> registered;
+  for (QShortcut* s : window->findChildren<QShortcut*>(QString(), Qt::FindDirectChildrenOnly))
+    for (const QKeySequence& k : s->keys()) registered.push_back(k);
+  const QString prefix = QStringLiteral("快捷键：");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.button);
+    auto* button = find<QAbstractButton>(c.button);
+    const QStringList lines = button->toolTip().split(u'\n');
+    ASSERT_TRUE(lines.back().startsWith(prefix)) << button->toolTip().toStdString();
+    int before = c.done();
+    QTest::mouseClick(button, Qt::LeftButton);
+    settle();
+    ASSERT_EQ(c.done(), before + 1);
+    for (const QString& name : lines.back().mid(prefix.size()).split(QStringLiteral(" 或 "))) {
+      const QKeySequence keys = QKeySequence::fromString(name, QKeySequence::PortableText);
+      ASSERT_FALSE(keys.isEmpty()) << name.toStdString();
+      EXPECT_NE(std::find(registered.begin(), registered.end(), keys), registered.end()) << name.toStdString();
+      before = c.done();
+      QApplication::setActiveWindow(window.get());
+      QWidget* target = QApplication::focusWidget();
+      QTest::keySequence(target ? target : window.get(), keys);
+      settle();
+      EXPECT_EQ(c.done(), before + 1) << name.toStdString();
+    }
+  }
+  EXPECT_TRUE(find("savexmlfile")->toolTip().startsWith(QStringLiteral("保存文档前请先审核\n")));
 }
 
 TEST_F(Usability, EveryControlHasItsOwnAccessibleName) {
@@ -205,6 +261,60 @@ TEST_F(Usability, AFormalDocumentCanBeReadToItsEndButNotChanged) {
   EXPECT_NE(actors->editTriggers(), QAbstractItemView::NoEditTriggers);
   EXPECT_TRUE(find<QLineEdit>("ApplyOutlay")->isReadOnly());  // read-only as built
   EXPECT_EQ(name->palette().color(QPalette::Base), QColor(Qt::white));
+}
+
+namespace {
+// The right end of a field as drawn, where an active choice list shows its
+// drop-down arrow and a short line edit only its ground.
+QImage rightEnd(QWidget* w) {
+  const QImage all = w->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+  return all.copy(all.width() - 24, 0, 24, all.height());
+}
+bool drawsIn(QWidget* w, QColor color) {
+  const QImage all = w->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+  for (int y = 0; y < all.height(); ++y)
+    for (int x = 0; x < all.width(); ++x)
+      if (all.pixelColor(x, y) == color) return true;
+  return false;
+}
+}  // namespace
+
+TEST_F(Usability, AFormalDocumentsChoiceListsLookLikeItsOtherReadOnlyFields) {
+  auto* sex = find<ChoiceBox>("Sex");
+  showPageOf(sex);
+  const QImage active = rightEnd(sex);
+
+  services.script.openAnswers = {fixture("formal.xdx")};
+  window->askAndOpenDocument();
+  ASSERT_TRUE(state().formal());
+  auto* guide = find<QLineEdit>("GuideNum");  // "12": its right end is bare ground
+  ASSERT_TRUE(guide->isReadOnly());
+  showPageOf(guide);
+  const QImage readOnly = rightEnd(guide);
+  const QColor ground = guide->palette().color(QPalette::Base);
+  ASSERT_NE(ground, QColor(Qt::white));
+  int lists = 0;
+  for (ChoiceBox* c : window->findChildren<ChoiceBox*>()) {
+    showPageOf(c);
+    if (!c->isVisibleTo(window.get())) continue;  // not shown in this document
+    ++lists;
+    const std::string name = c->objectName().toStdString();
+    EXPECT_EQ(c->palette().color(QPalette::Base), ground) << name;
+    EXPECT_EQ(c->palette().color(QPalette::Button), ground) << name;
+    ASSERT_EQ(c->height(), guide->height()) << name;
+    // The read-only field's frame and ground, no arrow; the choice is shown.
+    EXPECT_TRUE(rightEnd(c) == readOnly) << name;
+    EXPECT_FALSE(c->currentText().isEmpty()) << name;
+    EXPECT_TRUE(drawsIn(c, c->palette().color(QPalette::Text))) << name;
+  }
+  EXPECT_GE(lists, 16);  // those of pages 01 and 02
+
+  // An ordinary document afterwards shows the active list again.
+  services.script.openAnswers = {fixture("sample.xdx")};
+  window->askAndOpenDocument();
+  showPageOf(sex);
+  EXPECT_TRUE(rightEnd(sex) == active);
+  EXPECT_FALSE(rightEnd(sex) == readOnly);
 }
 
 TEST_F(Usability, TabsOfPagesWithProblemsAreMarked) {

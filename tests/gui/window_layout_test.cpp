@@ -1,5 +1,7 @@
 #include <map>
+#include <QComboBox>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QSet>
 #include <QHeaderView>
 #include <QLabel>
@@ -200,7 +202,11 @@ TEST_F(WindowLayout, OnlyTheNamedControlsShowTooltips) {
        QStringLiteral("本表格需要填写序号、研究阶段（起止时间）、阶段成果名称、成果形式、负责人五项内容")},
       {QStringLiteral("FinallyProduction"),
        QStringLiteral("本表格要填写序号、完成时间、最终成果名称、成果形式、负责人五项内容")},
-      {QStringLiteral("savexmlfile"), QStringLiteral("保存文档前请先审核")},
+      {QStringLiteral("verifydata"), QStringLiteral("快捷键：F5 或 Ctrl+Enter")},
+      {QStringLiteral("openxmlfile"), QStringLiteral("快捷键：Ctrl+O")},
+      {QStringLiteral("savexmlfile"), QStringLiteral("保存文档前请先审核\n快捷键：Ctrl+S")},
+      {QStringLiteral("helpinfo"), QStringLiteral("快捷键：F1")},
+      {QStringLiteral("printreport"), QStringLiteral("快捷键：Ctrl+P")},
       {QStringLiteral("verifylist"), QStringLiteral("鼠标点击错误记录，可以定位到页面")},
   };
   std::map<QString, QString> shown;
@@ -362,4 +368,57 @@ TEST_F(WindowLayout, FontsAreTheSameAfterAPreview) {
   poll.stop();
   ASSERT_TRUE(shown);
   EXPECT_EQ(snapshot(), before);
+}
+
+namespace {
+// The controls that paint their own ground over whatever lies beneath them.
+std::vector<QRect> groundsOn(QWidget* page) {
+  std::vector<QRect> out;
+  for (QWidget* w : page->findChildren<QWidget*>())
+    if ((qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractScrollArea*>(w)) &&
+        w->isVisibleTo(page))
+      out.emplace_back(w->mapTo(page, QPoint()), w->size());
+  return out;
+}
+// The label's letters as it draws them, on the page: the pixels of its
+// picture that differ from its ground.
+std::vector<QPoint> lettersOf(QLabel* label, QWidget* page) {
+  const QImage picture = label->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+  const QRgb ground = picture.pixel(0, 0);
+  const QPoint at = label->mapTo(page, QPoint());
+  std::vector<QPoint> out;
+  for (int y = 0; y < picture.height(); ++y)
+    for (int x = 0; x < picture.width(); ++x)
+      if (picture.pixel(x, y) != ground) out.push_back(at + QPoint(x, y));
+  return out;
+}
+}  // namespace
+
+// A label beside or above a field shows all its letters: none of them lies
+// under a field, table or text, which would paint its ground over them.
+TEST_F(WindowLayout, LabelsBesideTheirFieldsShowWhole) {
+  struct Case {
+    int page;
+    const char* label;
+  } cases[] = {
+      {10, "课题名称："}, {8, "年度预算"}, {8, "(元)"}, {8, "经费管理："}, {8, "合计："},
+  };
+  for (const Case& c : cases) {
+    window->pages()->setCurrentIndex(c.page);
+    QApplication::processEvents();
+    QWidget* page = window->pages()->widget(c.page);
+    QLabel* label = labelOnPage(window.get(), c.page, QString::fromUtf8(c.label));
+    ASSERT_NE(label, nullptr) << c.label;
+    const std::vector<QPoint> letters = lettersOf(label, page);
+    ASSERT_GT(letters.size(), 50u) << c.label;
+    int covered = 0;
+    for (const QRect& ground : groundsOn(page))
+      for (const QPoint& p : letters) covered += ground.contains(p);
+    EXPECT_EQ(covered, 0) << c.label;
+  }
+  // Page 11's title label stands level with its field, wholly above the sheet.
+  QLabel* title = labelOnPage(window.get(), 10, QStringLiteral("课题名称："));
+  QWidget* field = find("MaskName");
+  EXPECT_FALSE(title->geometry().intersects(find("HuoYe")->geometry()));
+  EXPECT_LE(std::abs(title->geometry().center().y() - field->geometry().center().y()), 2);
 }

@@ -13,7 +13,7 @@ for page in velmora.1 velmora-cli.1; do
   [[ -z $warnings ]] || { echo "$page: $warnings"; failures=$((failures + 1)); }
   text=$(man -l "$file" 2>/dev/null | col -b)
   case $page in
-    velmora.1) words=(NAME SYNOPSIS DESCRIPTION FILES "SEE ALSO" help.html recovery --version) ;;
+    velmora.1) words=(NAME SYNOPSIS DESCRIPTION KEYBOARD FILES "SEE ALSO" help.html recovery --version) ;;
     velmora-cli.1) words=(NAME SYNOPSIS COMMANDS "EXIT STATUS" EXAMPLES check --json dump import resave pdf
                           --out-dir roster --out --help --version) ;;
   esac
