@@ -59,10 +59,13 @@ void appendShown(std::string& out, std::string_view character) {
   }
 }
 
-// Valid characters shown, every other byte as \xNN.
-std::string shownBytes(std::string_view text) {
+// Valid characters shown, every other byte as \xNN; after `limit`
+// characters the rest is "…".
+std::string shownBytes(std::string_view text, std::size_t limit = std::string::npos) {
   std::string out;
-  for (std::size_t pos = 0; pos < text.size();) {
+  std::size_t characters = 0;
+  for (std::size_t pos = 0; pos < text.size(); ++characters) {
+    if (characters == limit) return out + "…";
     const std::size_t length = utf8Length(text, pos);
     if (length == 0) {
       out += escapedByte(static_cast<unsigned char>(text[pos++]));
@@ -108,20 +111,6 @@ std::string hexBytes(std::string_view bytes) {
   return out;
 }
 
-std::string displayQuote(std::string_view text, std::size_t limit) {
-  std::string out;
-  std::size_t characters = 0;
-  for (std::size_t pos = 0; pos < text.size(); ++characters) {
-    if (characters == limit) return out + "…";
-    const std::size_t length = utf8Length(text, pos);
-    if (length == 0) {
-      out += escapedByte(static_cast<unsigned char>(text[pos++]));
-    } else {
-      appendShown(out, text.substr(pos, length));
-      pos += length;
-    }
-  }
-  return out;
-}
+std::string displayQuote(std::string_view text, std::size_t limit) { return shownBytes(text, limit); }
 
 }  // namespace velmora::cli

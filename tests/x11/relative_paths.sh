@@ -13,26 +13,18 @@ cp "$fixture" "$work/t/docs/a.xdx"
 echo "an unrelated file" >"$work/other/docs/a.xdx"
 
 fail() { echo "relative_paths: $*" >&2; exit 1; }
-window_of() {  # the first visible window of the process
+first_window() {  # the first visible window xdotool search finds with "$@"
   for _ in $(seq 100); do
-    if id=$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | head -1) && [[ -n $id ]]; then
+    if id=$(xdotool search --onlyvisible "$@" 2>/dev/null | head -1) && [[ -n $id ]]; then
       echo "$id"
       return
     fi
     sleep 0.1
   done
-  fail "no window of process $1"
+  fail "no window for $*"
 }
-wait_for_title() {  # a window named $1, once it shows
-  for _ in $(seq 100); do
-    if id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1) && [[ -n $id ]]; then
-      echo "$id"
-      return
-    fi
-    sleep 0.1
-  done
-  fail "no window named $1"
-}
+window_of() { first_window --pid "$1"; }
+wait_for_title() { first_window --name "$1"; }
 title_of() { "$cli" dump "$1" | sed -n 's/^  "ProjectName": "\(.*\)",$/\1/p'; }
 # Types at the end of the title field of page 01 and saves, accepting the
 # name the save dialog proposes.
