@@ -41,6 +41,32 @@ printf '<?xml version="1.0"?>\n<other><XMLPackageList/></other>\n' >"$work/docs/
 printf '<?xml version="1.0"?>\n<other/>\n' >"$work/docs/other"
 
 failures=0
+# The file keeps the freedesktop content model of a type: its comments
+# first, then the rest in any order (the part of the specification's DTD
+# for the elements the file uses).
+cat >"$work/mime-info.dtd" <<'DTD'
+<!ELEMENT mime-info (mime-type)+>
+<!ATTLIST mime-info xmlns CDATA #FIXED "http://www.freedesktop.org/standards/shared-mime-info">
+<!ELEMENT mime-type (comment+, (icon? | glob | magic | root-XML | sub-class-of)*)>
+<!ATTLIST mime-type type CDATA #REQUIRED>
+<!ELEMENT comment (#PCDATA)>
+<!ATTLIST comment xml:lang CDATA #IMPLIED>
+<!ELEMENT icon EMPTY>
+<!ATTLIST icon name CDATA #REQUIRED>
+<!ELEMENT glob EMPTY>
+<!ATTLIST glob pattern CDATA #REQUIRED weight CDATA #IMPLIED case-sensitive CDATA #IMPLIED>
+<!ELEMENT magic (match)+>
+<!ATTLIST magic priority CDATA #IMPLIED>
+<!ELEMENT match (match)*>
+<!ATTLIST match offset CDATA #REQUIRED type (string|big16|big32|little16|little32|host16|host32|byte) #REQUIRED
+  value CDATA #REQUIRED mask CDATA #IMPLIED>
+<!ELEMENT root-XML EMPTY>
+<!ATTLIST root-XML namespaceURI CDATA #REQUIRED localName CDATA #REQUIRED>
+<!ELEMENT sub-class-of EMPTY>
+<!ATTLIST sub-class-of type CDATA #REQUIRED>
+DTD
+xmllint --noout --dtdvalid "$work/mime-info.dtd" "$src/data/velmora-xdx.xml" 2>&1 ||
+  { echo "data/velmora-xdx.xml is not valid against the type's content model"; failures=$((failures + 1)); }
 expect_type() {  # FILE TYPE: what gio and xdg-mime say FILE is
   local file=$work/docs/$1 want=$2 got
   got=$(gio info -a standard::content-type "$file" 2>&1 | sed -n 's/^ *standard::content-type: //p')
