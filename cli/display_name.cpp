@@ -98,8 +98,6 @@ std::string displayPath(std::string_view path) {
   }
 }
 
-bool displaysAsItself(std::string_view path) { return displayPath(path) == path; }
-
 std::string hexBytes(std::string_view bytes) {
   static const char digits[] = "0123456789abcdef";
   std::string out;

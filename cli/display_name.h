@@ -14,9 +14,6 @@ namespace velmora::cli {
 // two different paths never show the same.
 std::string displayPath(std::string_view path);
 
-// True when displayPath shows the path as its own bytes.
-bool displaysAsItself(std::string_view path);
-
 // The path's bytes in hexadecimal, for a script to find the file by.
 std::string hexBytes(std::string_view bytes);
 

@@ -292,7 +292,6 @@ TEST_F(TextEntry, TextFromAPdfKeepsItsLetters) {
       SCOPED_TRACE(std::string(c.field) + " by " + nameOf(path) + ": " + c.offered.toStdString());
       const FieldCase field{c.field, 0, 0, QString(), QString(), QString(), false, false};
       QWidget* w = prepare(field);
-      window->notices().clearLasting();
       enter(path, w, c.offered);
       if (auto* long_text = qobject_cast<QPlainTextEdit*>(w)) {
         EXPECT_EQ(long_text->toPlainText(), c.kept);

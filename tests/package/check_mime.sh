@@ -42,7 +42,7 @@ printf '<?xml version="1.0"?>\n<other/>\n' >"$work/docs/other"
 
 failures=0
 # The file keeps the freedesktop content model of a type: its comments
-# first, then the rest in any order (the part of the specification's DTD
+# first, then the rest in any order (the part of freedesktop's DTD
 # for the elements the file uses).
 cat >"$work/mime-info.dtd" <<'DTD'
 <!ELEMENT mime-info (mime-type)+>
