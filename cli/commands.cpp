@@ -231,7 +231,7 @@ std::optional<std::vector<std::string>> pdfOutputs(const std::string& outDir, co
 
 }  // namespace
 
-int pdfCommand(const std::string& outDir, const std::vector<std::string>& files) {
+int pdfCommand(const std::string& outDir, const std::string& paper, const std::vector<std::string>& files) {
   if (outDir.empty()) {
     if (files[1].empty()) {
       report("velmora-cli", "输出文件名为空");
@@ -248,7 +248,7 @@ int pdfCommand(const std::string& outDir, const std::vector<std::string>& files)
       std::cerr << "velmora-cli：找不到打印程序 velmora-print\n";
       return kRefused;
     }
-    return runProgram(program, files) == 0 ? kClean : kRefused;
+    return runProgram(program, {files[0], files[1], paper}) == 0 ? kClean : kRefused;
   }
 
   const Batch batch = collectDocuments(files);
@@ -285,7 +285,7 @@ int pdfCommand(const std::string& outDir, const std::vector<std::string>& files)
     }
     std::error_code made;
     fs::create_directories(fs::path(pdf).parent_path(), made);
-    results[i] = runProgram(program, {docs[i].path, pdf});
+    results[i] = runProgram(program, {docs[i].path, pdf, paper});
   });
   if (incomplete) return kRefused;
   for (int r : results)

@@ -12,8 +12,8 @@ int checkCommand(bool json, const std::vector<std::string>& inputs);
 int dumpCommand(const std::string& file);
 int resaveCommand(const std::string& in, const std::string& out);
 int importCommand(const std::string& json, const std::string& out);
-// Without an output folder `files` is IN and OUT.pdf.
-int pdfCommand(const std::string& outDir, const std::vector<std::string>& files);
+// Without an output folder `files` is IN and OUT.pdf; `paper` is "a4" or "letter".
+int pdfCommand(const std::string& outDir, const std::string& paper, const std::vector<std::string>& files);
 int rosterCommand(const std::vector<std::string>& inputs, const std::string& out);
 
 }  // namespace velmora::cli

@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
   // Every command's file arguments, counted below: one list, so that those
   // after "--" can join it whatever the command.
   std::vector<std::string> files;
-  std::string out, outDir;
+  std::string out, outDir, paper = "a4";
   bool json = false;
 
   CLI::App* check = app.add_subcommand("check", "打开每个文档（如同程序的打开操作），逐行列出完整性检查发现的问题。"
@@ -94,6 +94,11 @@ int main(int argc, char** argv) {
                                             "其他文档带“非正式文档 仅供个人校对”。退出码: 0 已写入, 2 有文档被拒绝、无法读取或无法写入");
   pdf->add_option("--out-dir", outDir, "每个文档写成 DIR 下同名的 .pdf，保留文件夹结构；两个文档会写成同一个 PDF 时什么也不写。此时参数为 FILE|FOLDER...")
       ->type_name("DIR");
+  pdf->add_option("--paper", paper, "纸张：a4（默认）或 letter")
+      ->type_name("a4|letter")
+      ->check(CLI::Validator(
+          [](std::string& value) { return value == "a4" || value == "letter" ? std::string() : "纸张只能是 a4 或 letter"; },
+          "", "纸张"));
   pdf->add_option("IN OUT.pdf", files, "没有 --out-dir 时：文档和写入的 PDF")->required()->type_name("");
 
   CLI::App* roster = app.add_subcommand("roster", "每个文档一行的申报名册：文件、状态、问题行数、是否正式文档和常用字段；"
@@ -152,6 +157,6 @@ int main(int argc, char** argv) {
   if (dump->parsed()) return dumpCommand(files[0]);
   if (resave->parsed()) return resaveCommand(files[0], files[1]);
   if (import->parsed()) return importCommand(files[0], files[1]);
-  if (pdf->parsed()) return pdfCommand(outDir, files);
+  if (pdf->parsed()) return pdfCommand(outDir, paper, files);
   return rosterCommand(files, out);
 }

@@ -1,7 +1,10 @@
-// velmora-print IN OUT.pdf: opens IN as the window would and writes every
-// sheet of the printed application to OUT. velmora-cli pdf runs it, once per
-// document, so that only printing loads Qt. Needs no display.
+// velmora-print IN OUT.pdf [a4|letter]: opens IN as the window would and
+// writes every sheet of the printed application to OUT, on A4 unless told
+// otherwise. velmora-cli pdf runs it, once per document, so that only
+// printing loads Qt. Needs no display. A text the sheet cannot show whole is
+// named on standard error; the PDF is still written.
 #include <QGuiApplication>
+#include <QPageSize>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,12 +20,14 @@
 
 int main(int argc, char** argv) {
   using namespace velmora;
-  if (argc != 3) {
-    std::cerr << "用法: velmora-print IN OUT.pdf\n";
+  const std::string paperName = argc == 4 ? argv[3] : "a4";
+  if ((argc != 3 && argc != 4) || (paperName != "a4" && paperName != "letter")) {
+    std::cerr << "用法: velmora-print IN OUT.pdf [a4|letter]\n";
     return 2;
   }
   const std::string in = argv[1];
   const std::string out = argv[2];
+  const QPageSize paper(paperName == "letter" ? QPageSize::Letter : QPageSize::A4);
 
   // System errors in the user's language, as the window shows them.
   std::setlocale(LC_ALL, "");
@@ -50,11 +55,12 @@ int main(int argc, char** argv) {
   }
   // Written by the name's own bytes: a name that is no UTF-8 (GBK, from
   // Windows) would not survive a QString. A FIFO or a device is written into.
-  const QByteArray pdf = report::pdfBytes(sheets);
+  const QByteArray pdf = report::pdfBytes(sheets, paper);
   std::string writeError;
   if (!writeFileAtomically(out, std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())), writeError)) {
     cli::report(out, writeError);
     return 2;
   }
+  if (const QString notice = report::incompleteNotice(sheets); !notice.isEmpty()) cli::report(in, notice.toStdString());
   return 0;
 }

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "record/field_titles.h"
 #include "record/record.h"
 
 namespace velmora::report {
@@ -24,8 +25,14 @@ class Filler {
       throw std::runtime_error("report layout lacks " + (p.name + u'.' + name).toStdString());
     return *it;
   }
-  void set(Page& p, const QString& name, const QString& text) { item(p, name).text = text; }
-  void set(Page& p, Field f, const Record& rec) { set(p, q(fieldDef(f).name), q(rec.valueText(f))); }
+  void set(Page& p, const QString& name, const QString& text, const std::string& title) {
+    Item& it = item(p, name);
+    it.text = text;
+    it.title = q(title);
+  }
+  void set(Page& p, Field f, const Record& rec) {
+    set(p, q(fieldDef(f).name), q(rec.valueText(f)), std::string(fieldTitle(f)));
+  }
 
   // Item of row r, column c (both from 1) receives the cell of stored row
   // r - 1 (the stored rows are the data rows; OutlayGrid3's first stored row
@@ -38,7 +45,7 @@ class Filler {
         const std::size_t row = static_cast<std::size_t>(r - 1), col = static_cast<std::size_t>(c - 1);
         QString text;
         if (row < rows.size() && col < rows[row].size()) text = q(rows[row][col]);
-        set(p, q(fieldDef(f).name) + QString::number(r) + QString::number(c), text);
+        set(p, q(fieldDef(f).name) + QString::number(r) + QString::number(c), text, cellTitle(f, r, c));
       }
     }
   }
@@ -68,12 +75,14 @@ void fillReport(Report& report, const Record& rec, bool formal) {
   fill.item(p1, QStringLiteral("informal")).visible = !formal;
 
   const QString sn = q(rec.text(Field::SN));
-  fill.set(p1, QStringLiteral("ProjectID"), sn);
+  const std::string snTitle(fieldTitle(Field::SN));
+  fill.set(p1, QStringLiteral("ProjectID"), sn, snTitle);
   fill.set(p1, Field::ProjectName, rec);
   fill.set(p1, Field::Basis, rec);
   fill.set(p1, Field::Presider, rec);
   // The mask's digits only, without its hyphens or unfilled positions.
-  fill.set(p1, QStringLiteral("educode"), q(eduCodeDigits(rec.text(Field::EduCode))));
+  fill.set(p1, QStringLiteral("educode"), q(eduCodeDigits(rec.text(Field::EduCode))),
+           std::string(fieldTitle(Field::EduCode)));
   fill.set(p1, Field::Department, rec);
   fill.set(p1, Field::ProjectClass, rec);
   fill.set(p1, Field::SubjectClass, rec);
@@ -109,7 +118,7 @@ void fillReport(Report& report, const Record& rec, bool formal) {
   fill.set(p10, Field::SecondRecommendation, rec);
   fill.set(p11, Field::UnitOpinion, rec);
   fill.set(p11, Field::PlanningOfficeOpinion, rec);
-  fill.set(p14, QStringLiteral("ProjectID"), sn);
+  fill.set(p14, QStringLiteral("ProjectID"), sn, snTitle);
   fill.set(p14, Field::AnonymousTitle, rec);
   fill.set(p14, Field::AnonymousSheet, rec);
 }

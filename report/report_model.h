@@ -40,6 +40,7 @@ struct Item {
 
   FontSpec font;
   QString text;
+  QString title;          // text, memo: whose value it prints, as a message names it ("课题名称")
   bool justify = false;   // memo: both edges
   bool cut = false;       // memo: drop what does not fit the height
   int rotation = 0;       // text: 0 or 270

@@ -23,6 +23,10 @@ constexpr double kTallestSheetInches = 14.0;
 // kMinFitSize points.
 constexpr double kMinCondense = 0.6;
 constexpr double kMinFitSize = 7.0;
+// Wrapped within its cell, a text is set no smaller than this.
+constexpr double kMinWrapSize = 6.5;
+// A fitted text keeps this far from rules, frames and other texts.
+constexpr double kClear = kPoint;
 // Boxes that overlap by less than this (0.01 in) touch, they do not overlap.
 constexpr double kTouch = kLayoutDpi / 100.0;
 
@@ -208,6 +212,7 @@ class Generator {
     const Item* item;
     QString text;
     FontSpec font;
+    bool truncated;  // longer than any line can print
   };
 
  public:
@@ -286,76 +291,172 @@ class Generator {
     if (fullText.isEmpty()) return;
     // A single line shows no more than fits the sheet: a cell of megabytes
     // costs what its first characters cost.
-    const QString text = fullText.left(kMaxSingleLineChars);
+    const QString text = singleLine(fullText.left(kMaxSingleLineChars));
     if (it.rotation == 270) return drawVertical(it, text, font, at);
     const auto& lines = linesOf(it, text, font, false);
     for (const Line& l : lines) {
       if (l.runs.isEmpty()) continue;
-      singles_.push_back(SingleLine{sheet_->ops.size(), &it, text, font});
+      singles_.push_back(SingleLine{sheet_->ops.size(), &it, text, font, fullText.size() > kMaxSingleLineChars});
       emitLine(l, at.x(), at.y(), font, it.name);
     }
   }
 
-  // A single-line text may run past its cell over empty paper, as the
-  // layout intends; one that would run over another text of the sheet or
-  // past the printable edge is condensed, and set smaller if need be, to end
-  // before it. The neighbours' left edges never move, so the order in which
-  // texts are fitted does not matter.
+  // A single-line text may run past its item's width over empty paper, as
+  // the layout intends; one that would run over another text, a rule, the
+  // frame or the printable edge is fitted into its cell instead: the room up
+  // to the first of them right of it, and between the rules above and below
+  // it, kept 1 pt clear of each (a rule through a name makes it unreadable).
+  // Left edges never move, so the order in which texts are fitted does not
+  // matter.
   void fitSingleLines() {
     auto& ops = sheet_->ops;
+    struct Fitted {
+      std::size_t op;
+      std::vector<TextOp> lines;
+    };
+    std::vector<Fitted> fitted;
     for (const SingleLine& s : singles_) {
       const QRectF box = std::get<TextOp>(ops[s.op]).box;
+      const double top = box.top() + kTouch, bottom = box.bottom() - kTouch;
+      auto across = [&](double y0, double y1) { return std::min(y0, y1) < bottom && std::max(y0, y1) > top; };
+      auto right = [&](double x) { return x > box.left() + kTouch; };
       double limit = px(kPrintableRightInches);
       for (std::size_t k = 0; k < ops.size(); ++k) {
-        const auto* other = std::get_if<TextOp>(&ops[k]);
-        if (!other || k == s.op || other->box.left() <= box.left() + kTouch) continue;
-        if (other->box.top() >= box.bottom() - kTouch || other->box.bottom() <= box.top() + kTouch) continue;
-        limit = std::min(limit, other->box.left());
+        if (const auto* other = std::get_if<TextOp>(&ops[k])) {
+          if (k != s.op && right(other->box.left()) && across(other->box.top(), other->box.bottom()))
+            limit = std::min(limit, other->box.left());
+        } else if (const auto* line = std::get_if<LineOp>(&ops[k])) {
+          const QLineF& l = line->line;
+          if (l.x1() == l.x2() && right(l.x1()) && across(l.y1(), l.y2()))
+            limit = std::min(limit, l.x1() - line->width / 2);
+        } else if (const auto* frame = std::get_if<FrameOp>(&ops[k])) {
+          if (!across(frame->rect.top(), frame->rect.bottom())) continue;
+          for (double x : {frame->rect.left(), frame->rect.right()})
+            if (right(x)) limit = std::min(limit, x - frame->width / 2);
+        }
       }
-      if (box.right() > limit + kTouch) fitInto(s, limit - box.left());
+      limit -= kClear;
+      if (box.right() <= limit && !s.truncated) continue;
+      Fitted f{s.op, fitInto(s, limit - box.left(), cellBand(s.op, box, limit))};
+      if (!f.lines.empty()) fitted.push_back(std::move(f));
+    }
+    // The extra lines of a wrapped text follow its first, in drawing order.
+    for (auto it = fitted.rbegin(); it != fitted.rend(); ++it) {
+      ops[it->op] = std::move(it->lines.front());
+      for (std::size_t i = it->lines.size(); i-- > 1;)
+        ops.insert(ops.begin() + static_cast<std::ptrdiff_t>(it->op) + 1, std::move(it->lines[i]));
     }
   }
 
-  void fitInto(const SingleLine& s, double width) {
-    TextOp& op = std::get<TextOp>(sheet_->ops[s.op]);
-    if (width <= 0) return;
-    const double scale = width / op.box.width();
-    if (scale >= kMinCondense) {
-      op.condense = scale;
-      op.box.setWidth(width);
-      return;
+  // The height a text may wrap into: from the nearest rule, frame side or
+  // text above its line to the nearest below, within the width it may take.
+  std::pair<double, double> cellBand(std::size_t self, const QRectF& box, double limit) const {
+    const double centre = box.center().y();
+    double top = -1, bottom = -1;
+    auto take = [&](double y) {
+      if (y <= centre) top = std::max(top, y);
+      else if (bottom < 0 || y < bottom) bottom = y;
+    };
+    auto over = [&](double x0, double x1) { return std::min(x0, x1) < limit && std::max(x0, x1) > box.left(); };
+    const auto& ops = sheet_->ops;
+    for (std::size_t k = 0; k < ops.size(); ++k) {
+      if (const auto* other = std::get_if<TextOp>(&ops[k])) {
+        if (k == self || !over(other->box.left(), other->box.right())) continue;
+        if (other->box.bottom() <= centre) take(other->box.bottom());
+        else if (other->box.top() >= centre) take(other->box.top());
+      } else if (const auto* line = std::get_if<LineOp>(&ops[k])) {
+        const QLineF& l = line->line;
+        if (l.y1() == l.y2() && over(l.x1(), l.x2())) take(l.y1() + (l.y1() <= centre ? 1 : -1) * line->width / 2);
+      } else if (const auto* frame = std::get_if<FrameOp>(&ops[k])) {
+        if (!over(frame->rect.left(), frame->rect.right())) continue;
+        const double half = frame->width / 2;
+        take(frame->rect.top() + (frame->rect.top() <= centre ? half : -half));
+        take(frame->rect.bottom() + (frame->rect.bottom() <= centre ? half : -half));
+      }
     }
-    // Condensed as far as it goes it is still too wide: a smaller size,
-    // estimated from the width and then stepped down until it fits.
+    // Nothing above or below: the line's own height.
+    return {top < 0 ? box.top() : std::min(top, box.top()) + kClear,
+            bottom < 0 ? box.bottom() : std::max(bottom, box.bottom()) - kClear};
+  }
+
+  // A text fitted into `width` and the band [first, second]: condensed, then
+  // smaller, then wrapped onto as many lines as the band holds at a legible
+  // size; what still does not fit ends in "…" and the sheet names it.
+  std::vector<TextOp> fitInto(const SingleLine& s, double width, std::pair<double, double> band) {
+    const TextOp& op = std::get<TextOp>(sheet_->ops[s.op]);
+    if (width <= 0) return {};
+    const QPointF at = op.box.topLeft();
+    if (!s.truncated) {
+      // One line, condensed and, if need be, set smaller.
+      FontSpec font = s.font;
+      for (double size = s.font.size; size >= kMinFitSize - 1e-9;) {
+        font.size = size;
+        const auto& lines = linesOf(*s.item, s.text, font, false);
+        if (lines.isEmpty() || lines.front().runs.isEmpty()) return {};
+        const double condense = std::min(1.0, width / lines.front().advance);
+        if (condense >= kMinCondense) return {placed(lines.front(), at, font, op.item, condense, width)};
+        if (size <= kMinFitSize) break;
+        // Estimated from the width, then stepped down until it fits.
+        size = std::max(kMinFitSize, std::min(size - 0.5, std::floor(size * condense / kMinCondense * 10) / 10));
+      }
+      // Wrapped: the fewest lines at the largest size the band holds.
+      const double room = band.second - band.first;
+      for (int n = 2;; ++n) {
+        font.size = std::min(s.font.size, std::floor(room / (n * kLinePitch * kPoint) * 10) / 10);
+        if (font.size < kMinWrapSize) break;
+        for (double condense : {1.0, 0.9, 0.8, 0.7, kMinCondense}) {
+          const QList<Line> lines = breakLines(s.text, font, width / condense, true, false, &paragraphs_, n + 1);
+          if (lines.size() > n) continue;
+          return stacked(lines, at.x(), band, font, op.item, width);
+        }
+      }
+    }
+    // Cut: as many lines as the band holds at the smallest size, the last
+    // one ending in an ellipsis.
+    const double room = band.second - band.first;
     FontSpec font = s.font;
-    double size = std::max(kMinFitSize, std::floor(s.font.size * scale / kMinCondense * 10) / 10);
+    font.size = kMinWrapSize;
+    const int n = std::max(1, static_cast<int>(std::floor(room / (kLinePitch * kMinWrapSize * kPoint))));
+    if (n == 1) font.size = std::min(s.font.size, kMinFitSize);
+    QList<Line> lines = breakLines(s.text, font, width / kMinCondense, true, false, &paragraphs_, n);
+    if (lines.isEmpty()) return {};
+    lines.back() = withEllipsis(lines.back().text, font, width / kMinCondense);
+    sheet_->incomplete.push_back(s.item->title.isEmpty() ? s.item->name : s.item->title);
+    return stacked(lines, at.x(), n == 1 ? std::pair{op.box.top(), op.box.bottom()} : band, font, op.item, width);
+  }
+
+  // `text` shortened until it and a closing "…" fit `width` on one line.
+  Line withEllipsis(QString text, const FontSpec& font, double width) {
+    static const QString kEllipsis = QStringLiteral("…");
     for (;;) {
-      font.size = size;
-      const auto& lines = linesOf(*s.item, s.text, font, false);
-      if (lines.isEmpty() || lines.front().runs.isEmpty()) return;
-      const Line& l = lines.front();
-      const double condense = std::min(1.0, width / l.advance);
-      if (condense >= kMinCondense) {
-        TextOp fitted = lineOp(l, op.box.left(), op.box.top(), font, op.item);
-        fitted.condense = condense;
-        fitted.box.setWidth(l.advance * condense);
-        op = std::move(fitted);
-        return;
-      }
-      if (size <= kMinFitSize) {
-        // Smaller would not be legible: what does not fit at the smallest
-        // size, fully condensed, is dropped, as a cut cell drops its rest
-        // (only table cells hold that much, the fields' limits never do).
-        const QList<Line> cut = breakLines(s.text, font, width / kMinCondense, true, false, nullptr, 1);
-        if (cut.isEmpty() || cut.front().runs.isEmpty()) return;
-        TextOp fitted = lineOp(cut.front(), op.box.left(), op.box.top(), font, op.item);
-        fitted.condense = kMinCondense;
-        fitted.box.setWidth(cut.front().advance * kMinCondense);
-        op = std::move(fitted);
-        return;
-      }
-      size = std::max(kMinFitSize, size - 0.5);
+      const QList<Line> one = breakLines(text + kEllipsis, font, 0, false, false, &paragraphs_, 1);
+      if (text.isEmpty() || (!one.isEmpty() && one.front().advance <= width)) return one.isEmpty() ? Line{} : one.front();
+      text.chop(text.size() >= 2 && text[text.size() - 1].isLowSurrogate() ? 2 : 1);
     }
+  }
+
+  TextOp placed(const Line& l, QPointF at, const FontSpec& font, const QString& item, double condense, double width) {
+    TextOp t = lineOp(l, at.x(), at.y(), font, item);
+    t.condense = std::min(condense, width / std::max(1.0, l.advance));
+    if (t.condense >= 1.0) t.condense = 1.0;
+    t.box.setWidth(l.advance * t.condense);
+    return t;
+  }
+
+  // Lines one under another, centred in the band, all condensed alike.
+  std::vector<TextOp> stacked(const QList<Line>& lines, double left, std::pair<double, double> band,
+                              const FontSpec& font, const QString& item, double width) {
+    double widest = 1;
+    for (const Line& l : lines) widest = std::max(widest, l.advance);
+    const double condense = std::min(1.0, width / widest);
+    const double pitch = kLinePitch * font.size * kPoint;
+    const double top = band.first + std::max(0.0, (band.second - band.first - pitch * lines.size()) / 2);
+    std::vector<TextOp> out;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+      if (lines[i].runs.isEmpty()) continue;
+      out.push_back(placed(lines[i], QPointF(left, top + pitch * i), font, item, condense, width));
+    }
+    return out;
   }
 
   // Upright characters stacked downwards, each centred in a column one font
@@ -377,12 +478,63 @@ class Generator {
   // A multi-line text: prints its lines from `first` while they fit
   // `height`; returns the number of lines printed.
   int drawLines(const Item& it, const QList<Line>& lines, int first, QPointF at, double height) {
-    const double pitch = kLinePitch * it.font.size * kPoint;
-    const int fit = static_cast<int>(std::floor((height + 0.5) / pitch));
-    int n = std::min<int>(fit, static_cast<int>(lines.size()) - first);
+    return drawLines(it, it.font, lines, first, at, height);
+  }
+  int drawLines(const Item& it, const FontSpec& font, const QList<Line>& lines, int first, QPointF at, double height) {
+    const int n = std::min<int>(linesIn(height, font), static_cast<int>(lines.size()) - first);
     if (n <= 0) return 0;
-    for (int i = 0; i < n; ++i) emitLine(lines[first + i], at.x(), at.y() + i * pitch, it.font, it.name);
+    const double pitch = kLinePitch * font.size * kPoint;
+    for (int i = 0; i < n; ++i) emitLine(lines[first + i], at.x(), at.y() + i * pitch, font, it.name);
     return n;
+  }
+  static int linesIn(double height, const FontSpec& font) {
+    return static_cast<int>(std::floor((height + 0.5) / (kLinePitch * font.size * kPoint)));
+  }
+
+  // A cell that drops what its box cannot hold: a text longer than the box
+  // is set smaller, down to the smallest legible size, so that it prints
+  // whole; only what does not fit even then is dropped, its last line
+  // ending in "…" and the sheet naming it.
+  void drawCut(const Item& it, QPointF at, double height) {
+    // Some cells' boxes reach a little past the rule under them: the lines
+    // end 1 pt above the first rule or frame side that crosses the box.
+    const double left = at.x(), right = at.x() + px(it.width);
+    for (const DrawOp& op : sheet_->ops) {
+      double y = -1, x0 = 0, x1 = 0;
+      if (const auto* line = std::get_if<LineOp>(&op); line && line->line.y1() == line->line.y2()) {
+        y = line->line.y1() - line->width / 2;
+        x0 = line->line.x1(), x1 = line->line.x2();
+      } else if (const auto* frame = std::get_if<FrameOp>(&op)) {
+        y = frame->rect.bottom() - frame->width / 2;
+        x0 = frame->rect.left(), x1 = frame->rect.right();
+      }
+      if (y > at.y() + kTouch && y < at.y() + height + kClear && std::min(x0, x1) < right && std::max(x0, x1) > left)
+        height = y - kClear - at.y();
+    }
+    // Blank lines at the end hold nothing to print.
+    QStringView text(it.text);
+    while (!text.isEmpty() && (text.back() == u'\n' || text.back() == u'\r')) text.chop(1);
+    // No more lines are laid out than the box could show, and one: a cell
+    // of megabytes costs what its first lines cost.
+    auto layout = [&](const FontSpec& font) {
+      return breakLines(text.toString(), font, px(it.width), true, it.justify, &paragraphs_,
+                        linesIn(height, font) + 1);
+    };
+    FontSpec font = it.font;
+    for (;;) {
+      const QList<Line> lines = layout(font);
+      if (lines.size() <= linesIn(height, font)) {
+        drawLines(it, font, lines, 0, at, height);
+        return;
+      }
+      if (font.size <= kMinWrapSize) break;
+      font.size = std::max(kMinWrapSize, font.size - 0.5);
+    }
+    const int n = std::max(1, linesIn(height, font));
+    QList<Line> lines = layout(font).mid(0, n);
+    lines.back() = withEllipsis(lines.back().text, font, px(it.width));
+    drawLines(it, font, lines, 0, at, std::max(height, n * kLinePitch * font.size * kPoint));
+    sheet_->incomplete.push_back(it.title.isEmpty() ? it.name : it.title);
   }
 
   // An uncut text continues where the previous sheet of this page stopped;
@@ -390,8 +542,9 @@ class Generator {
   // of it as its box holds, and stays finished: two texts of different
   // lengths on one page otherwise started each other again without end.
   void drawMemo(const Item& it, QPointF at, double height) {
+    if (it.cut) return drawCut(it, at, height);
     const auto& lines = linesOf(it, it.text, it.font, true);
-    if (it.cut || finished_.count(&it)) {
+    if (finished_.count(&it)) {
       drawLines(it, lines, 0, at, height);
       return;
     }

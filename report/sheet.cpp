@@ -1,5 +1,7 @@
 #include "report/sheet.h"
 
+#include <QStringList>
+
 #include <QPainter>
 #include <QRawFont>
 
@@ -91,6 +93,20 @@ QString describeSheet(const Sheet& sheet) {
                op);
   }
   return out;
+}
+
+QString incompleteNotice(const std::vector<Sheet>& sheets) {
+  QStringList named;
+  for (const Sheet& sheet : sheets) {
+    QStringList seen;
+    for (const QString& title : sheet.incomplete) {
+      if (seen.contains(title)) continue;
+      seen.append(title);
+      named.append(QStringLiteral("%1（第 %2 页）").arg(title).arg(sheet.absolute));
+    }
+  }
+  if (named.isEmpty()) return {};
+  return QStringLiteral("打印时未能完整显示：") + named.join(QStringLiteral("、"));
 }
 
 }  // namespace velmora::report

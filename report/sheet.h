@@ -57,7 +57,14 @@ struct Sheet {
   int absolute = 0;  // 1 for the first sheet of the run
   int relative = 0;  // the printed page number
   std::vector<DrawOp> ops;
+  // The texts this sheet could not show whole (by the titles of their
+  // fields), each ending in "…" where it was cut.
+  std::vector<QString> incomplete;
 };
+
+// "打印时未能完整显示：课题名称（第 3 页）、…", naming every text a sheet
+// shows cut by its absolute sheet number; empty when every text is whole.
+QString incompleteNotice(const std::vector<Sheet>& sheets);
 
 // Draws a sheet with its top-left corner at the painter's origin; `scale` is
 // device units per layout unit (device dpi / 1200).

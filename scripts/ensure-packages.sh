@@ -25,6 +25,8 @@ packages=(
   librsvg2-bin scdoc dpkg-dev lintian appstream desktop-file-utils
   shared-mime-info libglib2.0-bin xdg-utils libfile-mimeinfo-perl man-db
   libcli11-dev nlohmann-json3-dev libxlsxwriter-dev unzip libc-l10n
+  # The PDF's own bytes (character maps) and talking to the print system.
+  libqpdf-dev libcups2-dev
 )
 
 missing=()

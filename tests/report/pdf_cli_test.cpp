@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include "format/xdx_writer.h"
 #include "report_test_support.h"
 #include "test_support.h"
 
@@ -128,6 +129,62 @@ TEST(PdfCommand, HugeTextsPrintOrAreRefusedWithinAGigabyte) {
     // The text shows its start: the name on the cover, the cell on the data table's sheet.
     EXPECT_TRUE(text.size() > 2 && (text[0].contains(u"xxxxxxxxxx") || text[2].contains(u"xxxxxxxxxx")));
   }
+}
+
+// Realistic entries longer than their cells print whole on either paper:
+// pdftotext reads every character of them, in order, and nothing is named
+// on standard error. A cell too long even at the smallest size prints its
+// start and "…", and the command names it, still writing the PDF and
+// exiting 0.
+TEST(PdfCommand, RealisticEntriesPrintWholeAndCutOnesAreNamed) {
+  struct Entry {
+    Field table;
+    int row, column;
+    const char* text;
+  } entries[] = {
+      {Field::Production, 0, 0, "区域推进中小学学习共同体建设的理论与实践研究——以海淀区为例"},
+      {Field::ResearchedProject, 0, 2, "教育部人文社会科学重点研究基地重大项目"},
+      {Field::MainActor, 0, 0, "欧阳晓燕"},
+      {Field::MainActor, 0, 8, "华东师范大学课程与教学研究所教育学部"},
+      {Field::MainActor, 1, 0, "赵敏"},
+  };
+  Record rec = openedFixture("sample.xdx").record();
+  for (const Entry& e : entries) rec.setCell(e.table, e.row, e.column, e.text);
+  rec.setText(Field::ProjectName, "区域推进中小学学习共同体建设的理论与实践研究——以海淀区为例");
+  QTemporaryDir dir;
+  const QString doc = dir.filePath(QStringLiteral("realistic.xdx"));
+  writeFile(doc.toStdString(), buildXdx(rec, {}));
+  for (const char* paper : {"a4", "letter"}) {
+    SCOPED_TRACE(paper);
+    const QString out = dir.filePath(QStringLiteral("realistic-%1.pdf").arg(QString::fromLatin1(paper)));
+    const Result r = runCli({"pdf", "--paper", QString::fromLatin1(paper), doc, out});
+    EXPECT_EQ(r.exit, 0);
+    EXPECT_EQ(r.err, QString()) << r.err.toStdString();
+    // In the order the lines are drawn, which keeps a wrapped cell's lines together.
+    QString text = tool(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), out, QStringLiteral("-")});
+    text.remove(QRegularExpression(QStringLiteral("\\s")));
+    for (const Entry& e : entries) EXPECT_TRUE(text.contains(QString::fromUtf8(e.text))) << e.text;
+  }
+
+  std::string endless;
+  for (int i = 0; i < 16; ++i) endless += "教育部人文社会科学重点研究基地重大项目";
+  rec.setCell(Field::ResearchedProject, 0, 2, endless);
+  rec.setText(Field::BankAccount, endless);
+  writeFile(doc.toStdString(), buildXdx(rec, {}));
+  const QString out = dir.filePath(QStringLiteral("cut.pdf"));
+  const Result r = runCli({"pdf", doc, out});
+  EXPECT_EQ(r.exit, 0);
+  EXPECT_EQ(r.err.toStdString(),
+            QStringLiteral("%1：打印时未能完整显示：研究课题第1行“课题类别”（第 4 页）、银行帐号（第 8 页）\n")
+                .arg(doc)
+                .toStdString());
+  QString text = tool(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), out, QStringLiteral("-")});
+  text.remove(QRegularExpression(QStringLiteral("\\s")));
+  EXPECT_TRUE(text.contains(u"教育部人文社会科学重点研究基地重大项目教育部人文")) << text.toStdString();
+  EXPECT_TRUE(text.contains(u"…"));
+  const Result wrongPaper = runCli({"pdf", "--paper", "a3", doc, out});
+  EXPECT_EQ(wrongPaper.exit, 2);
+  EXPECT_TRUE(wrongPaper.err.contains(u"纸张只能是 a4 或 letter")) << wrongPaper.err.toStdString();
 }
 
 // Every font embedded as a subset; every field's text extractable.

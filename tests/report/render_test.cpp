@@ -302,96 +302,180 @@ TEST(RenderedContinuation, LongParagraphsPrintEveryCharacterOnce) {
   }
 }
 
-// A cut cell prints the lines that fit its box and nothing else; a single-line
-// cell runs on past its column over empty paper.
-TEST(RenderedCells, CutCellsAndRunningLines) {
-  Record rec = openedFixture("sample.xdx").record();
-  rec.setCell(Field::Production, 0, 0, "甲乙丙丁戊己庚辛壬癸子丑寅卯辰巳午未申酉戌亥天地玄黄宇宙洪荒日月盈昃辰宿列张寒来暑往秋收冬藏");
-  rec.setCell(Field::MainActor, 0, 5, "比较教育学与课程理论");
-  rec.setCell(Field::MainActor, 0, 6, "");
-  const auto sheets = sheetsOf(rec, false);
-  EXPECT_EQ(sheets.size(), 11u);
-  const auto text = pdfText(report::pdfBytes(sheets));
-  // 1.9 in at 10 pt takes 13 characters a line; 0.4 in holds two lines.
-  EXPECT_TRUE(text[3].contains(u"甲乙丙丁戊己庚辛壬癸子丑寅"));
-  EXPECT_TRUE(text[3].contains(u"卯辰巳午未申酉戌亥天地玄黄"));
-  EXPECT_FALSE(text[3].contains(u"宇宙洪荒"));
-  const auto start = text[2].find(u"比较教育学");
-  const auto end = text[2].find(u"课程理论");
-  ASSERT_TRUE(start && end);
-  EXPECT_NEAR(start->left(), 3.9, kTolerance);
-  EXPECT_NEAR(end->top(), start->top(), 0.01);  // one line
-  EXPECT_GT(end->right(), 3.9 + 0.8);           // past the column's right edge
+// Every vertical rule and side of a frame of a sheet, as segments.
+std::vector<QLineF> uprights(const report::Sheet& sheet) {
+  std::vector<QLineF> found;
+  for (const report::DrawOp& op : sheet.ops) {
+    if (const auto* l = std::get_if<report::LineOp>(&op); l && l->line.x1() == l->line.x2()) found.push_back(l->line);
+    if (const auto* f = std::get_if<report::FrameOp>(&op)) {
+      found.emplace_back(f->rect.topLeft(), f->rect.bottomLeft());
+      found.emplace_back(f->rect.topRight(), f->rect.bottomRight());
+    }
+  }
+  return found;
 }
 
-// The largest application: nothing is printed past the printable edge or
-// over another text, on any sheet, in the PDF as in the sheets.
-TEST(RenderedSheets, NothingOffTheSheetOrOverANeighbour) {
-  const auto sheets = sheetsOf(bench::maximalRecord(), false);
-  const double edge = report::kPrintableRightInches * report::kLayoutDpi;
+// The largest application and one of realistic entries: no text on any
+// sheet is struck by a rule or a side of the frame, neither as laid out nor
+// as its glyphs come out of the PDF.
+TEST(RenderedSheets, NoTextCrossesARuleOrTheFrame) {
+  Record realistic = openedFixture("sample.xdx").record();
+  realistic.setCell(Field::MainActor, 0, 0, "欧阳晓燕");
+  realistic.setCell(Field::MainActor, 0, 8, "华东师范大学课程与教学研究所教育学部");
+  realistic.setCell(Field::Production, 0, 0, "区域推进中小学学习共同体建设的理论与实践研究——以海淀区为例");
+  realistic.setCell(Field::ResearchedProject, 0, 2, "教育部人文社会科学重点研究基地重大项目");
   const double touch = report::kLayoutDpi / 100;
-  for (const report::Sheet& sheet : sheets) {
-    std::vector<const report::TextOp*> texts;
-    for (const report::DrawOp& op : sheet.ops)
-      if (const auto* t = std::get_if<report::TextOp>(&op)) texts.push_back(t);
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-      EXPECT_LE(texts[i]->box.right(), edge) << sheet.page.toStdString() << " " << texts[i]->item.toStdString();
-      for (std::size_t k = i + 1; k < texts.size(); ++k) {
-        if (texts[i]->item == texts[k]->item) continue;  // the lines of one item
-        const QRectF both = texts[i]->box.intersected(texts[k]->box);
-        EXPECT_FALSE(both.width() > touch && both.height() > touch)
-            << sheet.page.toStdString() << ": " << texts[i]->item.toStdString() << " over "
-            << texts[k]->item.toStdString();
+  for (const auto& [name, record] : {std::pair{"maximal", bench::maximalRecord()}, std::pair{"realistic", realistic}}) {
+    SCOPED_TRACE(name);
+    const auto sheets = sheetsOf(record, false);
+    const auto pages = pdfText(report::pdfBytes(sheets));
+    ASSERT_EQ(pages.size(), sheets.size());
+    for (std::size_t s = 0; s < sheets.size(); ++s) {
+      const auto rules = uprights(sheets[s]);
+      for (const report::DrawOp& op : sheets[s].ops) {
+        const auto* t = std::get_if<report::TextOp>(&op);
+        if (!t) continue;
+        for (const QLineF& r : rules) {
+          const bool across = r.x1() > t->box.left() + touch && r.x1() < t->box.right() - touch;
+          const bool beside = std::min(r.y1(), r.y2()) < t->box.bottom() - touch &&
+                              std::max(r.y1(), r.y2()) > t->box.top() + touch;
+          EXPECT_FALSE(across && beside) << "sheet " << s + 1 << " " << t->item.toStdString() << " \""
+                                         << t->text.left(12).toStdString() << "\" at x " << r.x1() / report::kLayoutDpi;
+        }
+      }
+      // The glyphs as poppler finds them: no character box holds a rule.
+      // Poppler's boxes are the face's whole height, ascent to descent; the
+      // ink of a character fills the middle three fifths of it.
+      for (std::size_t c = 0; c < pages[s].boxes.size(); ++c) {
+        const QRectF box = pages[s].boxes[c];
+        const QRectF g = box.adjusted(0, box.height() / 5, 0, -box.height() / 5);
+        for (const QLineF& r : rules) {
+          const double x = r.x1() / report::kLayoutDpi;
+          const bool across = x > g.left() + 0.005 && x < g.right() - 0.005;
+          const bool beside = std::min(r.y1(), r.y2()) / report::kLayoutDpi < g.bottom() - 0.01 &&
+                              std::max(r.y1(), r.y2()) / report::kLayoutDpi > g.top() + 0.01;
+          EXPECT_FALSE(across && beside) << "sheet " << s + 1 << " character " << g.left() << ".." << g.right() << " " << g.top() << ".." << g.bottom() << " "
+                                         << pages[s].chars.mid(static_cast<qsizetype>(c), 1).toStdString() << " at x " << x;
+        }
       }
     }
   }
-  // The glyphs as they come out of the PDF.
-  const auto pages = pdfText(report::pdfBytes(sheets));
-  ASSERT_EQ(pages.size(), sheets.size());
-  for (std::size_t p = 0; p < pages.size(); ++p)
-    for (std::size_t c = 0; c < pages[p].boxes.size(); ++c)
-      EXPECT_LE(pages[p].boxes[c].right(), report::kPrintableRightInches + 0.005)
-          << "sheet " << p + 1 << " character " << pages[p].chars.mid(static_cast<qsizetype>(c), 1).toStdString();
 }
 
-// A text that fits, or runs over empty paper, prints as laid out; one that
-// would run over its neighbour is condensed to end before it, one too long
-// for that is set smaller too, and of one too long even at the smallest size
-// what does not fit is dropped.
-TEST(RenderedCells, RunningTextsStopBeforeTheirNeighbour) {
+// The operations of one item on a sheet, in drawing order.
+std::vector<const report::TextOp*> opsOf(const report::Sheet& sheet, QStringView item) {
+  std::vector<const report::TextOp*> found;
+  for (const report::DrawOp& op : sheet.ops)
+    if (const auto* t = std::get_if<report::TextOp>(&op); t && t->item == item) found.push_back(t);
+  return found;
+}
+
+QString joined(const std::vector<const report::TextOp*>& ops) {
+  QString text;
+  for (const auto* t : ops) text += t->text;
+  return text;
+}
+
+double pointsOf(const report::TextOp& op) { return op.box.height() / report::kLinePitch / (report::kLayoutDpi / 72); }
+
+// A cell that drops what its box cannot hold sets a long text smaller so
+// that it prints whole; only what does not fit at 6.5 pt is dropped, the
+// last line ending in "…", and the sheet names the cell.
+TEST(RenderedCells, CutCellsPrintWholeOrSayTheyAreCut) {
+  const std::string title = "甲乙丙丁戊己庚辛壬癸子丑寅卯辰巳午未申酉戌亥天地玄黄宇宙洪荒日月盈昃辰宿列张寒来暑往秋收冬藏";
+  std::string endless;
+  for (int i = 0; i < 4; ++i) endless += title;
+  struct Case {
+    const char* name;
+    std::string text;
+    bool smaller, cut;
+  } cases[] = {
+      {"fits at its size", "学习共同体的理论与实践", false, false},
+      {"a realistic book title", "区域推进中小学学习共同体建设的理论与实践研究——以海淀区为例", true, false},
+      {"52 characters", title, true, false},
+      {"208 characters", endless, true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Record rec = openedFixture("sample.xdx").record();
+    rec.setCell(Field::Production, 0, 0, c.text);
+    const auto sheets = sheetsOf(rec, false);
+    ASSERT_EQ(sheets.size(), 11u);
+    const auto ops = opsOf(sheets[3], u"Production11");
+    ASSERT_FALSE(ops.empty());
+    const QString printed = joined(ops);
+    const QString text = QString::fromStdString(c.text);
+    if (c.cut) {
+      EXPECT_TRUE(printed.endsWith(u'…')) << printed.toStdString();
+      EXPECT_TRUE(text.startsWith(printed.chopped(1)));
+      EXPECT_GT(printed.size(), 60);
+      EXPECT_EQ(report::incompleteNotice(sheets), QStringLiteral("打印时未能完整显示：研究成果第1行“成果名称”（第 4 页）"));
+    } else {
+      EXPECT_EQ(printed, text);
+      EXPECT_TRUE(sheets[3].incomplete.empty());
+      EXPECT_TRUE(report::incompleteNotice(sheets).isEmpty());
+    }
+    // The cell's box: 1.9 in wide from 0.95 in, from 1.82 in down to the
+    // row's rule at 2.2 in, which the lines keep 1 pt clear of.
+    for (const auto* op : ops) {
+      EXPECT_EQ(pointsOf(*op) < 10.0 - 1e-9, c.smaller) << pointsOf(*op);
+      EXPECT_GE(pointsOf(*op), 6.5);
+      EXPECT_LE(op->box.right(), (0.95 + 1.9) * report::kLayoutDpi);
+      EXPECT_LE(op->box.bottom(), 2.2 * report::kLayoutDpi - report::kLayoutDpi / 72 + 1);
+    }
+    const auto pdf = pdfText(report::pdfBytes(sheets));
+    EXPECT_TRUE(pdf[3].contains(printed)) << printed.toStdString();
+  }
+}
+
+// A single-line cell runs on past its item's width while nothing is in the
+// way; one that would run over its neighbour or the column's rule is fitted
+// into its cell, kept 1 pt clear of the rule: condensed, then smaller, then
+// wrapped onto as many lines as the row holds (6.5 pt at the least), and of
+// one too long even for that what does not fit is dropped behind "…".
+TEST(RenderedCells, RunningTextsStayInTheirCell) {
+  const std::string specialty = "比较教育学与课程理论";
   struct Case {
     const char* name;
     std::string text, neighbour;
-    bool condensed, smaller;
-    std::string printed;
+    std::size_t lines;
+    bool condensed, smaller, cut;
   } cases[] = {
-      {"fits", "比较教育", "本科", false, false, "比较教育"},
-      {"over empty paper", "比较教育学与课程理论", "", false, false, "比较教育学与课程理论"},
-      {"condensed", "比较教育学与课程理论", "本科", true, false, "比较教育学与课程理论"},
-      {"smaller", "比较教育学与课程理论比较教育", "本科", true, true, "比较教育学与课程理论比较教育"},
-      // 0.95 in to the neighbour hold 16 characters of 7 pt at 60 %.
-      {"cut", "比较教育学与课程理论比较教育学与课程理论比较教育学与课程理论", "本科", true, true,
-       "比较教育学与课程理论比较教育学与"},
+      {"fits", "比较教育", "本科", 1, false, false, false},
+      {"over the rule, nothing beside", specialty, "", 1, true, false, false},
+      {"condensed", specialty, "本科", 1, true, false, false},
+      {"smaller", specialty + "比较教育", "本科", 1, true, true, false},
+      {"wrapped", specialty + specialty + specialty, "本科", 3, true, true, false},
+      {"cut", specialty + specialty + specialty + specialty + specialty + specialty, "本科", 3, true, true, true},
   };
+  const double rule = 4.8 * report::kLayoutDpi, clear = report::kLayoutDpi / 72;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Record rec = openedFixture("sample.xdx").record();
     rec.setCell(Field::MainActor, 0, 5, c.text);
     rec.setCell(Field::MainActor, 0, 6, c.neighbour);
     const auto sheets = sheetsOf(rec, false);
-    const report::TextOp* cell = nullptr;
-    for (const report::DrawOp& op : sheets[2].ops)
-      if (const auto* t = std::get_if<report::TextOp>(&op); t && t->item == u"MainActor16") cell = t;
-    ASSERT_TRUE(cell);
-    EXPECT_EQ(cell->text, QString::fromStdString(c.printed));
-    EXPECT_EQ(cell->condense < 1.0, c.condensed);
-    EXPECT_GE(cell->condense, 0.6);
-    const double points = cell->box.height() / report::kLinePitch / (report::kLayoutDpi / 72);
-    EXPECT_EQ(points < 10.0 - 1e-9, c.smaller) << points;
-    EXPECT_GE(points, 7.0);
-    // The neighbour, 学历, starts at 4.85 in.
-    if (!c.neighbour.empty()) {
-      EXPECT_LE(cell->box.right(), 4.85 * report::kLayoutDpi + report::kLayoutDpi / 100);
+    const auto ops = opsOf(sheets[2], u"MainActor16");
+    ASSERT_EQ(ops.size(), c.lines);
+    const QString printed = joined(ops);
+    if (c.cut) {
+      EXPECT_TRUE(printed.endsWith(u'…'));
+      EXPECT_TRUE(QString::fromStdString(c.text).startsWith(printed.chopped(1)));
+      EXPECT_EQ(report::incompleteNotice(sheets), QStringLiteral("打印时未能完整显示：主要参加者第1行“研究专长”（第 3 页）"));
+    } else {
+      EXPECT_EQ(printed, QString::fromStdString(c.text));
+      EXPECT_TRUE(report::incompleteNotice(sheets).isEmpty());
+    }
+    for (const auto* op : ops) {
+      EXPECT_EQ(op->condense < 1.0, c.condensed);
+      EXPECT_GE(op->condense, 0.6);
+      EXPECT_EQ(pointsOf(*op) < 10.0 - 1e-9, c.smaller) << pointsOf(*op);
+      EXPECT_GE(pointsOf(*op), c.lines > 1 ? 6.5 : 7.0);
+      EXPECT_NEAR(op->box.left(), 3.9 * report::kLayoutDpi, 1);
+      EXPECT_LE(op->box.right(), rule - clear + 1);
+      // The row lies between the rules at 4.8 and 5.15 in.
+      EXPECT_GE(op->box.top(), 4.8 * report::kLayoutDpi + clear - 1);
+      EXPECT_LE(op->box.bottom(), 5.15 * report::kLayoutDpi - clear + 1);
     }
   }
 }
