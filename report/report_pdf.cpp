@@ -1,5 +1,10 @@
 #include "report/report_pdf.h"
 
+#include <qpdf/Buffer.hh>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFObjectHandle.hh>
+#include <qpdf/QPDFWriter.hh>
+
 #include <QBuffer>
 #include <QHash>
 #include <QPainter>
@@ -52,12 +57,6 @@ const QHash<char32_t, char32_t>& radicalTable() {
   }();
   return table;
 }
-
-struct Edit {
-  qsizetype pos;
-  qsizetype length;
-  QByteArray replacement;
-};
 
 QByteArray hex4(uint v) { return QByteArray::number(v, 16).toUpper().rightJustified(4, '0'); }
 
@@ -129,10 +128,6 @@ QByteArray writeCMapEntries(const std::map<uint, char32_t>& map) {
   return out;
 }
 
-struct Object {
-  qsizetype start = 0, end = 0;  // from "N 0 obj" to after "endobj"
-};
-
 }  // namespace
 
 char32_t unifiedIdeograph(char32_t c) {
@@ -144,122 +139,65 @@ char32_t unifiedIdeograph(char32_t c) {
   return ucs.size() == 1 ? ucs.front() : c;
 }
 
-QByteArray restoreIdeographs(const QByteArray& pdf) {
-  // The cross-reference table Qt writes: "xref\n0 N\n" and N entries of 20 bytes.
-  const qsizetype sx = pdf.lastIndexOf("startxref");
-  if (sx < 0) return pdf;
-  bool ok = false;
-  const qsizetype xrefPos = pdf.mid(sx + 9).trimmed().split('\n').value(0).trimmed().toLongLong(&ok);
-  if (!ok || !pdf.mid(xrefPos).startsWith("xref")) return pdf;
-  const qsizetype headerEnd = pdf.indexOf('\n', pdf.indexOf('\n', xrefPos) + 1);
-  const QList<QByteArray> head = pdf.mid(xrefPos, headerEnd - xrefPos).split('\n');
-  const QList<QByteArray> range = head.value(1).trimmed().split(' ');
-  if (range.size() != 2 || range[0] != "0") return pdf;
-  const int count = range[1].toInt();
-  std::vector<qsizetype> offsets(count, -1);
-  for (int i = 0; i < count; ++i) {
-    const QByteArray entry = pdf.mid(headerEnd + 1 + i * 20, 20);
-    if (entry.size() < 18) return pdf;
-    if (entry[17] == 'n') offsets[i] = entry.left(10).toLongLong();
-  }
-  const qsizetype tableEnd = headerEnd + 1 + count * 20;
-  std::map<int, Object> objects;
-  for (int i = 1; i < count; ++i) {
-    if (offsets[i] < 0) continue;
-    const qsizetype end = pdf.indexOf("endobj", offsets[i]);
-    if (end < 0) return pdf;
-    objects[i] = {offsets[i], end + 6};
-  }
-  auto body = [&](int n) { return pdf.mid(objects[n].start, objects[n].end - objects[n].start); };
-
-  std::vector<Edit> edits;
-  // Character maps: uncompressed streams holding "begincmap".
-  for (const auto& [num, obj] : objects) {
-    const QByteArray o = body(num);
-    if (!o.contains("begincmap")) continue;
-    const qsizetype s = o.indexOf("stream\n"), e = o.indexOf("endstream");
-    const qsizetype dict = o.indexOf("<<"), dictEnd = o.indexOf(">>", dict);
-    if (s < 0 || e < 0 || dict < 0 || dictEnd > s || o.left(dictEnd).contains("/Filter")) continue;
-    const QByteArray stream = o.mid(s + 7, e - s - 7);
-    std::map<uint, char32_t> map = parseCMap(stream);
-    bool changed = false;
-    for (auto& [code, ch] : map) {
-      const char32_t fixed = unifiedIdeograph(ch);
-      if (fixed != ch) ch = fixed, changed = true;
+QByteArray restoreIdeographs(const QByteArray& pdf, int* rewritten) {
+  if (rewritten) *rewritten = 0;
+  try {
+    QPDF doc;
+    doc.setSuppressWarnings(true);
+    doc.processMemoryFile("report", pdf.constData(), static_cast<size_t>(pdf.size()));
+    int changes = 0;
+    for (QPDFObjectHandle font : doc.getAllObjects()) {
+      if (!font.isDictionary() || !font.getKey("/Type").isNameAndEquals("/Font") ||
+          !font.getKey("/Subtype").isNameAndEquals("/Type0"))
+        continue;
+      // The character map, read whatever filter it was written with.
+      if (QPDFObjectHandle map = font.getKey("/ToUnicode"); map.isStream()) {
+        const std::shared_ptr<Buffer> data = map.getStreamData(qpdf_dl_generalized);
+        const QByteArray stream(reinterpret_cast<const char*>(data->getBuffer()), static_cast<qsizetype>(data->getSize()));
+        std::map<uint, char32_t> entries = parseCMap(stream);
+        bool changed = false;
+        for (auto& [code, ch] : entries) {
+          const char32_t fixed = unifiedIdeograph(ch);
+          if (fixed != ch) ch = fixed, changed = true;
+        }
+        const qsizetype cs = stream.indexOf("endcodespacerange"), ce = stream.indexOf("endcmap");
+        if (changed && cs >= 0 && ce > cs) {
+          const qsizetype entriesStart = cs + qstrlen("endcodespacerange\n");
+          const QByteArray fixed = stream.left(entriesStart) + writeCMapEntries(entries) + stream.mid(ce);
+          map.replaceStreamData(fixed.toStdString(), QPDFObjectHandle::newNull(), QPDFObjectHandle::newNull());
+          ++changes;
+        }
+      }
+      // Subset tags: the descriptor's /FontName carries "TAG+Name"; the CID
+      // font and the Type0 font above it get the same name.
+      QPDFObjectHandle cid = font.getKey("/DescendantFonts");
+      if (!cid.isArray() || cid.getArrayNItems() < 1) continue;
+      cid = cid.getArrayItem(0);
+      QPDFObjectHandle name = cid.getKey("/FontDescriptor").getKey("/FontName");
+      if (!name.isName() || name.getName().find('+') != 7) continue;
+      for (QPDFObjectHandle f : {font, cid}) {
+        if (f.getKey("/BaseFont").isNameAndEquals(name.getName())) continue;
+        f.replaceKey("/BaseFont", QPDFObjectHandle::newName(name.getName()));
+        ++changes;
+      }
     }
-    if (!changed) continue;
-    const qsizetype cs = stream.indexOf("endcodespacerange"), ce = stream.indexOf("endcmap");
-    if (cs < 0 || ce < 0) continue;
-    const qsizetype entriesStart = cs + qstrlen("endcodespacerange\n");
-    QByteArray newStream = stream.left(entriesStart) + writeCMapEntries(map) + stream.mid(ce);
-    edits.push_back({obj.start + s + 7, e - s - 7, newStream});
-    edits.push_back({obj.start + dict, dictEnd + 2 - dict, "<< /Length " + QByteArray::number(newStream.size()) + " >>"});
+    if (rewritten) *rewritten = changes;
+    if (changes == 0) return pdf;
+    QPDFWriter writer(doc);
+    writer.setOutputMemory();
+    // The same sheets give the same bytes.
+    writer.setDeterministicID(true);
+    writer.write();
+    const std::shared_ptr<Buffer> out = writer.getBufferSharedPointer();
+    return QByteArray(reinterpret_cast<const char*>(out->getBuffer()), static_cast<qsizetype>(out->getSize()));
+  } catch (const std::exception&) {
+    // A file qpdf cannot read is no PDF of ours: left as it is.
+    if (rewritten) *rewritten = 0;
+    return pdf;
   }
-  // Subset tags: a CID font's /FontDescriptor carries "/FontName /TAG+Name";
-  // its /BaseFont and that of the Type0 font above it get the same name.
-  static const QRegularExpression descRef(QStringLiteral(R"(/FontDescriptor (\d+) 0 R)"));
-  static const QRegularExpression fontName(QStringLiteral(R"(/FontName /([A-Z]{6}\+[^\s/>]+))"));
-  static const QRegularExpression baseFont(QStringLiteral(R"(/BaseFont /([^\s/>]+))"));
-  static const QRegularExpression descendant(QStringLiteral(R"(/DescendantFonts \[(\d+) 0 R\])"));
-  std::map<int, QByteArray> taggedName;  // CID font object -> tagged name
-  for (const auto& [num, obj] : objects) {
-    const QString o = QString::fromLatin1(body(num).left(600));
-    if (!o.contains(u"/CIDFontType2")) continue;
-    const auto d = descRef.match(o);
-    if (!d.hasMatch() || !objects.count(d.captured(1).toInt())) continue;
-    const auto fn = fontName.match(QString::fromLatin1(body(d.captured(1).toInt()).left(600)));
-    if (fn.hasMatch()) taggedName[num] = fn.captured(1).toLatin1();
-  }
-  auto retag = [&](int num, const QByteArray& tagged) {
-    const QString o = QString::fromLatin1(body(num).left(600));
-    const auto b = baseFont.match(o);
-    if (!b.hasMatch() || b.captured(1).toLatin1() == tagged) return;
-    edits.push_back({objects[num].start + b.capturedStart(1), b.capturedLength(1), tagged});
-  };
-  for (const auto& [num, obj] : objects) {
-    const QString o = QString::fromLatin1(body(num).left(600));
-    const auto d = descendant.match(o);
-    if (d.hasMatch() && taggedName.count(d.captured(1).toInt())) retag(num, taggedName[d.captured(1).toInt()]);
-  }
-  for (const auto& [num, tagged] : taggedName) retag(num, tagged);
-  if (edits.empty()) return pdf;
-
-  std::sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.pos < b.pos; });
-  QByteArray out;
-  out.reserve(pdf.size() + 4096);
-  qsizetype at = 0;
-  std::vector<std::pair<qsizetype, qsizetype>> shifts;  // old position -> growth before it
-  qsizetype growth = 0;
-  for (const Edit& e : edits) {
-    out += pdf.mid(at, e.pos - at);
-    out += e.replacement;
-    at = e.pos + e.length;
-    growth += e.replacement.size() - e.length;
-    shifts.push_back({at, growth});
-  }
-  auto moved = [&](qsizetype old) {
-    qsizetype g = 0;
-    for (const auto& [pos, total] : shifts)
-      if (pos <= old) g = total;
-    return old + g;
-  };
-  out += pdf.mid(at, xrefPos - at);
-  QByteArray table = "xref\n0 " + QByteArray::number(count) + "\n";
-  for (int i = 0; i < count; ++i) {
-    if (offsets[i] < 0)
-      table += pdf.mid(headerEnd + 1 + i * 20, 20);
-    else
-      table += QByteArray::number(moved(offsets[i])).rightJustified(10, '0') + " 00000 n \n";
-  }
-  const qsizetype newXref = out.size();
-  out += table;
-  // The trailer follows the table; only its startxref value changes.
-  QByteArray trailer = pdf.mid(tableEnd, sx - tableEnd);
-  out += trailer + "startxref\n" + QByteArray::number(newXref) + "\n%%EOF\n";
-  return out;
 }
 
-QByteArray pdfBytes(const std::vector<Sheet>& sheets, const QPageSize& pageSize) {
+QByteArray pdfBytes(const std::vector<Sheet>& sheets, const QPageSize& pageSize, const Placement& placement) {
   QBuffer buffer;
   buffer.open(QIODevice::WriteOnly);
   {
@@ -273,25 +211,31 @@ QByteArray pdfBytes(const std::vector<Sheet>& sheets, const QPageSize& pageSize)
     QPainter painter(&writer);
     for (std::size_t i = 0; i < sheets.size(); ++i) {
       if (i) writer.newPage();
-      drawSheet(painter, sheets[i], 1.0);
+      // The writer counts in layout units, so the offset is in inches times
+      // the layout's resolution and the scale applies to the sheet alone.
+      painter.save();
+      painter.translate(placement.offset * kLayoutDpi);
+      drawSheet(painter, sheets[i], placement.scale);
+      painter.restore();
     }
   }
   return restoreIdeographs(buffer.data());
 }
 
-bool writePdf(const std::vector<Sheet>& sheets, const QString& path, QString* error, const QPageSize& pageSize) {
+bool writePdf(const std::vector<Sheet>& sheets, const QString& path, QString* error, const QPageSize& pageSize,
+              const Placement& placement) {
   // A FIFO or a device is written into as it is; QSaveFile would rename a
   // regular file over it.
   if (const QFileInfo info(path); info.exists() && !info.isFile() && !info.isDir()) {
     QFile direct(path);
-    if (!direct.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || direct.write(pdfBytes(sheets, pageSize)) < 0) {
+    if (!direct.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || direct.write(pdfBytes(sheets, pageSize, placement)) < 0) {
       if (error) *error = direct.errorString();
       return false;
     }
     return true;
   }
   QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly) || file.write(pdfBytes(sheets, pageSize)) < 0 || !file.commit()) {
+  if (!file.open(QIODevice::WriteOnly) || file.write(pdfBytes(sheets, pageSize, placement)) < 0 || !file.commit()) {
     if (error) *error = file.errorString();
     return false;
   }

@@ -2,7 +2,15 @@
 // sheet sequence, page numbers, continuation, cut cells and marks.
 #include <gtest/gtest.h>
 
+#include <QBuffer>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QRawFont>
+#include <QRegularExpression>
+#include <poppler-qt6.h>
+#include <qpdf/Buffer.hh>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFWriter.hh>
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
@@ -545,6 +553,65 @@ TEST(RenderedText, IdeographsCopyOutUnchanged) {
     for (QChar c : page.chars) EXPECT_FALSE(c.unicode() >= 0x2E80 && c.unicode() <= 0x2FDF) << int(c.unicode());
   EXPECT_EQ(report::unifiedIdeograph(0x2F42), U'文');
   EXPECT_EQ(report::unifiedIdeograph(U'文'), U'文');
+}
+
+// The PDF as Qt writes it, before its character maps are restored.
+QByteArray qtPdf(const QString& text) {
+  QBuffer buffer;
+  buffer.open(QIODevice::WriteOnly);
+  {
+    QPdfWriter writer(&buffer);
+    QPainter painter(&writer);
+    QFont font(QStringLiteral("Noto Serif CJK SC"));
+    font.setPointSize(12);
+    painter.setFont(font);
+    painter.drawText(QPointF(100, 300), text);
+  }
+  return buffer.data();
+}
+
+// The text of a PDF's first page as poppler copies it out, radicals and all.
+QString copiedText(const QByteArray& pdf) {
+  const std::unique_ptr<Poppler::Document> doc = Poppler::Document::loadFromData(pdf);
+  if (!doc || doc->numPages() < 1) return {};
+  QString text = doc->page(0)->text(QRectF());
+  text.remove(QRegularExpression(QStringLiteral("\\s")));
+  return text;
+}
+
+// `pdf` written again by qpdf with every stream compressed, as a later Qt
+// might write its character maps.
+QByteArray compressed(const QByteArray& pdf) {
+  QPDF doc;
+  doc.processMemoryFile("qt", pdf.constData(), static_cast<size_t>(pdf.size()));
+  QPDFWriter writer(doc);
+  writer.setOutputMemory();
+  writer.setStreamDataMode(qpdf_s_compress);
+  writer.write();
+  const auto out = writer.getBufferSharedPointer();
+  return QByteArray(reinterpret_cast<const char*>(out->getBuffer()), static_cast<qsizetype>(out->getSize()));
+}
+
+// The rewriting finds the character maps it is there to mend, whether Qt
+// leaves them plain or they come compressed; mended, the text copies out as
+// it was drawn, and a second pass finds nothing left to mend.
+TEST(RenderedText, CharacterMapsAreFoundAndMended) {
+  const QString text = QStringLiteral("非正式文档文化直骨长门风马鬼龙");
+  const QByteArray plain = qtPdf(text);
+  ASSERT_TRUE(copiedText(plain).contains(QChar(0x2F42))) << "Qt's own map gives the radical ⽂";
+  for (const auto& [name, pdf] : {std::pair{"as Qt writes it", plain}, std::pair{"compressed", compressed(plain)}}) {
+    SCOPED_TRACE(name);
+    int rewritten = 0;
+    const QByteArray mended = report::restoreIdeographs(pdf, &rewritten);
+    EXPECT_GE(rewritten, 1);
+    EXPECT_EQ(copiedText(mended).toStdString(), text.toStdString());
+    int again = -1;
+    EXPECT_EQ(report::restoreIdeographs(mended, &again), mended);
+    EXPECT_EQ(again, 0);
+  }
+  int none = -1;
+  EXPECT_EQ(report::restoreIdeographs("no PDF at all", &none), QByteArray("no PDF at all"));
+  EXPECT_EQ(none, 0);
 }
 
 // Two generations of the same record give the same sheets, operation by
