@@ -15,7 +15,7 @@ for page in velmora.1 velmora-cli.1; do
   case $page in
     velmora.1) words=(NAME SYNOPSIS DESCRIPTION KEYBOARD FILES "SEE ALSO" help.html recovery --version) ;;
     velmora-cli.1) words=(NAME SYNOPSIS COMMANDS "EXIT STATUS" EXAMPLES check --json dump import resave pdf
-                          --out-dir roster --out --help --version) ;;
+                          --out-dir --paper roster --out --help --version) ;;
   esac
   for word in "${words[@]}"; do
     grep -qF -- "$word" <<<"$text" || { echo "$page does not mention $word"; failures=$((failures + 1)); }
