@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/help_format.h"
 
 namespace {
 
@@ -19,7 +20,8 @@ using namespace velmora::cli;
 // CLI11 speaks English; the headings of its help and the gist of its errors
 // are given in the program's language.
 void chineseLabels(CLI::App& app) {
-  auto f = app.get_formatter();
+  auto f = std::make_shared<HelpFormatter>(terminalWidth());
+  app.formatter(f);
   f->label("Usage", "用法");
   f->label("OPTIONS", "选项");
   f->label("Options", "选项");
@@ -42,9 +44,17 @@ std::string usageError(const CLI::ParseError& e, const std::vector<std::string>&
     return "未知的选项或多余的参数：" + list;
   }
   const std::string what = e.what();
-  if (dynamic_cast<const CLI::RequiredError*>(&e)) return "缺少必需的命令或参数（" + what + "）";
-  if (dynamic_cast<const CLI::ArgumentMismatch*>(&e)) return "参数个数不对（" + what + "）";
-  return "参数错误（" + what + "）";
+  if (dynamic_cast<const CLI::RequiredError*>(&e)) {
+    // "FILE|FOLDER is required", "--out is required", "A subcommand is required".
+    constexpr std::string_view kIsRequired = " is required";
+    if (what.ends_with(kIsRequired) && what != "A subcommand is required")
+      return "缺少必需的命令或参数（" + what.substr(0, what.size() - kIsRequired.size()) + "）";
+    return "缺少命令：check、dump、import、resave、pdf 或 roster";
+  }
+  if (dynamic_cast<const CLI::ArgumentMismatch*>(&e)) return "参数个数不对";
+  // Our own validators speak Chinese; CLI11's other texts are English.
+  if (dynamic_cast<const CLI::ValidationError*>(&e)) return "参数错误（" + what + "）";
+  return "参数错误";
 }
 
 }  // namespace
@@ -79,16 +89,16 @@ int main(int argc, char** argv) {
 
   CLI::App* dump = app.add_subcommand("dump", "打开文档，把记录输出为一个 JSON 对象：键为元素名（按文档顺序，不含 ver），"
                                               "长文本为行数组，表格为行数组，verifylist 为打开时检查的问题行。退出码同 check");
-  dump->add_option("FILE", files, "文档")->required()->type_name("");
+  dump->add_option("FILE", files, "文档")->required()->expected(1)->type_name("");
 
   CLI::App* resave = app.add_subcommand("resave", "打开 IN，按保存操作写入 OUT：新的标识、PASSBY 为 0、检查问题写入 verifylist。"
                                                   "正式文档和缺少课题名称、主持人或电子邮箱的文档被拒绝。退出码: 0 已写入, 2 被拒绝");
-  resave->add_option("IN OUT", files, "打开的文档和写入的文档")->required()->type_name("");
+  resave->add_option("IN OUT", files, "打开的文档和写入的文档")->required()->expected(2)->type_name("");
 
   CLI::App* import = app.add_subcommand("import", "由 dump 格式的 JSON 生成文档 OUT；缺少的键取新申报书的初始值。与程序窗口相同的规则："
                                                   "字节长度限制、GBK 字符、选项文字、表格大小、三个必填项；有违反时逐条列出，不写文件。"
                                                   "退出码: 0 已写入, 2 被拒绝");
-  import->add_option("JSON OUT", files, "JSON 文件（- 表示标准输入）和写入的文档")->required()->type_name("");
+  import->add_option("JSON OUT", files, "JSON 文件（- 表示标准输入）和写入的文档")->required()->expected(2)->type_name("");
 
   CLI::App* pdf = app.add_subcommand("pdf", "打开文档（如同程序的打开操作），把打印的申请书的全部页写成 PDF；正式文档带水印，"
                                             "其他文档带“非正式文档 仅供个人校对”。退出码: 0 已写入, 2 有文档被拒绝、无法读取或无法写入");
@@ -114,7 +124,7 @@ int main(int argc, char** argv) {
   }
 
   auto refuse = [&](const std::string& why) {
-    std::cerr << "velmora-cli：" << why << '\n'
+    std::cerr << wrapText("velmora-cli：" + why, terminalWidth()) << '\n'
               << (app.get_subcommands().empty() ? app.help("", CLI::AppFormatMode::Normal) : app.help());
     return kRefused;
   };
@@ -142,6 +152,19 @@ int main(int argc, char** argv) {
   } catch (const CLI::CallForVersion& e) {
     std::cout << e.what() << '\n';
     return kClean;
+  } catch (const CLI::ArgumentMismatch& e) {
+    // dump, resave and import take a fixed number of files: say how many they got.
+    CLI::App* fixed = dump->parsed() ? dump : resave->parsed() ? resave : import->parsed() ? import : nullptr;
+    if (!fixed) return refuse(usageError(e, app.remaining(true)));
+    int given = 0;
+    bool afterCommand = false;
+    for (int i = 1; i < parsed; ++i) {
+      const std::string_view arg(argv[i]);
+      if (afterCommand && !arg.starts_with('-')) ++given;
+      afterCommand = afterCommand || arg == fixed->get_name();
+    }
+    return refuse("参数个数不对（需要 " + std::string(fixed == dump ? "1" : "2") + " 个，实际 " + std::to_string(given) +
+                  " 个）");
   } catch (const CLI::ParseError& e) {
     return refuse(usageError(e, app.remaining(true)));
   }

@@ -7,7 +7,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <clocale>
 #include <cstdio>
+#include <cwchar>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -325,7 +327,7 @@ TEST(Cli, ArgumentsAreParsedStrictly) {
       {{"--frobnicate", "check", sample}, 2, "velmora-cli：未知的选项或多余的参数：--frobnicate\n", "用法: velmora-cli check [选项]"},
       {{"frobnicate"}, 2, "velmora-cli：未知的选项或多余的参数：frobnicate\n", "用法: velmora-cli [选项] 命令"},
       {{"dump", "--out", sample}, 2, "velmora-cli：未知的选项或多余的参数：--out\n", "用法: velmora-cli dump [选项]"},
-      {{}, 2, "velmora-cli：缺少必需的命令或参数", "用法: velmora-cli [选项] 命令"},
+      {{}, 2, "velmora-cli：缺少命令：check、dump、import、resave、pdf 或 roster\n", "用法: velmora-cli [选项] 命令"},
       {{"check"}, 2, "velmora-cli：缺少必需的命令或参数", "用法: velmora-cli check [选项]"},
       {{"dump", sample, sample}, 2, "velmora-cli：参数个数不对（需要 1 个，实际 2 个）", "用法: velmora-cli dump [选项]"},
       {{"resave", sample}, 2, "velmora-cli：参数个数不对（需要 2 个，实际 1 个）", "用法: velmora-cli resave [选项]"},
@@ -396,7 +398,7 @@ TEST(Cli, FoldersWithoutDocumentsAreNoSilentSuccess) {
 namespace {
 
 // Runs velmora-cli on a terminal of its own; what the terminal showed.
-CliRun cliOnTerminal(const std::vector<std::string>& args) {
+CliRun cliOnTerminal(const std::vector<std::string>& args, unsigned short columns = 80) {
   std::vector<std::string> copy = args;
   copy.insert(copy.begin(), VELMORA_CLI);
   std::vector<char*> argv;
@@ -404,7 +406,10 @@ CliRun cliOnTerminal(const std::vector<std::string>& args) {
   argv.push_back(nullptr);
   int terminal = -1;
   CliRun r;
-  const pid_t pid = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+  winsize size{};
+  size.ws_row = 24;
+  size.ws_col = columns;
+  const pid_t pid = ::forkpty(&terminal, nullptr, nullptr, &size);
   if (pid == 0) {
     ::execv(VELMORA_CLI, argv.data());
     ::_exit(127);
@@ -449,6 +454,93 @@ TEST(Cli, ATerminalGetsASummaryLine) {
   }
   CliRun one = cliOnTerminal({"check", fixture("sample.xdx")});
   EXPECT_EQ(one.out, "共 1 份：完整 1，有问题 0，无法读取 0\r\n");
+}
+
+// Columns a line takes on a terminal, by the C library's own table.
+std::size_t terminalColumns(const std::string& line) {
+  std::mbstate_t state{};
+  const char* from = line.c_str();
+  std::wstring wide(line.size() + 1, L'\0');
+  const std::size_t n = std::mbsrtowcs(wide.data(), &from, wide.size(), &state);
+  if (n == static_cast<std::size_t>(-1)) return 1000;
+  wide.resize(n);
+  const int width = ::wcswidth(wide.c_str(), wide.size());
+  return width < 0 ? 1000 : static_cast<std::size_t>(width);
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+// The help in Chinese as a terminal shows it: no line wider than the
+// terminal (80 columns when the output is a pipe), every description
+// starting in the same column whatever the width of the name before it,
+// no English of the argument parser in the help or its errors, and a
+// command that takes one file shows one.
+TEST(Cli, HelpAndUsageErrorsReadAsChinese) {
+  ASSERT_TRUE(std::setlocale(LC_CTYPE, "C.UTF-8"));
+  struct Case {
+    std::vector<std::string> args;
+    unsigned short columns;  // 0: piped
+  } cases[] = {
+      {{"--help"}, 0},          {{"check", "--help"}, 0}, {{"dump", "--help"}, 0},  {{"resave", "--help"}, 0},
+      {{"import", "--help"}, 0}, {{"pdf", "--help"}, 0},  {{"roster", "--help"}, 0}, {{"--help"}, 60},
+      {{"pdf", "--help"}, 100},  {{"check", "--help"}, 50},
+  };
+  for (const Case& c : cases) {
+    std::string cmd;
+    for (const auto& a : c.args) cmd += " " + a;
+    SCOPED_TRACE(cmd + " in " + std::to_string(c.columns) + " columns");
+    const CliRun r = c.columns ? cliOnTerminal(c.args, c.columns) : cli(c.args);
+    EXPECT_EQ(r.exit, 0);
+    const std::size_t width = c.columns ? c.columns : 80;
+    std::size_t widest = 0;
+    for (const std::string& line : linesOf(r.out)) {
+      EXPECT_LE(terminalColumns(line), width) << line;
+      widest = std::max(widest, terminalColumns(line));
+      // An option, argument or command with its description: the
+      // description starts in column 34.
+      if (line.rfind("  ", 0) == 0 && line.size() > 2 && line[2] != ' ') {
+        const std::size_t gap = line.find("  ", 2);
+        if (gap == std::string::npos) continue;
+        const std::size_t start = line.find_first_not_of(' ', gap);
+        EXPECT_EQ(terminalColumns(line.substr(0, start)), 34u) << line;
+      }
+    }
+    EXPECT_GT(widest, width - 12) << "the lines use the width they have";
+    for (const char* english : {"REQUIRED", "required", "Usage", "OPTIONS", "Positionals", "SUBCOMMAND"})
+      EXPECT_EQ(r.out.find(english), std::string::npos) << english;
+  }
+  EXPECT_NE(cli({"dump", "--help"}).out.find("用法: velmora-cli dump [选项] FILE\n"), std::string::npos);
+  EXPECT_NE(cli({"resave", "--help"}).out.find("用法: velmora-cli resave [选项] IN OUT\n"), std::string::npos);
+  EXPECT_NE(cli({"import", "--help"}).out.find("  JSON OUT 必需   "), std::string::npos);
+
+  const std::string sample = fixture("sample.xdx");
+  struct Error {
+    std::vector<std::string> args;
+    std::string first;
+  } errors[] = {
+      {{}, "velmora-cli：缺少命令：check、dump、import、resave、pdf 或 roster"},
+      {{"check"}, "velmora-cli：缺少必需的命令或参数（FILE|FOLDER）"},
+      {{"dump"}, "velmora-cli：缺少必需的命令或参数（FILE）"},
+      {{"import"}, "velmora-cli：缺少必需的命令或参数（JSON OUT）"},
+      {{"resave", sample, sample, sample}, "velmora-cli：参数个数不对（需要 2 个，实际 3 个）"},
+      {{"roster", sample}, "velmora-cli：缺少必需的命令或参数（--out）"},
+      {{"dump", sample, sample}, "velmora-cli：参数个数不对（需要 1 个，实际 2 个）"},
+      {{"pdf", "--paper", "a3", sample, "x.pdf"}, "velmora-cli：参数错误（--paper: 纸张只能是 a4 或 letter）"},
+  };
+  for (const Error& e : errors) {
+    const CliRun r = cli(e.args);
+    EXPECT_EQ(r.exit, 2);
+    EXPECT_EQ(linesOf(r.err).at(0), e.first);
+    for (const std::string& line : linesOf(r.err)) EXPECT_LE(terminalColumns(line), 80u) << line;
+  }
 }
 
 TEST(Cli, FilesThatCannotBeWrittenAreNamedInTheMessage) {
