@@ -107,9 +107,21 @@ install(FILES completion/velmora-cli DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-c
 # the pictures it shows.
 install(FILES docs/help.html docs/window.png docs/report-cover.png docs/report-data.png
   DESTINATION ${CMAKE_INSTALL_DATADIR}/velmora)
-install(FILES ${PROJECT_BINARY_DIR}/doc/copyright ${velmora_changelog} DESTINATION ${velmora_doc})
-install(FILES data/velmora.lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
-  RENAME velmora)
+# After a user's own prefix (~/.local), desktops find the document type and
+# the program only once their caches know them; under /usr dpkg's triggers
+# see to it, and a packager's DESTDIR is no place to run them.
+install(CODE [[
+  if(NOT DEFINED ENV{DESTDIR} AND DEFINED ENV{HOME} AND CMAKE_INSTALL_PREFIX MATCHES "^$ENV{HOME}/")
+    find_program(update_mime update-mime-database)
+    find_program(update_desktop update-desktop-database)
+    if(update_mime)
+      execute_process(COMMAND ${update_mime} ${CMAKE_INSTALL_PREFIX}/share/mime)
+    endif()
+    if(update_desktop)
+      execute_process(COMMAND ${update_desktop} ${CMAKE_INSTALL_PREFIX}/share/applications)
+    endif()
+  endif()
+]])
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME velmora)
@@ -141,7 +153,31 @@ foreach(program \${programs})
   execute_process(COMMAND ${VELMORA_OBJCOPY} --remove-section=.comment \${program} COMMAND_ERROR_IS_FATAL ANY)
 endforeach()
 ")
-set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_BINARY_DIR}/strip-comments.cmake)
+# What only the Debian package carries, not an installation from source
+# that a distribution packages its own way: the copyright file, the Debian
+# changelog and the lintian overrides.
+# (file(INSTALL) would put DESTDIR, which cpack sets, in front of the path.)
+file(WRITE ${PROJECT_BINARY_DIR}/debian-files.cmake
+"set(destdir \"\$ENV{DESTDIR}\")
+unset(ENV{DESTDIR})
+set(root \"\${CPACK_TEMPORARY_INSTALL_DIRECTORY}${CPACK_PACKAGING_INSTALL_PREFIX}\")
+set(dirs DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+set(files FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+file(INSTALL ${PROJECT_BINARY_DIR}/doc/copyright ${velmora_changelog}
+  DESTINATION \"\${root}/${velmora_doc}\" \${dirs} \${files})
+file(INSTALL ${PROJECT_SOURCE_DIR}/data/velmora.lintian-overrides
+  DESTINATION \"\${root}/${CMAKE_INSTALL_DATADIR}/lintian/overrides\" RENAME velmora \${dirs} \${files})
+set(ENV{DESTDIR} \"\${destdir}\")
+")
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_BINARY_DIR}/strip-comments.cmake ${PROJECT_BINARY_DIR}/debian-files.cmake)
+# Two builds of one commit give the same package: every date in it is the
+# latest release's in CHANGELOG.md (as the manual pages' are).
+file(WRITE ${PROJECT_BINARY_DIR}/cpack-reproducible.cmake
+"if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
+  set(ENV{SOURCE_DATE_EPOCH} ${velmora_release_epoch})
+endif()
+")
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_BINARY_DIR}/cpack-reproducible.cmake)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
@@ -151,8 +187,22 @@ set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 # Libraries as dpkg-shlibdeps finds them in the binaries, plus what is loaded
 # at run time: the faces the window and the form are drawn in.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# libxlsxwriter4: velmora-cli opens it at run time (roster), out of
-# dpkg-shlibdeps' sight.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk, fonts-liberation, libxlsxwriter4")
+# libxlsxwriter: velmora-cli opens it at run time (roster), out of
+# dpkg-shlibdeps' sight; the package is the one holding the soname it opens
+# (as Debian names such packages, when dpkg cannot tell).
+get_filename_component(soname ${VELMORA_XLSXWRITER_RUNTIME} NAME)
+execute_process(COMMAND dpkg-query -S ${VELMORA_XLSXWRITER_RUNTIME} OUTPUT_VARIABLE owner ERROR_QUIET)
+if(owner MATCHES "^([a-z0-9.+-]+)[:,]")
+  set(velmora_xlsxwriter_package ${CMAKE_MATCH_1})
+else()
+  string(REGEX MATCH "^(.*)\\.so\\.([0-9.]+)$" _ ${soname})
+  if(CMAKE_MATCH_1 MATCHES "[0-9]$")
+    set(velmora_xlsxwriter_package ${CMAKE_MATCH_1}-${CMAKE_MATCH_2})
+  else()
+    set(velmora_xlsxwriter_package ${CMAKE_MATCH_1}${CMAKE_MATCH_2})
+  endif()
+endif()
+# The faces: the form's "仿宋_GB2312" prints in AR PL UKai.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk, fonts-liberation, fonts-arphic-ukai, ${velmora_xlsxwriter_package}")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, fonts-urw-base35")
 include(CPack)

@@ -51,6 +51,20 @@ void BM_WritePdf(benchmark::State& state) {
 }
 BENCHMARK(BM_WritePdf)->Unit(benchmark::kMillisecond);
 
+// The share of writing the PDF that goes to mending its character maps.
+void BM_RestoreIdeographs(benchmark::State& state) {
+  const auto sheets =
+      velmora::report::generateSheets(velmora::report::filledReport(velmora::bench::maximalRecord(), true));
+  const QByteArray mended = velmora::report::pdfBytes(sheets);
+  int rewritten = 0;
+  for (auto _ : state) {
+    const QByteArray again = velmora::report::restoreIdeographs(mended, &rewritten);
+    benchmark::DoNotOptimize(again.data());
+  }
+  state.counters["rewritten"] = rewritten;
+}
+BENCHMARK(BM_RestoreIdeographs)->Unit(benchmark::kMillisecond);
+
 // What the preview holds before it opens: every sheet of the documents that
 // print the most (the sheets of the most, the glyphs of the most), opened
 // as the window opens them; time and the peak resident memory of the

@@ -185,6 +185,9 @@ QByteArray restoreIdeographs(const QByteArray& pdf, int* rewritten) {
     if (changes == 0) return pdf;
     QPDFWriter writer(doc);
     writer.setOutputMemory();
+    // Streams go out as Qt wrote them: inflating and deflating the embedded
+    // fonts again would cost more than everything else here.
+    writer.setStreamDataMode(qpdf_s_preserve);
     // The same sheets give the same bytes.
     writer.setDeterministicID(true);
     writer.write();

@@ -20,6 +20,27 @@ deb=$(ls "$out"/*.deb)
 failures=0
 fail() { echo "$*"; failures=$((failures + 1)); }
 
+# Reproducible: a second package of the same build, made a second later,
+# is the same file, byte for byte.
+sleep 1
+mkdir "$out/again"
+cpack -G DEB -B "$out/again" >"$out/cpack-again.log" 2>&1 || { cat "$out/cpack-again.log"; exit 1; }
+cmp -s "$deb" "$out/again/$(basename "$deb")" || fail "two packages of the same build differ"
+
+# An installation from source carries none of the Debian package's own
+# files (a distribution adds its own).
+cmake --install "$build" --prefix "$out/staged" >/dev/null
+for f in share/doc/velmora/copyright share/doc/velmora/changelog.gz share/lintian/overrides/velmora; do
+  [[ ! -e $out/staged/$f ]] || fail "cmake --install put the Debian package's $f in place"
+done
+[[ -x $out/staged/bin/velmora-cli ]] || fail "cmake --install did not install velmora-cli"
+# Into a user's own prefix the installation brings the desktop's caches up
+# to date, so that opening a document starts the program.
+HOME=$out/home cmake --install "$build" --prefix "$out/home/.local" >/dev/null
+[[ -f $out/home/.local/share/mime/application/x-velmora-xdx.xml ]] || fail "~/.local's MIME database does not know the document type"
+grep -qF "application/x-velmora-xdx=io.github.velmora.Velmora.desktop" "$out/home/.local/share/applications/mimeinfo.cache" 2>/dev/null ||
+  fail "~/.local's desktop database does not know the program"
+
 # Contents.
 id=io.github.velmora.Velmora
 contents=$(dpkg-deb -c "$deb")
@@ -62,7 +83,8 @@ synopsis=$(head -1 <<<"$description")
 [[ -n $(field Homepage) ]] || fail "no Homepage"
 depends=$(field Depends)
 names=$(tr ',' '\n' <<<"$depends" | sed 's/(.*//; s/ //g')
-for d in libqt6widgets6 libqt6gui6 libqt6core6 libxml2 libxlsxwriter4 libstdc++6 libc6 fonts-noto-cjk; do
+xlsxwriter=$(dpkg-query -S "$(sed -n 's/^VELMORA_XLSXWRITER_RUNTIME:INTERNAL=//p' "$build/CMakeCache.txt")" | cut -d: -f1)
+for d in libqt6widgets6 libqt6gui6 libqt6core6 libxml2 "$xlsxwriter" libstdc++6 libc6 fonts-noto-cjk fonts-arphic-ukai; do
   grep -qxF "$d" <<<"$names" || fail "missing dependency $d in: $depends"
 done
 # Nothing that only the build needs.
@@ -139,6 +161,21 @@ if [[ $(id -u) -eq 0 && -n "${CI:-}${VELMORA_INSTALL_TEST:-}" ]]; then
   grep -q 'application/x-velmora-xdx' /usr/share/mime/application/x-velmora-xdx.xml
   grep -q "application/x-velmora-xdx=$id.desktop" /usr/share/applications/mimeinfo.cache
   [[ $(man -w velmora-cli) == /usr/share/man/man1/velmora-cli.1.gz ]]
+  # Software centres show each paragraph and item of the description in
+  # the user's language and in no other.
+  appstream() {
+    LC_ALL=C.UTF-8 LANGUAGE=$1 appstreamcli get --details --no-cache --cachepath "$out/appstream-$1" "$id" 2>&1
+  }
+  english=$(appstream C) chinese=$(appstream zh_CN)
+  if ! grep -qF 'a completeness check whose lines' <<<"$english" || grep -qF '完整性检查' <<<"$english" ||
+    ! grep -qF '完整性检查' <<<"$chinese" || grep -qF 'a completeness check' <<<"$chinese" ||
+    ! grep -qF '申请人用本程序' <<<"$chinese" || grep -qF 'With this program' <<<"$chinese"; then
+    echo "AppStream's descriptions mix the languages:"
+    echo "$english"
+    echo "$chinese"
+    dpkg -r velmora >/dev/null
+    exit 1
+  fi
   cp "$src/tests/fixtures/formal.xdx" "$out/application"
   [[ $(gio info -a standard::content-type "$out/application" | sed -n 's/^ *standard::content-type: //p') == application/x-velmora-xdx ]] ||
     { echo "the installed MIME type does not recognise a document by its content"; dpkg -r velmora >/dev/null; exit 1; }
