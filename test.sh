@@ -9,7 +9,7 @@ cd "$(dirname "$0")"
 # How long each fuzz target and the window's soak run in the sanitizer build.
 fuzz_seconds=${VELMORA_FUZZ_SECONDS:-20}
 soak_seconds=${VELMORA_SOAK_SECONDS:-60}
-scripts/ensure-packages.sh
+scripts/ensure-packages.sh all
 scripts/build.sh
 scripts/build-sanitized.sh -DVELMORA_FUZZ_SECONDS="$fuzz_seconds" -DVELMORA_SOAK_SECONDS="$soak_seconds"
 

@@ -1,44 +1,69 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, once: when they
-# are all present it does nothing and prints nothing.
+# Installs the Debian packages (Debian 12 "bookworm") that building the
+# programs needs ("programs", what ./run.sh asks for) or that building and
+# running every test and benchmark needs as well ("all", the default, what
+# ./test.sh asks for). When they are all present it does nothing and prints
+# nothing. apt-get needs root: run as root or with sudo at hand.
 set -euo pipefail
+set_name=${1:-all}
 
-packages=(
+programs=(
   g++ cmake ninja-build pkg-config
-  libxml2-dev libxml2-utils
-  libgtest-dev libgmock-dev libbenchmark-dev bc
-  qt6-base-dev libgl-dev qt6-translations-l10n
-  libpoppler-qt6-dev poppler-utils
-  fonts-noto-cjk fonts-liberation fonts-urw-base35
-  # The Kai face the form's "仿宋_GB2312" prints in.
-  fonts-arphic-ukai
+  libxml2-dev qt6-base-dev libgl-dev qt6-translations-l10n libpoppler-qt6-dev
+  libcli11-dev nlohmann-json3-dev libxlsxwriter-dev
+  # The PDF's own bytes (character maps) and talking to the print system.
+  libqpdf-dev libcups2-dev
+  # The faces the window and the form are drawn in; the Kai face is the
+  # form's "仿宋_GB2312".
+  fonts-noto-cjk fonts-liberation fonts-urw-base35 fonts-arphic-ukai
+  # Icons and manual pages, which the build makes; system messages in the
+  # user's language.
+  librsvg2-bin scdoc libc-l10n
+)
+tests=(
+  libxml2-utils libgtest-dev libgmock-dev libbenchmark-dev bc poppler-utils unzip
   xvfb openbox xdotool x11-utils
   # Printing tests: a CUPS of their own (cupsd, lpadmin/lpstat, and
   # pdftopdf, which makes the copies and picks the pages of a job). Its
   # queues use a backend of the tests, not cups-pdf, whose configuration
   # is fixed in /etc/cups and which refuses to run but as root.
   cups-daemon cups-client cups-filters
-  clang libclang-rt-14-dev
-  # The package and its desktop integration: icons and manual pages built,
-  # the package checked, the MIME type and the entry tried in a scratch
-  # database, the installed program opened as a desktop would.
-  librsvg2-bin scdoc dpkg-dev lintian appstream desktop-file-utils
+  # The sanitizer build; its runtime (libclang-rt-N-dev) follows the clang
+  # installed, below.
+  clang
+  # The package and its desktop integration: the package checked, the MIME
+  # type and the entry tried in a scratch database, the installed program
+  # opened as a desktop would.
+  dpkg-dev lintian appstream desktop-file-utils
   shared-mime-info libglib2.0-bin xdg-utils libfile-mimeinfo-perl man-db
-  libcli11-dev nlohmann-json3-dev libxlsxwriter-dev unzip libc-l10n
-  # The PDF's own bytes (character maps) and talking to the print system.
-  libqpdf-dev libcups2-dev
 )
+case $set_name in
+  programs) wanted=("${programs[@]}") ;;
+  all) wanted=("${programs[@]}" "${tests[@]}") ;;
+  *) echo "usage: $0 [programs|all]" >&2; exit 2 ;;
+esac
 
-missing=()
-for p in "${packages[@]}"; do
-  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
-  [[ "$status" == "install ok installed" ]] || missing+=("$p")
-done
-((${#missing[@]} == 0)) && exit 0
+missing() {
+  local p status
+  for p in "$@"; do
+    status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+    [[ "$status" == "install ok installed" ]] || echo "$p"
+  done
+}
+install() {
+  ((${#@} == 0)) && return 0
+  echo "Installing: $*" >&2
+  local sudo=""
+  [[ $(id -u) -eq 0 ]] || sudo="sudo"
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get update -qq >/dev/null
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "$@" >/dev/null
+}
 
-echo "Installing: ${missing[*]}" >&2
-sudo=""
-[[ $(id -u) -eq 0 ]] || sudo="sudo"
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq >/dev/null
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+mapfile -t absent < <(missing "${wanted[@]}")
+install "${absent[@]}"
+if [[ $set_name == all ]]; then
+  # The sanitizers' runtime of the clang that is installed.
+  clang_major=$(clang --version | sed -n 's/.*clang version \([0-9]*\).*/\1/p' | head -1)
+  mapfile -t absent < <(missing "libclang-rt-$clang_major-dev")
+  install "${absent[@]}"
+fi
