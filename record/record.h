@@ -55,6 +55,10 @@ class Record {
   bool operator==(const Record&) const = default;
 
  private:
+  // Only blank() and initial() make records: a record made any other way
+  // would have tables without rows, which every reader of a table assumes.
+  Record() = default;
+
   struct Value {
     std::string text;
     int choice = -1;

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <sstream>
+#include <type_traits>
 
 #include "check/completeness_check.h"
 #include "test_support.h"
@@ -17,6 +18,10 @@ std::vector<std::string> fixtureLines(const std::string& name) {
   return lines;
 }
 using Edit = std::function<void(Record&)>;
+
+// A record without its tables' rows cannot be made: the check (and every
+// other reader of a table) indexes the stored rows it expects.
+static_assert(!std::is_default_constructible_v<Record>);
 }  // namespace
 
 TEST(CompletenessCheck, UntouchedRecordGivesFiftyTwoLines) {
