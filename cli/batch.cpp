@@ -184,6 +184,7 @@ int runProgram(const std::string& program, const std::vector<std::string>& args)
   std::vector<std::string> copy = args;
   copy.insert(copy.begin(), program);
   std::vector<char*> argv;
+  argv.reserve(copy.size() + 1);
   for (auto& a : copy) argv.push_back(a.data());
   argv.push_back(nullptr);
   pid_t pid;

@@ -66,7 +66,7 @@ bool readJsonInput(const std::string& path, std::string& bytes, std::string& err
     }
   } closer{fd, !standardInput};
   if (!standardInput) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  const std::string tooLarge = "JSON 过大，不是申报书（超过 " + std::to_string(kMaxImportBytes / (1024 * 1024)) + " MB）";
+  const std::string tooLarge = "JSON 过大，不是申报书（超过 " + std::to_string(kMaxImportBytes / (std::size_t{1024} * 1024)) + " MB）";
   struct stat st {};
   if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
     if (static_cast<std::size_t>(st.st_size) > kMaxImportBytes) {
@@ -271,6 +271,7 @@ int pdfCommand(const std::string& outDir, const std::string& paper, const std::v
     return kRefused;
   }
   std::vector<std::string> inputs;
+  inputs.reserve(docs.size());
   for (const auto& d : docs) inputs.push_back(d.path);
   const OutputGuard guard(inputs);
   // Each document is printed by a process of its own, as many at a time as

@@ -57,9 +57,7 @@ std::string usageError(const CLI::ParseError& e, const std::vector<std::string>&
   return "参数错误";
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
   // System errors (strerror) in the user's language and its character set,
   // as the window shows them; nothing else depends on the locale.
   std::setlocale(LC_CTYPE, "");
@@ -182,4 +180,18 @@ int main(int argc, char** argv) {
   if (import->parsed()) return importCommand(files[0], files[1]);
   if (pdf->parsed()) return pdfCommand(outDir, paper, files);
   return rosterCommand(files, out);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Nothing escapes as an abort: what no command caught is told in a line.
+  try {
+    return run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::cerr << "velmora-cli：内存不足\n";
+  } catch (const std::exception& e) {
+    std::cerr << "velmora-cli：" << e.what() << '\n';
+  }
+  return velmora::cli::kRefused;
 }

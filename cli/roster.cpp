@@ -96,7 +96,7 @@ std::string neutralised(const std::string& text, bool amountColumn) {
 }
 
 std::string csvField(const std::string& raw, bool amountColumn = false) {
-  const std::string text = neutralised(raw, amountColumn);
+  std::string text = neutralised(raw, amountColumn);
   if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
   std::string quoted = "\"";
   for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
@@ -291,6 +291,7 @@ int rosterCommand(const std::vector<std::string>& inputs, const std::string& out
   if (docs.empty()) return kRefused;
   // The table never replaces a document, least of all one it lists.
   std::vector<std::string> paths;
+  paths.reserve(docs.size());
   for (const auto& d : docs) paths.push_back(d.path);
   if (auto why = OutputGuard(paths).refusal(out, true)) {
     report(out, *why);

@@ -47,7 +47,7 @@ OpenOutcome applyReadResult(FormState& s, Prompter& prompter, const ReadResult& 
     prompter.showError(msg::errorBoxText(error->message));
     return OpenOutcome::Failed;
   }
-  const DocumentContent& doc = std::get<DocumentContent>(result);
+  const auto& doc = std::get<DocumentContent>(result);
   if (doc.shape == DocumentContent::Shape::WrongVersion) prompter.showInformation(std::string(msg::kForeignDocument));
   s.applyDocument(doc);
   switch (doc.shape) {

@@ -212,7 +212,7 @@ void removeLeftCopy(const LeftCopy& copy) {
 
 std::string setLeftCopyAside(const LeftCopy& copy) {
   const std::string base = baseOf(copy);
-  const std::string aside = copy.xdx + ".broken";
+  std::string aside = copy.xdx + ".broken";
   ::rename(copy.xdx.c_str(), aside.c_str());
   ::unlink((base + kOrigin).c_str());
   ::unlink((base + kLock).c_str());

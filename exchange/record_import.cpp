@@ -28,7 +28,7 @@ std::string quotedShort(const std::string& text) {
   return cut.size() < text.size() ? cut + "…" : cut;
 }
 
-std::string megabytes(std::size_t bytes) { return std::to_string(bytes / (1024 * 1024)) + " MB"; }
+std::string megabytes(std::size_t bytes) { return std::to_string(bytes / (std::size_t{1024} * 1024)) + " MB"; }
 
 // Line and column (in characters) of a byte offset, for messages that an
 // editor can find.
@@ -36,7 +36,7 @@ std::string positionText(std::string_view text, std::size_t offset) {
   offset = std::min(offset, text.size());
   std::size_t line = 1, column = 1;
   for (std::size_t i = 0; i < offset; ++i) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
+    const auto c = static_cast<unsigned char>(text[i]);
     if (c == '\n') {
       ++line;
       column = 1;
@@ -110,7 +110,7 @@ std::optional<Json> parseRecordJson(std::string_view text, std::string& error) {
       refuse("对象的键超过 " + std::to_string(kMaxImportKeys) + " 个，不是申报书");
     if (event == Event::key && !keys.back().insert(parsed.get_ref<const std::string&>()).second) {
       // The last byte read is the key's closing quote; point at its opening one.
-      for (std::size_t quote = static_cast<std::size_t>(last - text.data()); quote > 0;) {
+      for (auto quote = static_cast<std::size_t>(last - text.data()); quote > 0;) {
         quote = text.rfind('"', quote - 1);
         std::size_t slashes = 0;
         while (quote > slashes && text[quote - 1 - slashes] == '\\') ++slashes;
@@ -136,7 +136,7 @@ std::optional<Json> parseRecordJson(std::string_view text, std::string& error) {
   } catch (const Json::out_of_range&) {
     // A number beyond a double ("1e999"). The parser stops right after it,
     // having looked at the next byte; point at its first character.
-    std::size_t start = static_cast<std::size_t>(last - text.data());
+    auto start = static_cast<std::size_t>(last - text.data());
     while (start > 0 && std::string_view("0123456789+-.eE").find(text[start - 1]) != std::string_view::npos) --start;
     error = "JSON 格式错误（" + positionText(text, start) + "）：数值超出范围";
   } catch (const Json::parse_error& e) {
@@ -231,7 +231,7 @@ class Importer {
       case Kind::Masked:
       case Kind::Choice: {
         if (!v.is_string()) return violate(key, "应为字符串");
-        const std::string& text = v.get_ref<const std::string&>();
+        const auto& text = v.get_ref<const std::string&>();
         if (!gbkText(key, text) || !windowText(key, text, true)) return;
         if (d.kind == Kind::Choice) {
           int item = d.list->find(text);
@@ -262,7 +262,7 @@ class Importer {
         std::size_t bytes = 0;
         for (const Json& item : v) {
           if (!item.is_string()) return violate(key, "应为字符串数组（各行）");
-          const std::string& line = item.get_ref<const std::string&>();
+          const auto& line = item.get_ref<const std::string&>();
           if (line.find_first_of("\r\n") != std::string::npos) return violate(key, "一行中不能有换行符");
           if (!gbkText(key, line) || !windowText(key, line, false)) return;
           bytes += gbkByteLength(line);
@@ -295,7 +295,7 @@ class Importer {
         const Json& item = cells[col];
         const std::string at = where + "[" + std::to_string(col) + "]";
         if (!item.is_string()) return violate(at, "应为字符串");
-        const std::string& cell = item.get_ref<const std::string&>();
+        const auto& cell = item.get_ref<const std::string&>();
         if (!gbkText(at, cell) || !windowText(at, cell, true)) return;
         if (static_cast<int>(col) < shape.fixedColumns && cell != fresh.cell(d.id, static_cast<int>(row), static_cast<int>(col)))
           return violate(at, "固定单元格应为“" + fresh.cell(d.id, static_cast<int>(row), static_cast<int>(col)) + "”");

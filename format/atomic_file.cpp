@@ -45,7 +45,7 @@ bool resolveLinks(std::string& path, int& err) {
       return false;
     }
     target.resize(static_cast<std::size_t>(n));
-    path = target.starts_with('/') ? target : folderOf(path) + "/" + target;
+    path = target.starts_with('/') ? target : folderOf(path).append("/").append(target);
   }
   err = ELOOP;
   return false;

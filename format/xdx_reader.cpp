@@ -211,7 +211,7 @@ std::string narrowedMarkup(std::string_view bytes) {
 }
 
 ReadError tooLarge() {
-  return plainError("文件过大，不是申报文档（超过 " + std::to_string(kMaxDocumentBytes / (1024 * 1024)) + " MB）");
+  return plainError("文件过大，不是申报文档（超过 " + std::to_string(kMaxDocumentBytes / (std::size_t{1024} * 1024)) + " MB）");
 }
 
 // libxml2 reports a byte sequence that the declared encoding cannot decode

@@ -45,7 +45,7 @@ using ReadResult = std::variant<DocumentContent, ReadError>;
 inline constexpr std::string_view kNotSingleTextMessage = "Element does not contain a single text node";
 // Documents are a few hundred kilobytes at most; anything far larger is refused
 // before it is read into memory.
-inline constexpr std::size_t kMaxDocumentBytes = 64u * 1024 * 1024;
+inline constexpr std::size_t kMaxDocumentBytes = std::size_t{64} * 1024 * 1024;
 
 ReadResult readXdxFile(const std::string& path);
 ReadResult readXdxBytes(std::string_view bytes);

@@ -69,7 +69,7 @@ std::string formatAmount(double value) {
     std::string intPart = digits.substr(0, std::min<std::size_t>(digits.size(), exponent + 1));
     intPart.append(exponent + 1 - intPart.size(), '0');
     out += intPart;
-    if (digits.size() > static_cast<std::size_t>(exponent + 1)) out += "." + digits.substr(exponent + 1);
+    if (digits.size() > static_cast<std::size_t>(exponent) + 1) out += "." + digits.substr(exponent + 1);
     return out;
   }
   out += "0." + std::string(-exponent - 1, '0') + digits;
