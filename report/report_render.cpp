@@ -310,6 +310,26 @@ class Generator {
   // matter.
   void fitSingleLines() {
     auto& ops = sheet_->ops;
+    if (singles_.empty()) return;
+    // What stands in a line's way, gathered once a sheet: the texts' boxes,
+    // and the uprights (vertical rules, frame sides) as x with a y span.
+    struct Upright {
+      double x, edge, y0, y1;  // its middle, the side a text meets, its span
+    };
+    std::vector<std::pair<std::size_t, QRectF>> texts;
+    std::vector<Upright> uprights;
+    for (std::size_t k = 0; k < ops.size(); ++k) {
+      if (const auto* t = std::get_if<TextOp>(&ops[k])) {
+        texts.emplace_back(k, t->box);
+      } else if (const auto* line = std::get_if<LineOp>(&ops[k])) {
+        const QLineF& l = line->line;
+        if (l.x1() == l.x2())
+          uprights.push_back({l.x1(), l.x1() - line->width / 2, std::min(l.y1(), l.y2()), std::max(l.y1(), l.y2())});
+      } else if (const auto* frame = std::get_if<FrameOp>(&ops[k])) {
+        for (double x : {frame->rect.left(), frame->rect.right()})
+          uprights.push_back({x, x - frame->width / 2, frame->rect.top(), frame->rect.bottom()});
+      }
+    }
     struct Fitted {
       std::size_t op;
       std::vector<TextOp> lines;
@@ -318,34 +338,32 @@ class Generator {
     for (const SingleLine& s : singles_) {
       const QRectF box = std::get<TextOp>(ops[s.op]).box;
       const double top = box.top() + kTouch, bottom = box.bottom() - kTouch;
-      auto across = [&](double y0, double y1) { return std::min(y0, y1) < bottom && std::max(y0, y1) > top; };
-      auto right = [&](double x) { return x > box.left() + kTouch; };
+      const double from = box.left() + kTouch;
       double limit = px(kPrintableRightInches);
-      for (std::size_t k = 0; k < ops.size(); ++k) {
-        if (const auto* other = std::get_if<TextOp>(&ops[k])) {
-          if (k != s.op && right(other->box.left()) && across(other->box.top(), other->box.bottom()))
-            limit = std::min(limit, other->box.left());
-        } else if (const auto* line = std::get_if<LineOp>(&ops[k])) {
-          const QLineF& l = line->line;
-          if (l.x1() == l.x2() && right(l.x1()) && across(l.y1(), l.y2()))
-            limit = std::min(limit, l.x1() - line->width / 2);
-        } else if (const auto* frame = std::get_if<FrameOp>(&ops[k])) {
-          if (!across(frame->rect.top(), frame->rect.bottom())) continue;
-          for (double x : {frame->rect.left(), frame->rect.right()})
-            if (right(x)) limit = std::min(limit, x - frame->width / 2);
-        }
-      }
+      for (const auto& [k, other] : texts)
+        if (k != s.op && other.left() > from && other.top() < bottom && other.bottom() > top)
+          limit = std::min(limit, other.left());
+      for (const Upright& u : uprights)
+        if (u.x > from && u.y0 < bottom && u.y1 > top) limit = std::min(limit, u.edge);
       limit -= kClear;
       if (box.right() <= limit && !s.truncated) continue;
       Fitted f{s.op, fitInto(s, limit - box.left(), cellBand(s.op, box, limit))};
       if (!f.lines.empty()) fitted.push_back(std::move(f));
     }
+    if (fitted.empty()) return;
     // The extra lines of a wrapped text follow its first, in drawing order.
-    for (auto it = fitted.rbegin(); it != fitted.rend(); ++it) {
-      ops[it->op] = std::move(it->lines.front());
-      for (std::size_t i = it->lines.size(); i-- > 1;)
-        ops.insert(ops.begin() + static_cast<std::ptrdiff_t>(it->op) + 1, std::move(it->lines[i]));
+    std::vector<DrawOp> out;
+    out.reserve(ops.size() + fitted.size() * 2);
+    auto next = fitted.begin();
+    for (std::size_t k = 0; k < ops.size(); ++k) {
+      if (next == fitted.end() || next->op != k) {
+        out.push_back(std::move(ops[k]));
+        continue;
+      }
+      for (TextOp& line : next->lines) out.emplace_back(std::move(line));
+      ++next;
     }
+    ops = std::move(out);
   }
 
   // The height a text may wrap into: from the nearest rule, frame side or
