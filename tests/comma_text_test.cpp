@@ -1,9 +1,20 @@
 #include <gtest/gtest.h>
 
 #include "format/comma_text.h"
+#include "test_support.h"
 
 using namespace velmora;
+using velmora::test::rowName;
 using Items = std::vector<std::string>;
+
+namespace {
+// A list as a trace names it: each item quoted, a space between.
+std::string itemsName(const Items& items) {
+  std::string name;
+  for (const auto& item : items) name += (name.empty() ? "" : " ") + rowName(item);
+  return name.empty() ? "no items" : name;
+}
+}  // namespace
 
 TEST(CommaText, WritesTheDocumentedExamples) {
   struct Case {
@@ -25,6 +36,7 @@ TEST(CommaText, WritesTheDocumentedExamples) {
       {{"01、课题名称  未填写"}, "\"01、课题名称  未填写\""},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(rowName(c.text));
     EXPECT_EQ(writeCommaText(c.items), c.text);
     EXPECT_EQ(readCommaText(c.text), c.items) << c.text;
   }
@@ -49,7 +61,10 @@ TEST(CommaText, ReadingRules) {
       {"课题,名称", {"课题", "名称"}},
       {"a, ", {"a"}},
   };
-  for (const auto& c : cases) EXPECT_EQ(readCommaText(c.text), c.items) << c.text;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(rowName(c.text));
+    EXPECT_EQ(readCommaText(c.text), c.items) << c.text;
+  }
 }
 
 TEST(CommaText, EveryWrittenListReadsBack) {
@@ -62,7 +77,10 @@ TEST(CommaText, EveryWrittenListReadsBack) {
       {"中文,逗号", "引\"号"},
       {"line\r\nbreak"},
   };
-  for (const auto& items : lists) EXPECT_EQ(readCommaText(writeCommaText(items)), items);
+  for (const auto& items : lists) {
+    SCOPED_TRACE(itemsName(items));
+    EXPECT_EQ(readCommaText(writeCommaText(items)), items);
+  }
 }
 
 TEST(CommaText, SeparatorsAtEveryPlaceOfALongItem) {
@@ -70,7 +88,9 @@ TEST(CommaText, SeparatorsAtEveryPlaceOfALongItem) {
   // character or a NUL at any place, among ASCII or Chinese text, ends (or
   // does not end) the item as it would one byte at a time.
   for (const std::string filler : {"x", "汉"}) {
+    SCOPED_TRACE("filler " + filler);
     for (std::size_t before = 1; before < 20; ++before) {
+      SCOPED_TRACE(testing::Message() << "before " << before);
       std::string head;
       while (head.size() < before) head += filler;
       const std::string tail = head + "尾";
@@ -87,7 +107,10 @@ TEST(CommaText, SeparatorsAtEveryPlaceOfALongItem) {
           {head + std::string(1, '\0') + tail, {head + std::string(1, '\0') + tail}},
           {head + "\x7F" + tail, {head + "\x7F" + tail}},
       };
-      for (const auto& c : cases) EXPECT_EQ(readCommaText(c.text), c.items) << before << " " << filler;
+      for (const auto& c : cases) {
+        SCOPED_TRACE(rowName(c.text));
+        EXPECT_EQ(readCommaText(c.text), c.items) << before << " " << filler;
+      }
     }
   }
 }
@@ -105,5 +128,8 @@ TEST(CommaText, ReadsNoMoreThanItIsAskedFor) {
       {"\"x,y\",z", 1, {"x,y"}},
       {std::string(1000000, ','), 3, {"", "", ""}},
   };
-  for (const auto& c : cases) EXPECT_EQ(readCommaText(c.text, c.most), c.items) << c.text.substr(0, 20);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << rowName(c.text) << ", at most " << c.most);
+    EXPECT_EQ(readCommaText(c.text, c.most), c.items) << c.text.substr(0, 20);
+  }
 }

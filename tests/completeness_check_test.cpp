@@ -107,6 +107,9 @@ TEST(CompletenessCheck, EveryRuleAppendsItsOwnLine) {
       {lines(Field::AnonymousSheet), "11、活页  未填写"},
   };
   for (const auto& c : cases) {
+    // The edit cannot be printed, and two rows expect one line: the row's
+    // place in the table too.
+    SCOPED_TRACE(testing::Message() << "row " << &c - cases << ": " << c.line);
     Record r = completeRecord();
     c.edit(r);
     EXPECT_EQ(completenessProblems(r), std::vector<std::string>{c.line}) << c.line;
@@ -154,6 +157,7 @@ TEST(CompletenessCheck, EdgesOfSingleRules) {
        "10、第二推荐人意见  未填写"},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
     Record r = completeRecord();
     c.edit(r);
     auto lines = completenessProblems(r);

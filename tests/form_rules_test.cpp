@@ -31,6 +31,7 @@ TEST(FormRules, ProjectClassRule) {
     const char* outlay;
   } cases[] = {{0, true, "12"}, {1, true, "10"}, {2, false, "3"}, {3, false, "2"}};
   for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "ProjectClass " << vocab::ProjectClass.text(c.item));
     FormState s;
     ScriptedPrompter p;
     s.pickChoice(Field::ExpectProduction2, 2, p);

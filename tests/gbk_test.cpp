@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "record/gbk.h"
+#include "test_support.h"
 
 using namespace velmora;
+using velmora::test::rowName;
 
 TEST(Gbk, ByteLengthCountsChineseAsTwo) {
   struct Case {
@@ -11,7 +13,10 @@ TEST(Gbk, ByteLengthCountsChineseAsTwo) {
   } cases[] = {
       {"", 0}, {"abc", 3}, {"课题", 4}, {"a课b", 4}, {"€", 1}, {"（全角）", 8}, {"    ", 4},
   };
-  for (const auto& c : cases) EXPECT_EQ(gbkByteLength(c.text), c.bytes) << c.text;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(rowName(c.text));
+    EXPECT_EQ(gbkByteLength(c.text), c.bytes) << c.text;
+  }
 }
 
 TEST(Gbk, FortyChineseCharactersFillEightyBytes) {

@@ -149,6 +149,7 @@ TEST(HostileDocuments, TextsBeyondTenMegabytesOpen) {
       {"20 MB of one Latin word in a table cell", "MainActor1", std::string(20000000, 'x')},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
     FormState s;
     ScriptedPrompter p;
     s.setPendingPath(sampleWith(dir, "large.xdx", c.element, c.text));
@@ -188,6 +189,7 @@ TEST(HostileDocuments, MarkupAndLinesBeyondTheBounds) {
       {"300 nested elements after 11 MB", sampleWith(dir, "deep.xdx", "ProjectName", std::string(11000000, 'x'), repeated("<d>", 300) + repeated("</d>", 300)), "Excessive depth in document: 256"},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
     if (c.reason.empty()) {
       FormState s;
       ScriptedPrompter p;
@@ -202,6 +204,7 @@ TEST(HostileDocuments, MarkupAndLinesBeyondTheBounds) {
 TEST(HostileDocuments, AttributesUpToTheBoundStillOpen) {
   TempDir dir;
   for (const char* on : {"", "ver"}) {
+    SCOPED_TRACE(std::string("256 attributes on ") + (*on ? on : "the root"));
     FormState s;
     ScriptedPrompter p;
     s.setPendingPath(manyAttributes(dir, "fine.xdx", 256, on));
@@ -250,7 +253,10 @@ TEST(HostileDocuments, RefusedWithAReasonAndNothingChanged) {
       {"257 attributes on ver", manyAttributes(dir, "ver-attributes.xdx", 257, "ver"), "元素的属性过多"},
   };
   ::alarm(60);  // a read that blocks (the named pipe) ends the test instead of hanging it
-  for (const auto& c : cases) expectRefused(openAt(c.path), c.reason, c.label);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    expectRefused(openAt(c.path), c.reason, c.label);
+  }
   ::alarm(0);
 }
 
@@ -314,6 +320,7 @@ TEST(HostileDocuments, NoFileOrNetworkIsRead) {
       {"parameter entity from a URL", "<!DOCTYPE XMLPackage [<!ENTITY % p SYSTEM \"" + url + "\"> %p;]>", undeclared},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
     writeFile(dir.path("doc.xdx"), "<?xml version=\"1.0\"?>\n" + c.doctype + "\n" + value);
     expectRefused(openAt(dir.path("doc.xdx")), c.reason, c.label);
   }
@@ -352,6 +359,7 @@ TEST(HostileDocuments, EntityBombsTakeBoundedTimeAndMemory) {
       {dir.path("quadratic.xdx"), "Element does not contain a single text node"},
   };
   for (const auto& [path, reason] : cases) {
+    SCOPED_TRACE(std::filesystem::path(path).filename().string());
     rusage before{}, after{};
     ::getrusage(RUSAGE_SELF, &before);
     auto start = std::chrono::steady_clock::now();

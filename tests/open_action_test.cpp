@@ -123,6 +123,7 @@ TEST(OpenAction, OnlyVersionEmptiesEveryFieldAndRow) {
 // validated before anything is applied.
 TEST(OpenAction, BrokenElementLeavesEverythingAsBefore) {
   for (const char* file : {"mixed-element.xdx", "comment-element.xdx", "entity-ref.xdx", "external-entity.xdx"}) {
+    SCOPED_TRACE(file);
     FormState s = editedState();
     FormState before = s;
     ScriptedPrompter p;
@@ -170,6 +171,7 @@ TEST(OpenAction, EmptyItemsStayEmptyCells) {
 TEST(OpenAction, OpenThenSaveKeepsTablesExactly) {
   TempDir dir;
   for (const char* file : {"fresh-required.xdx", "empty-items.xdx", "sample.xdx"}) {
+    SCOPED_TRACE(file);
     FormState s;
     ScriptedPrompter p;
     ASSERT_EQ(openPath(s, fixture(file), p), OpenOutcome::Opened) << file;

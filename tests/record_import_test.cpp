@@ -2,8 +2,10 @@
 
 #include "exchange/record_import.h"
 #include "record/gbk.h"
+#include "test_support.h"
 
 using namespace velmora;
+using velmora::test::rowName;
 
 namespace {
 const std::string kRequired = R"("ProjectName":"课题","Presider":"王","ContactMail":"w@x.cn")";
@@ -80,6 +82,7 @@ TEST(RecordImport, EveryViolationIsReportedWithItsKey) {
       {R"("OutlayGrid2":[["7","专家咨询费","1.2.3"]])", "OutlayAccounts", "无法合计：'1.2.3' is not a valid floating point value"},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(rowName(c.members));
     ImportResult r = import(c.members);
     ASSERT_FALSE(r.ok()) << c.members;
     EXPECT_EQ(r.violations[0].key, c.key) << c.members;
@@ -93,6 +96,7 @@ TEST(RecordImport, RequiredFieldsAndBrokenJson) {
   EXPECT_EQ(r.violations[0].key, "ProjectName");
   EXPECT_EQ(r.violations[1].key, "ContactMail");
   for (const char* broken : {"", "[", "{\"a\":}", "{\"a\":\"x\"", "{\"a\":\"\\uD800\"}", "[1] 2", "\"x\""}) {
+    SCOPED_TRACE(rowName(broken));
     ImportResult b = importRecordJson(broken);
     EXPECT_FALSE(b.ok()) << broken;
   }
@@ -132,6 +136,7 @@ TEST(RecordImport, InvalidJsonIsRefusedWithItsPosition) {
       {"null", "JSON 格式错误（第 1 行第 1 列）：应为一个 JSON 对象"},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(rowName(c.json));
     ImportResult r = importRecordJson(c.json);
     ASSERT_EQ(r.violations.size(), 1u) << c.json;
     EXPECT_EQ(r.violations[0].key, "") << c.json;
@@ -181,6 +186,7 @@ TEST(RecordImport, InputBeyondItsLimitsIsRefusedBeforeItIsBuilt) {
            " 列）：值超过 100000 个，不是申报书"},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     ImportResult r = importRecordJson(c.json);
     if (c.refusal.empty()) {
       EXPECT_TRUE(r.ok()) << c.name << ": " << (r.ok() ? "" : r.violations[0].message);
@@ -222,6 +228,7 @@ TEST(RecordImport, AnObjectWithMoreKeysThanARecordHasIsRefusedWhileParsed) {
        "JSON 格式错误（第 1 行第 " + column(overNested) + " 列）：对象的键超过 256 个，不是申报书"},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     ImportResult r = importRecordJson(c.json);
     ASSERT_EQ(r.violations.size(), c.violations) << c.name;
     if (c.refusal.empty()) {

@@ -150,6 +150,7 @@ TEST(RecordRoundTrip, EveryImportedRecordReadsBackTheSame) {
   test::RandomText src(kSeed);
   int accepted = 0, refused = 0;
   for (int i = 0; i < kRecords; ++i) {
+    SCOPED_TRACE(testing::Message() << "seed " << kSeed << ", record " << i);
     const Json taken = randomRecordJson(src, true);
     // The same record with one text as it came, unfiltered.
     Json raw = taken;
@@ -164,6 +165,7 @@ TEST(RecordRoundTrip, EveryImportedRecordReadsBackTheSame) {
     else
       raw[key] = src.text(6);
     for (bool filtered : {true, false}) {
+      SCOPED_TRACE(filtered ? "as the window takes it" : "as it came");
       const Json& json = filtered ? taken : raw;
       const ImportResult imported = importRecordJson(json.dump());
       if (filtered) {

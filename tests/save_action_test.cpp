@@ -60,6 +60,7 @@ TEST(SaveAction, RequiredFieldsRefuseAfterTheCheck) {
     Field empty;
   } cases[] = {{Field::ProjectName}, {Field::Presider}, {Field::ContactMail}};
   for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "empty " << fieldDef(c.empty).name);
     FormState s = savableState();
     s.setText(c.empty, "");
     const unsigned checksBefore = s.view().checksRun;
@@ -123,6 +124,7 @@ TEST(SaveAction, FailedWriteKeepsTheEarlierFile) {
       {dir.path("no/such/folder/x.xdx"), "No such file or directory"},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(std::filesystem::path(c.target).lexically_relative(dir.dir()).string());
     FormState s = savableState();
     ScriptedPrompter p;
     p.saveAnswers.push_back(c.target);

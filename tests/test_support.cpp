@@ -147,6 +147,29 @@ std::string quoted(const std::string& text) {
 
 }  // namespace
 
+std::string rowName(std::string_view text, std::size_t most) {
+  std::string out = "\"";
+  std::size_t pos = 0;
+  for (std::size_t shown = 0; pos < text.size() && shown < most; ++shown) {
+    const std::size_t start = pos;
+    const char32_t c = nextCodePoint(text, pos);
+    // A control character (C0, DEL or C1), or a byte that is part of no
+    // UTF-8 character: each of its bytes escaped.
+    const bool stray = c == 0xFFFD && pos - start == 1;
+    if (stray || c < 0x20 || (c >= 0x7F && c < 0xA0)) {
+      for (std::size_t i = start; i < pos; ++i) {
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(text[i]));
+        out += hex;
+      }
+    } else {
+      out.append(text.substr(start, pos - start));
+    }
+  }
+  if (pos == text.size()) return out + "\"";
+  return out + "…\" (" + std::to_string(text.size()) + " bytes)";
+}
+
 std::string firstDifference(const Record& a, const Record& b) {
   for (const FieldDef& d : allFields()) {
     const bool same = d.kind == Kind::Table      ? a.rows(d.id) == b.rows(d.id)

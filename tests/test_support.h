@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "document/form_state.h"
@@ -68,6 +69,12 @@ Record completeRecord();
 // control characters shown as \xNN, for a failure message; empty when
 // they are the same.
 std::string firstDifference(const Record& a, const Record& b);
+
+// A row of a case table as a SCOPED_TRACE names it: the text in quotes,
+// control characters and bytes of no UTF-8 character shown as \xNN so the trace
+// stays printable, and a text longer than `most` characters cut there, its
+// length in bytes after it.
+std::string rowName(std::string_view text, std::size_t most = 40);
 
 // A small XDX document: the declaration, then `body` inside XMLPackage.
 std::string document(const std::string& bodyUtf8, const std::string& encoding = "GBK");

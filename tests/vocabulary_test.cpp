@@ -2,8 +2,10 @@
 
 #include "record/fields.h"
 #include "record/record.h"
+#include "test_support.h"
 
 using namespace velmora;
+using velmora::test::rowName;
 
 TEST(Vocabulary, SeventeenListsWithTheirItemCounts) {
   struct Case {
@@ -31,6 +33,7 @@ TEST(Vocabulary, SeventeenListsWithTheirItemCounts) {
       {vocab::BelongSystem, 10, "A.教育部直属高等院校", "J.其他"},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.list.name);
     EXPECT_EQ(c.list.size(), c.size) << c.list.name;
     EXPECT_EQ(c.list.text(0), c.first) << c.list.name;
     EXPECT_EQ(c.list.text(c.size - 1), c.last) << c.list.name;
@@ -62,7 +65,10 @@ TEST(Vocabulary, ChoiceIsSetByTextLatinLettersWithoutCase) {
       {vocab::Purpose, "特级教师计划专项", 1},
       {vocab::Basis, "A.依据指南 ", -1},
   };
-  for (const auto& c : cases) EXPECT_EQ(c.list.find(c.text), c.index) << c.list.name << " " << c.text;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.list.name << " " << rowName(c.text));
+    EXPECT_EQ(c.list.find(c.text), c.index) << c.list.name << " " << c.text;
+  }
 }
 
 TEST(Vocabulary, UnmatchedChoiceReadsEmpty) {
@@ -97,6 +103,7 @@ TEST(Record, CatalogueHoldsSixtyOneUserFieldsWithTheirLimits) {
       {"EduCode", Kind::Masked, 12},         {"OutlayGrid3", Kind::Table, 0},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     auto f = fieldByName(c.name);
     ASSERT_TRUE(f) << c.name;
     EXPECT_EQ(fieldDef(*f).kind, c.kind) << c.name;
@@ -130,6 +137,7 @@ TEST(Record, LongTextLinesAndText) {
       {"第一行\n\n第三行", {"第一行", "", "第三行"}},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(rowName(c.text));
     EXPECT_EQ(textFromLines(c.lines), c.text) << c.text;
   }
 }

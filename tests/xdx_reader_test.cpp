@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 
 #include "format/xdx_reader.h"
@@ -23,6 +24,12 @@ std::string error(const ReadResult& r) {
   return {};
 }
 std::string value(const ReadResult& r, Field f) { return content(r).values[index(f)]; }
+// The last part of a path, a folder's with its slash.
+std::string lastPart(const std::string& path) { return path.substr(path.rfind('/', path.size() - 2) + 1); }
+// The end of a document: rows that add bytes to one document differ there.
+std::string ending(std::string_view bytes) {
+  return "ending " + rowName(bytes.substr(bytes.size() - std::min<std::size_t>(bytes.size(), 16)));
+}
 }  // namespace
 
 TEST(XdxReader, OpensEveryDeclaredEncoding) {
@@ -36,6 +43,7 @@ TEST(XdxReader, OpensEveryDeclaredEncoding) {
       {"sample.xdx", "区域推进中小学学习共同体建设的实践研究"},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
     auto r = readXdxFile(fixture(c.file));
     EXPECT_EQ(content(r).shape, Shape::Complete) << c.file;
     EXPECT_EQ(value(r, Field::ProjectName), c.projectName) << c.file;
@@ -52,7 +60,10 @@ TEST(XdxReader, ShapesOfDocumentsWithoutContent) {
       {"no-ver.xdx", Shape::WrongVersion},
       {"only-ver.xdx", Shape::Complete},
   };
-  for (const auto& c : cases) EXPECT_EQ(content(readXdxFile(fixture(c.file))).shape, c.shape) << c.file;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    EXPECT_EQ(content(readXdxFile(fixture(c.file))).shape, c.shape) << c.file;
+  }
 }
 
 TEST(XdxReader, RootNameOrderExtrasCdataAndFirstOfAName) {
@@ -67,8 +78,10 @@ TEST(XdxReader, RootNameOrderExtrasCdataAndFirstOfAName) {
 }
 
 TEST(XdxReader, RefusesElementsWithoutASingleText) {
-  for (const char* file : {"mixed-element.xdx", "comment-element.xdx", "entity-ref.xdx", "external-entity.xdx"})
+  for (const char* file : {"mixed-element.xdx", "comment-element.xdx", "entity-ref.xdx", "external-entity.xdx"}) {
+    SCOPED_TRACE(file);
     EXPECT_EQ(error(readXdxFile(fixture(file))), kNotSingleTextMessage) << file;
+  }
 }
 
 TEST(XdxReader, ParseErrorGivesReasonLineAndSourceExcerpt) {
@@ -95,7 +108,10 @@ TEST(XdxReader, BrokenAndMissingFilesAreErrors) {
       {fixture("CMakeLists.txt.not-there"), "No such file"},
   };
   writeFile(dir.path("binary.xdx"), std::string("\x00\x01\x02garbage", 10));
-  for (const auto& c : cases) EXPECT_NE(error(readXdxFile(c.path)).find(c.contains), std::string::npos) << c.path;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(lastPart(c.path));
+    EXPECT_NE(error(readXdxFile(c.path)).find(c.contains), std::string::npos) << c.path;
+  }
   EXPECT_NE(error(readXdxFile(dir.path("binary.xdx"))).find("Line:"), std::string::npos);
 }
 
@@ -132,6 +148,7 @@ TEST(XdxReader, GbkLabelsDecodeWithTheGbkTable) {
   const std::string name = gbk("买买提") + "\xA1\xA4" + gbk("艾力") + "\xA1\xAA" + gbk("丂");
   for (const char* label : {"GB2312", "gb2312", "x-gbk", "windows-936", "CP936", "GBK", "EUC-CN", "euc-cn", "EUCCN",
                             "x-euc-cn", "csGB2312", "chinese", "MS936"}) {
+    SCOPED_TRACE(label);
     std::string doc = "<?xml version=\"1.0\" encoding=\"" + std::string(label) +
                       "\"?>\n<XMLPackage><ver>VL2011v1.0</ver><Presider>" + name + "</Presider></XMLPackage>\n";
     auto r = readXdxBytes(doc);
@@ -155,6 +172,7 @@ TEST(XdxReader, ElementsAreMatchedByTheirNameAsWritten) {
       {R"(<ver xmlns="u">VL2011v1.0</ver><ProjectName xmlns="u">默认</ProjectName>)", Shape::Complete, "默认"},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(rowName(c.body, 80));
     auto r = readXdxBytes(document(c.body));
     EXPECT_EQ(content(r).shape, c.shape) << c.body;
     if (c.shape == Shape::Complete) {
@@ -183,6 +201,7 @@ TEST(XdxReader, NothingMayFollowTheRootElement) {
       {readFile(fixture("utf16.xdx")) + "\0\0j\0"s, 3},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "row " << &c - cases << ", " << ending(c.bytes));
     auto r = readXdxBytes(c.bytes);
     if (c.line == 0) {
       EXPECT_EQ(content(r).shape, Shape::Complete) << c.bytes;
@@ -213,6 +232,7 @@ TEST(XdxReader, ErrorsTellWhereTheyStopped) {
       {"<ver>VL2011v1.0</ver><OutlayGrid><OutlayGrid2>a<i/></OutlayGrid2></OutlayGrid>", "OutlayGrid2"},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.element);
     auto r = readXdxBytes(document(c.body));
     const auto* err = std::get_if<ReadError>(&r);
     ASSERT_NE(err, nullptr) << c.body;
@@ -233,6 +253,7 @@ TEST(XdxReader, EveryGbkCharacterReadsAsGbkText) {
     }
   ASSERT_GT(all.size(), 2u * 21000);
   for (const char* label : {"GBK", "GB2312", "cp936"}) {
+    SCOPED_TRACE(label);
     const std::string doc = "<?xml version=\"1.0\" encoding=\"" + std::string(label) +
                             "\"?>\n<XMLPackage><ver>VL2011v1.0</ver><Nation>" + all + "</Nation></XMLPackage>";
     const std::string text = value(readXdxBytes(doc), Field::Nation);
