@@ -25,10 +25,10 @@ QString MaskedEdit::digits() const {
 
 void MaskedEdit::setDigits(const QString& d) {
   if (d == digits()) return;
-  setText(d.leftJustified(12, QLatin1Char(' ')).left(12));
+  setText(d.leftJustified(kEduCodeDigits, QLatin1Char(' ')).left(kEduCodeDigits));
 }
 
-bool MaskedEdit::incompleteAfterChange() const { return changed_ && digits().size() != 12; }
+bool MaskedEdit::incompleteAfterChange() const { return changed_ && digits().size() != kEduCodeDigits; }
 
 void MaskedEdit::refuseLeaving() {
   if (reporting_) return;

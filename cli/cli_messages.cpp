@@ -36,7 +36,6 @@ std::string describeReadError(const ReadError& error) {
     return "XML 格式错误（" + where + "）：" + error.reason;
   }
   if (!error.element.empty()) return "元素 " + error.element + " 的内容不是单一的文本";
-  if (error.message == "Out of memory") return "内存不足";
   return error.message;  // the file's own errors are Chinese already
 }
 

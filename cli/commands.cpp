@@ -66,7 +66,7 @@ bool readJsonInput(const std::string& path, std::string& bytes, std::string& err
     }
   } closer{fd, !standardInput};
   if (!standardInput) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  const std::string tooLarge = "JSON 过大，不是申报书（超过 " + std::to_string(kMaxImportBytes / (std::size_t{1024} * 1024)) + " MB）";
+  const std::string tooLarge = jsonTooLarge();
   struct stat st {};
   if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
     if (static_cast<std::size_t>(st.st_size) > kMaxImportBytes) {
@@ -203,6 +203,8 @@ int importCommand(const std::string& jsonPath, const std::string& out) {
 
 namespace {
 
+constexpr const char* kNoPrintProgram = "velmora-cli：找不到打印程序 velmora-print\n";
+
 // The PDF each document of a batch becomes. Names come from the files'
 // names and the paths below the folders given, so two documents can claim
 // one output (a/x.xdx and b/x.xdx, a folder and a file beside it, one file
@@ -245,7 +247,7 @@ int pdfCommand(const std::string& outDir, const std::string& paper, const std::v
     }
     const std::string program = printProgram();
     if (program.empty()) {
-      std::cerr << "velmora-cli：找不到打印程序 velmora-print\n";
+      std::cerr << kNoPrintProgram;
       return kRefused;
     }
     return runProgram(program, {files[0], files[1], paper}) == 0 ? kClean : kRefused;
@@ -259,7 +261,7 @@ int pdfCommand(const std::string& outDir, const std::string& paper, const std::v
   if (!outputs) return kRefused;
   const std::string program = printProgram();
   if (program.empty()) {
-    std::cerr << "velmora-cli：找不到打印程序 velmora-print\n";
+    std::cerr << kNoPrintProgram;
     return kRefused;
   }
 

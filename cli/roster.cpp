@@ -19,6 +19,7 @@
 #include "cli/batch.h"
 #include "cli/cli_messages.h"
 #include "cli/display_name.h"
+#include "record/amount.h"
 #include "record/gbk.h"
 #include "cli/commands.h"
 #include "cli/output_guard.h"
@@ -70,13 +71,10 @@ std::vector<std::string> headers() {
 // (empty, or text the document happened to hold) stays text.
 std::optional<double> amount(const std::string& text) {
   if (text.empty() || text.find_first_not_of("0123456789.") != std::string::npos) return std::nullopt;
-  double value = 0;
-  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
+  return parseAmount(text);
 }
 
-bool isAmount(Field f) { return f == Field::ApplyOutlay || f == Field::BudgetTotal; }
+bool isAmount(Field f) { return fieldDef(f).allowed == Allowed::Amount; }
 
 // A number a spreadsheet reads as one, a negative one too.
 bool isNumber(const std::string& text) {

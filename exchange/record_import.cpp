@@ -240,8 +240,8 @@ class Importer {
           return;
         }
         if (d.kind == Kind::Masked) {
-          if (!text.empty() && (text.size() != 12 || !filtered(key, text, d.allowed)))
-            return violate(key, "应为空或12位数字");
+          if (!text.empty() && (text.size() != static_cast<std::size_t>(kEduCodeDigits) || !filtered(key, text, d.allowed)))
+            return violate(key, "应为空或" + std::to_string(kEduCodeDigits) + "位数字");
           r().setText(d.id, text);
           return;
         }
@@ -361,10 +361,12 @@ class Importer {
 
 }  // namespace
 
+std::string jsonTooLarge() { return "JSON 过大，不是申报书（超过 " + megabytes(kMaxImportBytes) + "）"; }
+
 ImportResult importRecordJson(std::string_view json) {
   Importer importer;
   if (json.size() > kMaxImportBytes) {
-    importer.violate("", "JSON 过大，不是申报书（超过 " + megabytes(kMaxImportBytes) + "）");
+    importer.violate("", jsonTooLarge());
     return importer.result;
   }
   std::string error;

@@ -24,6 +24,8 @@ struct ImportResult {
 // The most bytes of JSON taken for one record: as much as a document may
 // hold. Readers stop one byte beyond it, whatever the source.
 inline constexpr std::size_t kMaxImportBytes = std::size_t{64} * 1024 * 1024;
+// Why text beyond kMaxImportBytes is refused, wherever it is read.
+std::string jsonTooLarge();
 // The most values (strings, numbers, literals, arrays and objects) a JSON
 // text for one record may hold. The fullest record holds about 8 500 (its
 // long texts as empty lines); beyond that every value the parser keeps costs

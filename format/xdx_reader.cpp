@@ -413,7 +413,7 @@ ReadResult readXdxBytes(std::string_view bytes) {
     return notWellFormed("Excessive depth in document: " + std::to_string(kMaxDepth), line, bytes);
   }
   std::unique_ptr<xmlParserCtxt, CtxtFree> ctxt(xmlNewParserCtxt());
-  if (!ctxt) return plainError("Out of memory");
+  if (!ctxt) return plainError("内存不足");
   // No entity substitution, no DTD loading, no network: entity references stay
   // references (and fail the single-text rule), and nothing outside the file is read.
   // libxml2 refuses a text node or a look-ahead of more than 10 MB ("Huge

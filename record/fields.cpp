@@ -48,7 +48,7 @@ const std::array<FieldDef, kFieldCount> kFields{{
     choice(F::Age, "Age", 2, vocab::Age),
     text(F::Birthday, "Birthday", 2, 30),
     text(F::IDcard, "IDcard", 2, 18, Allowed::IdentityNumber),
-    FieldDef{F::EduCode, "EduCode", Kind::Masked, 1, 12, nullptr, {}, true, Allowed::Digits},
+    FieldDef{F::EduCode, "EduCode", Kind::Masked, 1, kEduCodeDigits, nullptr, {}, true, Allowed::Digits},
     choice(F::DutyAdmin, "DutyAdmin", 2, vocab::DutyAdmin),
     choice(F::DutySpecial, "DutySpecial", 2, vocab::DutySpecial),
     choice(F::ResearchSpecial, "ResearchSpecial", 2, vocab::ResearchSpecial),

@@ -91,6 +91,9 @@ inline constexpr std::array<Field, 3> kRequiredToSave{Field::ProjectName, Field:
 // fix the third expected result and ask for a fourth.
 inline constexpr bool isNationalClass(int projectClassItem) { return projectClassItem == 0 || projectClassItem == 1; }
 
+// 教育电子身份证号 (EduCode): this many digits, shown as three groups of four.
+inline constexpr int kEduCodeDigits = 12;
+
 inline constexpr std::string_view kVersionTag = "VL2011v1.0";
 inline constexpr std::string_view kInitialProjectId = "000000000000000000000000";
 inline constexpr std::string_view kYearCell = "          年";

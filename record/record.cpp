@@ -70,7 +70,7 @@ std::size_t limitedBytes(std::string_view text) {
 std::string eduCodeDigits(std::string_view text) {
   std::string digits;
   for (char c : text)
-    if (c >= '0' && c <= '9' && digits.size() < 12) digits += c;
+    if (c >= '0' && c <= '9' && digits.size() < static_cast<std::size_t>(kEduCodeDigits)) digits += c;
   return digits;
 }
 

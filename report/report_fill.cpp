@@ -107,8 +107,7 @@ void fillReport(Report& report, const Record& rec, bool formal) {
   fill.table(p8, Field::FinallyProduction, rec);
   // The amount tables print their amount column only; numbers and subjects
   // are fixed texts of the layout.
-  fill.table(p9, Field::OutlayGrid, rec, 3);
-  fill.table(p9, Field::OutlayGrid2, rec, 3);
+  for (Field f : {Field::OutlayGrid, Field::OutlayGrid2}) fill.table(p9, f, rec, fieldDef(f).table.amountColumn + 1);
   fill.table(p9, Field::OutlayGrid3, rec);
 
   for (Field f : {Field::BudgetTotal, Field::FundingUnit, Field::Bank, Field::BankAccount,
