@@ -151,17 +151,17 @@ void MainWindow::bindFields() {
         for (int page = 0; page < pageControl_->count(); ++page)
           if (pageControl_->widget(page)->isAncestorOf(e)) pageControl_->setCurrentIndex(page);
       };
-    } else if (auto* e = qobject_cast<LimitedLineEdit*>(w)) {
-      connect(e, &LimitedLineEdit::userEdited, this, [this, f](const QString& t) { onText(f, t); });
-    } else if (auto* c = qobject_cast<ChoiceBox*>(w)) {
-      connect(c, &QComboBox::activated, this, [this, f](int item) { onPick(f, item); });
-    } else if (auto* t = qobject_cast<LongTextEdit*>(w)) {
-      connect(t, &LongTextEdit::userEdited, this, [this, f] { onLines(f); });
-    } else if (auto* t = qobject_cast<RecordTable*>(w)) {
-      connect(t, &RecordTable::cellEdited, this,
-              [this, f](int r, int c, const QString& text) { onCell(f, r, c, text); });
-      connect(t, &RecordTable::editorClosed, this,
-              [this, f](int r, int c, const QString& text) { onCell(f, r, c, text); });
+    } else if (auto* line = qobject_cast<LimitedLineEdit*>(w)) {
+      connect(line, &LimitedLineEdit::userEdited, this, [this, f](const QString& text) { onText(f, text); });
+    } else if (auto* choices = qobject_cast<ChoiceBox*>(w)) {
+      connect(choices, &QComboBox::activated, this, [this, f](int item) { onPick(f, item); });
+    } else if (auto* longText = qobject_cast<LongTextEdit*>(w)) {
+      connect(longText, &LongTextEdit::userEdited, this, [this, f] { onLines(f); });
+    } else if (auto* table = qobject_cast<RecordTable*>(w)) {
+      connect(table, &RecordTable::cellEdited, this,
+              [this, f](int row, int column, const QString& text) { onCell(f, row, column, text); });
+      connect(table, &RecordTable::editorClosed, this,
+              [this, f](int row, int column, const QString& text) { onCell(f, row, column, text); });
     }
   }
 }
