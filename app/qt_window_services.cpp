@@ -81,17 +81,32 @@ Answer QtWindowServices::askYesNoCancel(const std::string& text) {
   }
 }
 
-std::optional<std::string> QtWindowServices::askReportPath(ReportFileDialog which, QWidget* over) {
-  const QString filter = QStringLiteral("PDF 文件 (*.pdf)");
-  const QString path = which == ReportFileDialog::Save
-                           ? QFileDialog::getSaveFileName(over, QStringLiteral("保存报表"), QString(), filter)
-                           : QFileDialog::getOpenFileName(over, QStringLiteral("打开报表"), QString(), filter);
-  if (path.isEmpty()) return std::nullopt;
-  return path.toStdString();
+std::optional<std::string> QtWindowServices::askReportPath(ReportFileDialog which, QWidget* over,
+                                                            const std::string& proposed) {
+  const bool save = which == ReportFileDialog::Save;
+  const QFileInfo start(q(proposed));
+  QString folder;
+  if (!proposed.empty()) folder = start.isDir() ? start.absoluteFilePath() : start.absolutePath();
+  QFileDialog dialog(over, save ? QStringLiteral("保存报表") : QStringLiteral("打开报表"),
+                     // A bare name has no folder of its own: the dialog's usual one.
+                     start.isRelative() && !start.isDir() ? QString() : folder, QStringLiteral("PDF 文件 (*.pdf)"));
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  // The suffix is added before the dialog checks for a file to replace, so
+  // that "victim" asks before "victim.pdf" is overwritten.
+  dialog.setDefaultSuffix(QStringLiteral("pdf"));
+  if (save && !proposed.empty()) dialog.selectFile(start.fileName());
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().first().toStdString();
 }
 
 void QtWindowServices::showErrorOver(QWidget* over, const std::string& title, const std::string& text) {
   QMessageBox box(QMessageBox::Critical, q(title), q(text), QMessageBox::Ok, over);
+  box.exec();
+}
+
+void QtWindowServices::showInformationOver(QWidget* over, const std::string& title, const std::string& text) {
+  QMessageBox box(QMessageBox::Information, q(title), q(text), QMessageBox::Ok, over);
   box.exec();
 }
 

@@ -25,8 +25,9 @@ class QtWindowServices : public WindowServices {
   void showError(const std::string& text) override;
   bool confirm(const std::string& text) override;
   Answer askYesNoCancel(const std::string& text) override;
-  std::optional<std::string> askReportPath(ReportFileDialog which, QWidget* over) override;
+  std::optional<std::string> askReportPath(ReportFileDialog which, QWidget* over, const std::string& proposed) override;
   void showErrorOver(QWidget* over, const std::string& title, const std::string& text) override;
+  void showInformationOver(QWidget* over, const std::string& title, const std::string& text) override;
   void openExternally(const std::string& urlOrPath) override;
   void beep() override;
 

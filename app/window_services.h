@@ -21,10 +21,16 @@ class WindowServices : public Prompter {
  public:
   // The preview's dialogs open over the preview (`over`), not the main
   // window, so that no window manager stacks them beneath it. The path of a
-  // PDF file, nullopt when cancelled; an error box under the title of the
-  // window it belongs to.
-  virtual std::optional<std::string> askReportPath(ReportFileDialog which, QWidget* over) = 0;
+  // PDF file, nullopt when cancelled. `proposed` is the file the save dialog
+  // offers (in its folder), or where the open dialog starts; empty: no
+  // proposal. A name typed without ".pdf" gets it before the dialog asks
+  // whether to replace an existing file.
+  virtual std::optional<std::string> askReportPath(ReportFileDialog which, QWidget* over,
+                                                   const std::string& proposed) = 0;
+  // An error box, or an information box, under the title of the window it
+  // belongs to.
   virtual void showErrorOver(QWidget* over, const std::string& title, const std::string& text) = 0;
+  virtual void showInformationOver(QWidget* over, const std::string& title, const std::string& text) = 0;
 
   // Opens a local document with the desktop's associated program, or a web
   // address in the browser; the outcome is not examined.

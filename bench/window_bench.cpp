@@ -23,8 +23,11 @@ class NoDialogs : public velmora::WindowServices {
   void showInformation(const std::string&) override {}
   void showError(const std::string&) override {}
   bool confirm(const std::string&) override { return false; }
-  std::optional<std::string> askReportPath(velmora::ReportFileDialog, QWidget*) override { return std::nullopt; }
+  std::optional<std::string> askReportPath(velmora::ReportFileDialog, QWidget*, const std::string&) override {
+    return std::nullopt;
+  }
   void showErrorOver(QWidget*, const std::string&, const std::string&) override {}
+  void showInformationOver(QWidget*, const std::string&, const std::string&) override {}
   void openExternally(const std::string&) override {}
   void beep() override {}
 };

@@ -1,20 +1,31 @@
 #include "app/preview/preview_window.h"
 
 #include <poppler-qt6.h>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/QPDFWriter.hh>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
 #include <QLineEdit>
-#include <QRadioButton>
-#include <QPainter>
 #include <QPrintDialog>
-#include <QPrinter>
+#include <QPrintEngine>
 #include <QPrinterInfo>
+#include <QRadioButton>
+#include <QSaveFile>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 #include <algorithm>
+#include <exception>
+#include <functional>
+#include <numeric>
 
 #include "app/preview/status_window.h"
 #include "report/report_pdf.h"
@@ -23,21 +34,235 @@ namespace velmora::preview {
 namespace {
 
 constexpr double kZoomStep = 1.25;
+const QString kTitle = QStringLiteral("报表预览");
+const QString kJobTitle = QStringLiteral("报表打印");
+
+// Qt's print dialog's controls the preview works with (see
+// printDialogControls()).
+constexpr char kPrinters[] = "printers";
+constexpr char kPagesRadio[] = "pagesRadioButton";
+constexpr char kPagesEdit[] = "pagesLineEdit";
+constexpr char kPageSet[] = "pageSetCombo";
+constexpr char kCopies[] = "copies";
+constexpr char kCollate[] = "collate";
+constexpr char kOutputIcon[] = "outputIcon";
+constexpr char kDuplex[] = "duplex";
+constexpr char kProperties[] = "properties";
+// Our own control, on the dialog's extra tab.
+constexpr char kFitBox[] = "fitToPrintable";
+
+// Where Qt's print dialog leaves the CUPS options of its printer properties
+// (job options, the driver's advanced options) on the printer's engine: a
+// list of names and values (QCUPSSupport's key, not public).
+constexpr auto kCupsOptionsKey = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+
+PrintChoices& lastChoices() {
+  static PrintChoices choices;
+  return choices;
+}
+bool& choicesKept() {
+  static bool kept = false;
+  return kept;
+}
+
+// The options Qt's dialog left for CUPS, less those the preview decides.
+JobOptions dialogsCupsOptions(QPrinter& printer) {
+  static const QStringList decided = {
+      QStringLiteral("copies"),      QStringLiteral("collate"),    QStringLiteral("Collate"),
+      QStringLiteral("multiple-document-handling"),
+      QStringLiteral("outputorder"), QStringLiteral("OutputOrder"), QStringLiteral("sides"),
+      QStringLiteral("Duplex"),      QStringLiteral("media"),       QStringLiteral("PageSize"),
+      QStringLiteral("PageRegion"),  QStringLiteral("page-ranges"), QStringLiteral("page-set"),
+      QStringLiteral("landscape"),   QStringLiteral("orientation-requested"),
+  };
+  JobOptions out;
+  const QStringList list = printer.printEngine()->property(kCupsOptionsKey).toStringList();
+  for (qsizetype i = 0; i + 1 < list.size(); i += 2)
+    // An empty value (an unset billing code) asks for nothing.
+    if (!decided.contains(list[i]) && !list[i + 1].isEmpty()) out.emplace_back(list[i].toUtf8(), list[i + 1].toUtf8());
+  return out;
+}
+
+QString selectionRefusal(const QString& typed, int pages) {
+  const QPageRanges ranges = QPageRanges::fromString(typed);
+  if (ranges.isEmpty())
+    return QStringLiteral("页码“%1”无法识别。请输入页码或页码范围，以逗号分隔，例如“1,3,5-7”。").arg(typed);
+  for (const QPageRanges::Range& r : ranges.toRangeList())
+    if (r.from <= pages) return {};
+  return QStringLiteral("所选页码“%1”不在第1至%2页之内。").arg(typed).arg(pages);
+}
+
+// Qt's dialog has no option to leave out the copies or duplex, and it greys
+// out the typed page selection ("Pages") whenever the target is a file,
+// because it leaves that selection to CUPS. The program honours a typed
+// selection for a file itself, so it stays offered; without any printer,
+// copies, collation, duplex and printer setup are not offered at all. A
+// selection with no page of the document in it is refused here, while the
+// dialog is still open: no file would be written and CUPS would fail the
+// job, both without a word.
+class PrintDialog : public QPrintDialog {
+ public:
+  PrintDialog(QPrinter* printer, QWidget* parent, bool printerInstalled, int pages, WindowServices& services,
+              std::function<void(const QString&)> printerChosen, bool fitOffered, bool fitChecked)
+      : QPrintDialog(printer, parent), printerInstalled_(printerInstalled), pages_(pages), services_(services),
+        printerChosen_(std::move(printerChosen)) {
+    pagesRadio_ = findChild<QRadioButton*>(QLatin1String(kPagesRadio));
+    pagesEdit_ = findChild<QLineEdit*>(QLatin1String(kPagesEdit));
+    if (auto* printers = findChild<QComboBox*>(QLatin1String(kPrinters))) {
+      connect(printers, &QComboBox::currentIndexChanged, this, &PrintDialog::offer);
+      connect(printers, &QComboBox::currentTextChanged, this, [this](const QString& name) {
+        if (printerChosen_) printerChosen_(name);
+      });
+    }
+    if (pagesRadio_ && pagesEdit_) connect(pagesRadio_, &QRadioButton::toggled, pagesEdit_, &QLineEdit::setEnabled);
+    auto* tab = new QWidget;
+    tab->setWindowTitle(QStringLiteral("缩放"));
+    auto* fit = new QCheckBox(QStringLiteral("缩放到可打印区域"), tab);
+    fit->setObjectName(QLatin1String(kFitBox));
+    fit->setToolTip(QStringLiteral("按打印机能打印到的范围等比例缩小每一页，使边缘的内容不被裁掉"));
+    fit->setChecked(fitOffered && fitChecked);
+    fit->setEnabled(fitOffered);
+    auto* layout = new QVBoxLayout(tab);
+    layout->addWidget(fit);
+    layout->addStretch();
+    setOptionTabs({tab});
+  }
+
+  void accept() override {
+    // Before Qt's own check, whose box would speak English.
+    if (refused()) return;
+    QPrintDialog::accept();
+  }
+  void done(int result) override {
+    if (result == QDialog::Accepted && refused()) return;
+    QPrintDialog::done(result);
+  }
+
+ protected:
+  // Qt sets its controls up again when the dialog is shown.
+  void showEvent(QShowEvent* e) override {
+    QPrintDialog::showEvent(e);
+    offer();
+    if (auto* printers = findChild<QComboBox*>(QLatin1String(kPrinters)); printers && printerChosen_)
+      printerChosen_(printers->currentText());
+  }
+
+ private:
+  bool refused() {
+    if (!pagesRadio_ || !pagesEdit_ || !pagesRadio_->isChecked()) return false;
+    const QString why = selectionRefusal(pagesEdit_->text().trimmed(), pages_);
+    if (why.isEmpty()) return false;
+    services_.showErrorOver(this, kTitle.toStdString(), why.toStdString());
+    pagesEdit_->setFocus();
+    pagesEdit_->selectAll();
+    return true;
+  }
+
+  void offer() {
+    if (pagesRadio_ && pagesEdit_) {
+      pagesRadio_->setEnabled(true);
+      pagesEdit_->setEnabled(pagesRadio_->isChecked());
+    }
+    if (printerInstalled_) return;
+    for (const char* name : {kCopies, kCollate, kOutputIcon, kDuplex, kProperties})
+      if (auto* w = findChild<QWidget*>(QLatin1String(name))) w->hide();
+    // The copies' label shares its box with the spin box.
+    if (auto* copies = findChild<QSpinBox*>(QLatin1String(kCopies)))
+      for (auto* label : copies->parentWidget()->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
+        if (label->buddy() == copies || label->objectName() == u"label") label->hide();
+  }
+
+  bool printerInstalled_;
+  int pages_;
+  WindowServices& services_;
+  std::function<void(const QString&)> printerChosen_;
+  QRadioButton* pagesRadio_ = nullptr;
+  QLineEdit* pagesEdit_ = nullptr;
+};
+
+bool writeBytes(const QString& path, const QByteArray& bytes, QString* error) {
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) < 0 || !file.commit()) {
+    if (error) *error = file.errorString();
+    return false;
+  }
+  return true;
+}
+
+QMarginsF minimumMarginsInPoints(const QPrinter& printer) {
+  QPageLayout layout = printer.pageLayout();
+  layout.setUnits(QPageLayout::Point);
+  return layout.minimumMargins();
+}
 
 }  // namespace
 
+const std::vector<DialogControl>& printDialogControls() {
+  static const std::vector<DialogControl> controls = {
+      {kPrinters, "QComboBox"}, {kPagesRadio, "QRadioButton"}, {kPagesEdit, "QLineEdit"},
+      {kPageSet, "QComboBox"},  {kCopies, "QSpinBox"},         {kCollate, "QCheckBox"},
+      {kOutputIcon, "QLabel"},  {kDuplex, "QGroupBox"},        {kProperties, "QPushButton"},
+  };
+  return controls;
+}
+
+QByteArray pageRangesText(std::vector<int> pages) {
+  std::sort(pages.begin(), pages.end());
+  pages.erase(std::unique(pages.begin(), pages.end()), pages.end());
+  QByteArray out;
+  for (std::size_t i = 0; i < pages.size();) {
+    std::size_t j = i;
+    while (j + 1 < pages.size() && pages[j + 1] == pages[j] + 1) ++j;
+    if (!out.isEmpty()) out += ',';
+    out += QByteArray::number(pages[i] + 1);
+    if (j > i) out += '-' + QByteArray::number(pages[j] + 1);
+    i = j + 1;
+  }
+  return out;
+}
+
+QByteArray pickPdfPages(const QByteArray& pdf, const std::vector<int>& order, QString* error) {
+  try {
+    QPDF in;
+    in.processMemoryFile("opened.pdf", pdf.constData(), static_cast<size_t>(pdf.size()));
+    const std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(in).getAllPages();
+    QPDF out;
+    out.emptyPDF();
+    QPDFPageDocumentHelper outPages(out);
+    for (int i : order) {
+      if (i < 0 || static_cast<std::size_t>(i) >= pages.size()) throw std::runtime_error("no such page");
+      // A page taken twice becomes a second page object of its own.
+      outPages.addPage(pages[static_cast<std::size_t>(i)], false);
+    }
+    QPDFWriter writer(out);
+    writer.setOutputMemory();
+    writer.write();
+    const std::shared_ptr<Buffer> buffer = writer.getBufferSharedPointer();
+    return QByteArray(reinterpret_cast<const char*>(buffer->getBuffer()), static_cast<qsizetype>(buffer->getSize()));
+  } catch (const std::exception& e) {
+    if (error) *error = QString::fromLocal8Bit(e.what());
+    return {};
+  }
+}
+
 PreviewWindow::PreviewWindow(std::vector<report::Sheet> sheets, WindowServices& services, QWidget* parent,
                              const QPageSize& paper)
-    : QDialog(parent), services_(services), view_(new SheetView(nullptr)), scroll_(new QScrollArea(this)), pageBox_(new QSpinBox(this)),
+    : QDialog(parent), services_(services), printSystem_(&cupsPrintSystem()), sheets_(std::move(sheets)),
+      view_(new SheetView(nullptr)), scroll_(new QScrollArea(this)), pageBox_(new QSpinBox(this)),
       zoomLabel_(new QLabel(this)) {
-  setWindowTitle(QStringLiteral("报表预览"));
+  setWindowTitle(kTitle);
   setModal(true);
   setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint);
+  const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
   view_->setPaper(paper);
-  view_->setSheets(std::move(sheets));
+  view_->setUnprintable(unprintableMargins(printer.isNull() ? QString() : printer.printerName(), paper));
+  view_->setSheets(sheets_);
   scroll_->setWidget(view_);
   scroll_->setAlignment(Qt::AlignHCenter);
   scroll_->setBackgroundRole(QPalette::Dark);
+  // Ctrl and the wheel zoom, over the sheets and the grey around them.
+  scroll_->viewport()->installEventFilter(this);
+  pageBox_->installEventFilter(this);
 
   auto* bar = new QToolBar(this);
   // Every command has its key, so the preview is used without a mouse too.
@@ -61,11 +286,18 @@ PreviewWindow::PreviewWindow(std::vector<report::Sheet> sheets, WindowServices& 
   keyed(QStringLiteral("缩小"), &PreviewWindow::zoomOut, {QKeySequence(Qt::Key_Minus), QKeySequence::ZoomOut});
   bar->addAction(QStringLiteral("整页"), this, &PreviewWindow::fitWholeSheet);
   bar->addAction(QStringLiteral("页宽"), this, &PreviewWindow::fitWidth);
+  // As wide as its widest text, so that the buttons after it stay in place
+  // while the zoom changes.
+  zoomLabel_->setAlignment(Qt::AlignCenter);
+  zoomLabel_->setFixedWidth(zoomLabel_->fontMetrics().horizontalAdvance(QStringLiteral(" 800% ")) + 4);
   bar->addWidget(zoomLabel_);
   bar->addSeparator();
   keyed(QStringLiteral("打印"), &PreviewWindow::print, {QKeySequence(Qt::CTRL | Qt::Key_P)});
   bar->addAction(QStringLiteral("保存"), this, &PreviewWindow::saveReport);
   bar->addAction(QStringLiteral("打开"), this, &PreviewWindow::openReport);
+  backAction_ = bar->addAction(QStringLiteral("返回报表"), this, &PreviewWindow::showReport);
+  backAction_->setToolTip(QStringLiteral("不再显示打开的PDF文件，回到生成的报表"));
+  backAction_->setVisible(false);
   keyed(QStringLiteral("关闭"), &QDialog::accept, {QKeySequence(Qt::Key_Escape)});
 
   auto* layout = new QVBoxLayout(this);
@@ -85,11 +317,35 @@ PreviewWindow::PreviewWindow(std::vector<report::Sheet> sheets, WindowServices& 
 
 PreviewWindow::~PreviewWindow() = default;
 
+bool PreviewWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == scroll_->viewport() && event->type() == QEvent::Wheel) {
+    auto* wheel = static_cast<QWheelEvent*>(event);
+    if (!(wheel->modifiers() & Qt::ControlModifier)) return false;
+    // A notch is 120; finer wheels add up to one.
+    wheelRest_ += wheel->angleDelta().y();
+    for (; wheelRest_ >= 120; wheelRest_ -= 120) zoomIn();
+    for (; wheelRest_ <= -120; wheelRest_ += 120) zoomOut();
+    return true;
+  }
+  if (watched == pageBox_ && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      // The number is taken and the keys go back to the sheets (Home, End,
+      // + and − are the page box's own while it has the focus).
+      pageBox_->interpretText();
+      goTo(pageBox_->value() - 1);
+      scroll_->setFocus(Qt::OtherFocusReason);
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
 void PreviewWindow::syncControls() {
   pageBox_->setRange(1, std::max(1, view_->count()));
   pageBox_->setSuffix(QStringLiteral(" / %1").arg(view_->count()));
   pageBox_->setValue(current_ + 1);
-  zoomLabel_->setText(QStringLiteral(" %1% ").arg(std::lround(view_->zoom() * 100)));
+  zoomLabel_->setText(QStringLiteral("%1%").arg(std::lround(view_->zoom() * 100)));
 }
 
 void PreviewWindow::goTo(int sheet) {
@@ -119,8 +375,8 @@ void PreviewWindow::fitWidth() {
   setZoom(room / (in.width() * logicalDpiX()));
 }
 
-std::vector<int> PreviewWindow::chosenSheets(const QPrinter& printer) const {
-  const int n = static_cast<int>(view_->sheets().size());
+std::vector<int> PreviewWindow::chosenPages(const QPrinter& printer, DialogExtras::PageSet set) const {
+  const int n = view_->count();
   std::vector<int> chosen;
   if (printer.printRange() == QPrinter::PageRange && !printer.pageRanges().isEmpty()) {
     for (int i = 1; i <= n; ++i)
@@ -132,6 +388,9 @@ std::vector<int> PreviewWindow::chosenSheets(const QPrinter& printer) const {
   } else {
     for (int i = 0; i < n; ++i) chosen.push_back(i);
   }
+  // Odd and even count the document's pages (0-based here).
+  if (set != DialogExtras::PageSet::All)
+    std::erase_if(chosen, [set](int i) { return (i % 2 == 0) != (set == DialogExtras::PageSet::Odd); });
   return chosen;
 }
 
@@ -147,40 +406,104 @@ std::vector<int> fileSheetOrder(std::vector<int> chosen, int copies, bool collat
   return out;
 }
 
-void PreviewWindow::printTo(QPrinter& printer) {
-  const auto& sheets = view_->sheets();
-  std::vector<int> chosen = chosenSheets(printer);
-  if (chosen.empty()) return;
-  printer.setDocName(QStringLiteral("报表打印"));
-  printer.setFullPage(true);  // layout units are measured from the paper's corner
-  StatusWindow status(this);
-  if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
-    // Printing to a file goes through the program's own PDF writer, whose
-    // text copies out as printed. No print system stands behind a file, so
-    // the copies, their collation and the reverse order the dialog offers
-    // are made here.
-    std::vector<report::Sheet> part;
-    for (int i : fileSheetOrder(chosen, printer.copyCount(), printer.collateCopies(),
-                                printer.pageOrder() == QPrinter::LastPageFirst)) {
-      status.show(QStringLiteral("正在打印第%p页"), sheets[static_cast<std::size_t>(i)].absolute);
-      part.push_back(sheets[static_cast<std::size_t>(i)]);
-    }
-    QString error;
-    if (!report::writePdf(part, printer.outputFileName(), &error, printer.pageLayout().pageSize()))
-      services_.showErrorOver(this, windowTitle().toStdString(), error.toStdString());
+void PreviewWindow::tell(const PrintOutcome& outcome) {
+  switch (outcome.kind) {
+    case PrintOutcome::Kind::Sent: break;
+    case PrintOutcome::Kind::Queued:
+      services_.showInformationOver(this, kTitle.toStdString(), outcome.text.toStdString());
+      break;
+    case PrintOutcome::Kind::Failed:
+      services_.showErrorOver(this, kTitle.toStdString(), outcome.text.toStdString());
+      break;
+  }
+}
+
+void PreviewWindow::printTo(QPrinter& printer, const DialogExtras& extras) {
+  const std::vector<int> chosen = chosenPages(printer, extras.pageSet);
+  if (chosen.empty()) {
+    tell({PrintOutcome::Kind::Failed, QStringLiteral("没有要打印的页：所选的页不在第1至%1页之内。").arg(view_->count())});
     return;
   }
-  // A printer's job: CUPS makes the copies, collates them and applies a
-  // typed page selection (Qt passes them as the job's options).
-  QPainter painter;
-  if (!painter.begin(&printer)) return;
-  const double scale = printer.resolution() / report::kLayoutDpi;
-  for (std::size_t k = 0; k < chosen.size(); ++k) {
-    if (k) printer.newPage();
-    status.show(QStringLiteral("正在打印第%p页"), sheets[static_cast<std::size_t>(chosen[k])].absolute);
-    report::drawSheet(painter, sheets[static_cast<std::size_t>(chosen[k])], scale);
+  printer.setDocName(kJobTitle);
+  const bool toFile = printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty();
+  // Only generated sheets are scaled; a PDF file is printed as it is.
+  const report::Placement placement =
+      extras.fitToPrintable && !opened_ ? fitPlacement(printer.pageLayout().pageSize(), minimumMarginsInPoints(printer))
+                      : report::Placement{};
+  if (toFile) {
+    printToFile(printer, chosen, placement);
+  } else {
+    printToPrinter(printer, chosen, placement);
   }
-  painter.end();
+}
+
+bool PreviewWindow::printToFile(QPrinter& printer, const std::vector<int>& chosen, const report::Placement& placement) {
+  // Printing to a file goes through the program's own PDF writer, whose
+  // text copies out as printed. No print system stands behind a file, so
+  // the copies, their collation and the reverse order the dialog offers
+  // are made here.
+  StatusWindow status(this);
+  const std::vector<int> order = fileSheetOrder(chosen, printer.copyCount(), printer.collateCopies(),
+                                                printer.pageOrder() == QPrinter::LastPageFirst);
+  QString error;
+  bool written = false;
+  if (opened_) {
+    for (int i : order) status.show(QStringLiteral("正在打印第%p页"), i + 1);
+    std::vector<int> every(static_cast<std::size_t>(view_->count()));
+    std::iota(every.begin(), every.end(), 0);
+    // The whole file once is the file itself.
+    const QByteArray bytes = order == every ? opened_->bytes : pickPdfPages(opened_->bytes, order, &error);
+    written = !bytes.isEmpty() && writeBytes(printer.outputFileName(), bytes, &error);
+  } else {
+    std::vector<report::Sheet> part;
+    for (int i : order) {
+      status.show(QStringLiteral("正在打印第%p页"), sheets_[static_cast<std::size_t>(i)].absolute);
+      part.push_back(sheets_[static_cast<std::size_t>(i)]);
+    }
+    written = report::writePdf(part, printer.outputFileName(), &error, printer.pageLayout().pageSize(), placement);
+  }
+  if (!written) tell({PrintOutcome::Kind::Failed, error});
+  return written;
+}
+
+void PreviewWindow::printToPrinter(QPrinter& printer, const std::vector<int>& chosen,
+                                   const report::Placement& placement) {
+  // A job of our own PDF: Qt's print path would write its own PDF, whose
+  // Chinese text copies out as radicals ("⾮正式⽂档"). CUPS makes the
+  // copies, collates them and reverses the order; the pages are picked
+  // here for the sheets, and by CUPS in a PDF file sent whole.
+  StatusWindow status(this);
+  JobChoices choices;
+  choices.copies = printer.copyCount();
+  choices.collate = printer.collateCopies();
+  choices.reverse = printer.pageOrder() == QPrinter::LastPageFirst;
+  switch (printer.duplex()) {
+    case QPrinter::DuplexNone: choices.sides = JobChoices::Sides::One; break;
+    // The sheets are portrait: "auto" binds on the long edge.
+    case QPrinter::DuplexAuto:
+    case QPrinter::DuplexLongSide: choices.sides = JobChoices::Sides::LongEdge; break;
+    case QPrinter::DuplexShortSide: choices.sides = JobChoices::Sides::ShortEdge; break;
+  }
+  const QPageSize paper = printer.pageLayout().pageSize();
+  choices.media = paper.key().toUtf8();
+  choices.further = dialogsCupsOptions(printer);
+  QByteArray pdf;
+  if (opened_) {
+    for (int i : chosen) status.show(QStringLiteral("正在打印第%p页"), i + 1);
+    if (chosen.size() != static_cast<std::size_t>(view_->count())) choices.pageRanges = pageRangesText(chosen);
+    pdf = opened_->bytes;
+  } else {
+    std::vector<report::Sheet> part;
+    for (int i : chosen) {
+      status.show(QStringLiteral("正在打印第%p页"), sheets_[static_cast<std::size_t>(i)].absolute);
+      part.push_back(sheets_[static_cast<std::size_t>(i)]);
+    }
+    pdf = report::pdfBytes(part, paper, placement);
+  }
+  const PrintOutcome outcome =
+      sendToPrinter(*printSystem_, printer.printerName(), kJobTitle, pdf, cupsOptions(choices));
+  status.hide();
+  tell(outcome);
 }
 
 QAbstractPrintDialog::PrintDialogOptions PreviewWindow::printOptions(bool printerInstalled) {
@@ -191,122 +514,165 @@ QAbstractPrintDialog::PrintDialogOptions PreviewWindow::printOptions(bool printe
   return options;
 }
 
-namespace {
+const PrintChoices& PreviewWindow::rememberedPrintChoices() { return lastChoices(); }
 
-// Qt's dialog has no option to leave out the copies or duplex, and it greys
-// out the typed page selection ("Pages") whenever the target is a file,
-// because it leaves that selection to CUPS. The program honours a typed
-// selection for a file itself, so it stays offered; without any printer,
-// copies, collation, duplex and printer setup are not offered at all.
-class PrintDialog : public QPrintDialog {
- public:
-  PrintDialog(QPrinter* printer, QWidget* parent, bool printerInstalled)
-      : QPrintDialog(printer, parent), printerInstalled_(printerInstalled) {
-    pages_ = findChild<QRadioButton*>(QStringLiteral("pagesRadioButton"));
-    pagesEdit_ = findChild<QLineEdit*>(QStringLiteral("pagesLineEdit"));
-    if (auto* printers = findChild<QComboBox*>(QStringLiteral("printers")))
-      connect(printers, &QComboBox::currentIndexChanged, this, &PrintDialog::offer);
-    if (pages_ && pagesEdit_) connect(pages_, &QRadioButton::toggled, pagesEdit_, &QLineEdit::setEnabled);
-  }
-
- protected:
-  // Qt sets its controls up again when the dialog is shown.
-  void showEvent(QShowEvent* e) override {
-    QPrintDialog::showEvent(e);
-    offer();
-  }
-
- private:
-  void offer() {
-    if (pages_ && pagesEdit_) {
-      pages_->setEnabled(true);
-      pagesEdit_->setEnabled(pages_->isChecked());
-    }
-    if (printerInstalled_) return;
-    for (const char* name : {"copies", "collate", "outputIcon", "duplex", "properties"})
-      if (auto* w = findChild<QWidget*>(QLatin1String(name))) w->hide();
-    // The copies' label shares its box with the spin box.
-    if (auto* copies = findChild<QSpinBox*>(QStringLiteral("copies")))
-      for (auto* label : copies->parentWidget()->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
-        if (label->buddy() == copies || label->objectName() == u"label") label->hide();
-  }
-
-  bool printerInstalled_;
-  QRadioButton* pages_ = nullptr;
-  QLineEdit* pagesEdit_ = nullptr;
-};
-
-}  // namespace
+void PreviewWindow::forgetPrintChoices() {
+  lastChoices() = {};
+  choicesKept() = false;
+}
 
 void PreviewWindow::takeTypedPages(const QPrintDialog& dialog, QPrinter& printer) {
-  auto* pages = dialog.findChild<QRadioButton*>(QStringLiteral("pagesRadioButton"));
-  auto* pagesEdit = dialog.findChild<QLineEdit*>(QStringLiteral("pagesLineEdit"));
+  auto* pages = dialog.findChild<QRadioButton*>(QLatin1String(kPagesRadio));
+  auto* pagesEdit = dialog.findChild<QLineEdit*>(QLatin1String(kPagesEdit));
   if (!pages || !pagesEdit || !pages->isChecked()) return;
-  if (printer.outputFormat() == QPrinter::NativeFormat) {
-    // Qt hands a typed selection to CUPS as the job's "page-ranges" and
-    // also sets it as the printer's page ranges: the job carries every
-    // sheet and CUPS picks them (picking here as well would make CUPS pick
-    // from the picked sheets: "1,3,5-7" printed sheets 1, 5 and 7).
-    printer.setPrintRange(QPrinter::AllPages);
-    return;
-  }
-  // For a file nobody else picks.
+  // The preview picks the pages for a printer too: Qt would leave them to
+  // CUPS as "page-ranges", which the job's options leave out.
   const QPageRanges ranges = QPageRanges::fromString(pagesEdit->text());
   if (ranges.isEmpty()) return;
   printer.setPrintRange(QPrinter::PageRange);
   printer.setPageRanges(ranges);
 }
 
+DialogExtras PreviewWindow::extrasOf(const QPrintDialog& dialog) {
+  DialogExtras extras;
+  auto* fit = dialog.findChild<QCheckBox*>(QLatin1String(kFitBox));
+  extras.fitToPrintable = fit && fit->isEnabled() && fit->isChecked();
+  // Qt hands the page set to CUPS counted in the pages the program sends
+  // (it swaps odd and even for a from-to range that starts on an even
+  // page); the preview takes it from the list, counted in the document.
+  auto* set = dialog.findChild<QComboBox*>(QLatin1String(kPageSet));
+  // (Qt hides it where the printer has none; the pane it is on may be
+  // folded away, which leaves the choice standing.)
+  if (set && !set->isHidden() && set->isEnabled()) {
+    // The items carry QCUPSSupport::PageSet: all, odd, even.
+    bool ok = false;
+    const int value = set->currentData().toInt(&ok);
+    switch (ok ? value : set->currentIndex()) {
+      case 1: extras.pageSet = DialogExtras::PageSet::Odd; break;
+      case 2: extras.pageSet = DialogExtras::PageSet::Even; break;
+      default: break;
+    }
+  }
+  return extras;
+}
+
+void PreviewWindow::setPaper(const QPageSize& paper, const QMarginsF& unprintable) {
+  if (view_->paper().isEquivalentTo(paper) && view_->unprintable() == unprintable) return;
+  view_->setPaper(paper);
+  view_->setUnprintable(unprintable);
+  goTo(current_);
+}
+
+void PreviewWindow::showPaperOf(const QString& printer) {
+  // A file entry of the list has no paper of its own: the preview keeps its.
+  const QPrinterInfo info = QPrinterInfo::printerInfo(printer);
+  if (info.isNull() || !info.defaultPageSize().isValid()) return;
+  setPaper(info.defaultPageSize(), unprintableMargins(printer, info.defaultPageSize()));
+}
+
 QPrintDialog* PreviewWindow::makePrintDialog(QPrinter& printer) {
-  const int n = static_cast<int>(view_->sheets().size());
+  const int n = view_->count();
   const bool printerInstalled = !QPrinterInfo::availablePrinters().isEmpty();
-  printer.setDocName(QStringLiteral("报表打印"));
+  printer.setDocName(kJobTitle);
+  const PrintChoices& last = lastChoices();
+  if (choicesKept()) {
+    if (!last.printer.isEmpty() && !QPrinterInfo::printerInfo(last.printer).isNull())
+      printer.setPrinterName(last.printer);
+    printer.setCopyCount(last.copies);
+    printer.setCollateCopies(last.collate);
+    printer.setDuplex(last.duplex);
+    printer.setPageOrder(last.reverse ? QPrinter::LastPageFirst : QPrinter::FirstPageFirst);
+  }
   // Without a printer the file gets the paper the preview shows.
   if (!printerInstalled) printer.setPageSize(view_->paper());
   printer.setFromTo(1, n);
-  auto* dialog = new PrintDialog(&printer, this, printerInstalled);
+  auto* dialog = new PrintDialog(
+      &printer, this, printerInstalled, n, services_, [this](const QString& name) { showPaperOf(name); },
+      !opened_, last.fitToPrintable);
   dialog->setMinMax(1, n);
   dialog->setOptions(printOptions(printerInstalled));
   return dialog;
 }
 
 void PreviewWindow::print() {
-  if (view_->sheets().empty()) return;  // an opened PDF is for reading
+  if (view_->count() == 0) return;
+  const QPageSize paperBefore = view_->paper();
+  const QMarginsF unprintableBefore = view_->unprintable();
   QPrinter printer(QPrinter::HighResolution);
   std::unique_ptr<QPrintDialog> dialog(makePrintDialog(printer));
-  if (dialog->exec() != QDialog::Accepted) return;
+  if (dialog->exec() != QDialog::Accepted) {
+    // The preview showed the papers of the printers looked at.
+    setPaper(paperBefore, unprintableBefore);
+    return;
+  }
   takeTypedPages(*dialog, printer);
-  printTo(printer);
+  const DialogExtras extras = extrasOf(*dialog);
+  const bool toPrinter = printer.outputFormat() == QPrinter::NativeFormat;
+  PrintChoices& last = lastChoices();
+  last.printer = toPrinter ? printer.printerName() : last.printer;
+  last.copies = printer.copyCount();
+  last.collate = printer.collateCopies();
+  last.duplex = printer.duplex();
+  last.reverse = printer.pageOrder() == QPrinter::LastPageFirst;
+  if (!opened_) last.fitToPrintable = extras.fitToPrintable;
+  choicesKept() = true;
+  // From now on the preview shows (and saves on) the paper printed on.
+  setPaper(printer.pageLayout().pageSize(), toPrinter ? minimumMarginsInPoints(printer) : QMarginsF());
+  printTo(printer, extras);
 }
 
 bool PreviewWindow::saveAs(const QString& path, QString* error) {
-  return report::writePdf(view_->sheets(), path, error, view_->paper());
+  if (opened_) return writeBytes(path, opened_->bytes, error);
+  return report::writePdf(sheets_, path, error, view_->paper());
 }
 
 void PreviewWindow::saveReport() {
-  if (view_->sheets().empty()) return;
-  const auto chosen = services_.askReportPath(ReportFileDialog::Save, this);
+  if (view_->count() == 0) return;
+  QString proposed = proposedPdf_;
+  if (opened_) {
+    // A copy of the file shown, beside it.
+    const QFileInfo file(opened_->path);
+    proposed = file.absolutePath() + QLatin1Char('/') + file.completeBaseName() + QStringLiteral("-副本.pdf");
+  }
+  const auto chosen = services_.askReportPath(ReportFileDialog::Save, this, proposed.toStdString());
   if (!chosen) return;
   const QString path = QString::fromStdString(*chosen);
   QString error;
   if (!saveAs(path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive) ? path : path + QStringLiteral(".pdf"), &error))
-    services_.showErrorOver(this, windowTitle().toStdString(), error.toStdString());
+    services_.showErrorOver(this, kTitle.toStdString(), error.toStdString());
 }
 
 bool PreviewWindow::openPdf(const QString& path) {
-  std::unique_ptr<Poppler::Document> doc = Poppler::Document::load(path);
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return false;
+  // The bytes shown are the ones printed and saved, whatever happens to
+  // the file meanwhile.
+  QByteArray bytes = file.readAll();
+  std::unique_ptr<Poppler::Document> doc = Poppler::Document::loadFromData(bytes);
   if (!doc || doc->isLocked() || doc->numPages() == 0) return false;
   view_->setPdf(std::move(doc));
+  opened_ = OpenedPdf{path, std::move(bytes)};
+  backAction_->setVisible(true);
   goTo(0);
   return true;
 }
 
+void PreviewWindow::showReport() {
+  if (!opened_) return;
+  opened_.reset();
+  view_->setSheets(sheets_);
+  backAction_->setVisible(false);
+  goTo(0);
+}
+
 void PreviewWindow::openReport() {
-  const auto chosen = services_.askReportPath(ReportFileDialog::Open, this);
+  // The dialog starts in the folder of the file shown, or of the document.
+  const QString start = opened_ ? opened_->path : proposedPdf_;
+  const auto chosen = services_.askReportPath(ReportFileDialog::Open, this, start.toStdString());
   if (!chosen) return;
   const QString path = QString::fromStdString(*chosen);
   if (!openPdf(path))
-    services_.showErrorOver(this, windowTitle().toStdString(), QStringLiteral("无法打开“%1”。").arg(path).toStdString());
+    services_.showErrorOver(this, kTitle.toStdString(), QStringLiteral("无法打开“%1”。").arg(path).toStdString());
 }
 
 }  // namespace velmora::preview

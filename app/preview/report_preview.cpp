@@ -1,5 +1,7 @@
 #include "app/preview/report_preview.h"
 
+#include <QFileInfo>
+
 #include "app/preview/preview_window.h"
 #include "app/preview/status_window.h"
 #include "document/form_state.h"
@@ -7,6 +9,13 @@
 #include "report/report_render.h"
 
 namespace velmora {
+
+QString proposedPdfPath(const FormState& state) {
+  const std::string& document = !state.saveDialogName().empty() ? state.saveDialogName() : state.pendingPath();
+  if (document.empty()) return QStringLiteral("课题申请评审书.pdf");
+  const QFileInfo file(QString::fromStdString(document));
+  return file.absolutePath() + QLatin1Char('/') + file.completeBaseName() + QStringLiteral(".pdf");
+}
 
 QString showReportPreview(QWidget* parent, const FormState& state, WindowServices& services) {
   std::vector<report::Sheet> sheets;
@@ -21,6 +30,7 @@ QString showReportPreview(QWidget* parent, const FormState& state, WindowService
   }
   if (!error.isEmpty()) return error;
   preview::PreviewWindow window(std::move(sheets), services, parent);
+  window.setProposedPdfPath(proposedPdfPath(state));
   window.setWindowState(window.windowState() | Qt::WindowMaximized);
   window.exec();
   return {};

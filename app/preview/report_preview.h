@@ -18,4 +18,10 @@ class WindowServices;
 // caller's message box.
 QString showReportPreview(QWidget* parent, const FormState& state, WindowServices& services);
 
+// The PDF file the preview's 保存 proposes for the state's document: the
+// document's name with ".pdf" in its folder (the document the save dialog
+// proposes, or the one about to be opened); for a document never saved, a
+// name of the form's own in the dialog's usual folder.
+QString proposedPdfPath(const FormState& state);
+
 }  // namespace velmora

@@ -38,6 +38,21 @@ void SheetView::setPaper(const QPageSize& paper) {
   relayout();
 }
 
+void SheetView::setUnprintable(const QMarginsF& margins) {
+  unprintable_ = margins;
+  update();
+}
+
+QRect SheetView::printableRect(int i) const {
+  if (pdf_ || unprintable_.isNull() || i < 0 || i >= count()) return {};
+  const QRect sheet = pageRect(i);
+  const double px = pixelsPerInch() / 72.0;
+  return QRectF(QPointF(sheet.left() + unprintable_.left() * px, sheet.top() + unprintable_.top() * px),
+                QPointF(sheet.left() + sheet.width() - unprintable_.right() * px,
+                        sheet.top() + sheet.height() - unprintable_.bottom() * px))
+      .toRect();
+}
+
 int SheetView::count() const { return pdf_ ? pdf_->numPages() : static_cast<int>(sheets_.size()); }
 
 QSizeF SheetView::pageInches(int i) const {
@@ -99,6 +114,15 @@ void SheetView::paintEvent(QPaintEvent* e) {
       p.setClipRect(QRect(QPoint(0, 0), r.size()));
       report::drawSheet(p, sheets_[static_cast<std::size_t>(i)], pixelsPerInch() / report::kLayoutDpi);
       p.restore();
+      if (const QRect area = printableRect(i); !area.isEmpty()) {
+        // Thin and light, so that it is seen without being taken for a
+        // line of the form.
+        p.save();
+        p.setPen(QPen(QColor(90, 140, 210), 0, Qt::DashLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(area.adjusted(0, 0, -1, -1));
+        p.restore();
+      }
     }
   }
 }

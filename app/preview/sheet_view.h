@@ -1,5 +1,6 @@
 #pragma once
 // The sheets of the preview, drawn at the zoom chosen, one below the other.
+#include <QMarginsF>
 #include <QPageSize>
 #include <QWidget>
 #include <memory>
@@ -27,6 +28,14 @@ class SheetView : public QWidget {
   // not shown, as it would not be printed.
   void setPaper(const QPageSize& paper);
   const QPageSize& paper() const { return paper_; }
+  // What the printer leaves unprinted at the paper's edges (points): the
+  // generated sheets show the rest, the printable area, as a thin dashed
+  // rectangle. None: no rectangle.
+  void setUnprintable(const QMarginsF& margins);
+  const QMarginsF& unprintable() const { return unprintable_; }
+  // The printable area of sheet `i` as drawn, in the view's pixels; empty
+  // when none is shown (no margins, or a PDF file's page).
+  QRect printableRect(int i) const;
   int count() const;
   QSizeF pageInches(int i) const;
   void setZoom(double zoom);  // 1.0 = actual size on the screen
@@ -45,6 +54,7 @@ class SheetView : public QWidget {
   std::vector<report::Sheet> sheets_;
   std::unique_ptr<Poppler::Document> pdf_;
   QPageSize paper_{QPageSize::A4};
+  QMarginsF unprintable_;
   double zoom_ = 1.0;
   std::vector<int> painted_;
 };

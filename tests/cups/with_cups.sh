@@ -5,9 +5,11 @@
 # each job as a PDF into $VELMORA_PRINT_OUT:
 #   velmora-a4      paper A4 by default; the default destination
 #   velmora-letter  paper Letter by default
-# The command sees CUPS_SERVER (the socket) and VELMORA_PRINT_OUT; cupsd is
+# The command sees CUPS_SERVER (the socket), VELMORA_PRINT_OUT and
+# VELMORA_CUPSD_PID (for a test of a print system that goes away); cupsd is
 # stopped when it ends and its exit code is the script's. Nothing of the
-# machine's own CUPS or printers is used.
+# machine's own CUPS or printers is used. cupsaccept, cupsreject,
+# cupsenable and cupsdisable are on the PATH.
 #   tests/cups/with_cups.sh COMMAND [ARGS...]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -75,6 +77,7 @@ export CUPS_SERVER="$dir/cups.sock"
 export VELMORA_PRINT_OUT="$dir/out"
 cupsd -f -c "$dir/etc/cupsd.conf" -s "$dir/etc/cups-files.conf" >"$dir/log/cupsd.out" 2>&1 &
 cupsd_pid=$!
+export VELMORA_CUPSD_PID=$cupsd_pid
 for _ in $(seq 100); do
   [[ -S $CUPS_SERVER ]] && lpstat -r 2>/dev/null | grep -q "is running" && break
   sleep 0.1

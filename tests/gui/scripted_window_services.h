@@ -17,7 +17,9 @@ class ScriptedWindowServices : public WindowServices {
   // left), and which dialog was asked, over which window.
   std::deque<std::optional<std::string>> reportPaths;
   std::vector<ReportFileDialog> reportDialogs;
+  std::vector<std::string> reportProposals;  // what each of them proposed
   std::vector<std::string> errorTitles;  // of the error boxes shown over a window
+  std::vector<std::string> informationTitles;  // of the information boxes shown over a window
   QWidget* lastOver = nullptr;
 
   std::optional<std::string> askOpenPath() override { return script.askOpenPath(); }
@@ -27,8 +29,10 @@ class ScriptedWindowServices : public WindowServices {
   void showError(const std::string& t) override { script.showError(t); }
   bool confirm(const std::string& t) override { return script.confirm(t); }
   Answer askYesNoCancel(const std::string& t) override { return script.askYesNoCancel(t); }
-  std::optional<std::string> askReportPath(ReportFileDialog which, QWidget* over) override {
+  std::optional<std::string> askReportPath(ReportFileDialog which, QWidget* over,
+                                           const std::string& proposed) override {
     reportDialogs.push_back(which);
+    reportProposals.push_back(proposed);
     lastOver = over;
     if (reportPaths.empty()) return std::nullopt;
     auto answer = reportPaths.front();
@@ -39,6 +43,11 @@ class ScriptedWindowServices : public WindowServices {
     lastOver = over;
     errorTitles.push_back(title);
     script.showError(text);
+  }
+  void showInformationOver(QWidget* over, const std::string& title, const std::string& text) override {
+    lastOver = over;
+    informationTitles.push_back(title);
+    script.showInformation(text);
   }
   void openExternally(const std::string& target) override { opened.push_back(target); }
   void beep() override { ++beeps; }

@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
@@ -13,12 +14,16 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QRadioButton>
-#include <QTimer>
 #include <QScrollArea>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QWheelEvent>
 
 #include "app/preview/preview_window.h"
+#include "app/preview/report_preview.h"
 #include "app/preview/status_window.h"
 #include "gui/scripted_window_services.h"
 #include "report_test_support.h"
@@ -29,6 +34,7 @@ namespace {
 class Preview : public ::testing::Test {
  protected:
   void SetUp() override {
+    PreviewWindow::forgetPrintChoices();
     window = std::make_unique<PreviewWindow>(test::sheetsOf(test::openedFixture("sample.xdx").record(), false), services, nullptr);
     window->resize(900, 700);
     window->show();
@@ -371,6 +377,333 @@ TEST(PreviewStatus, ShowsTheSheetNumber) {
   EXPECT_EQ(status.findChild<QLabel*>()->text(), QStringLiteral("正在生成第5页"));
   status.show(QStringLiteral("正在打印第%p页"), 12);
   EXPECT_EQ(status.findChild<QLabel*>()->text(), QStringLiteral("正在打印第12页"));
+}
+
+QAction* actionNamed(PreviewWindow& window, const char* text) {
+  for (QAction* a : window.findChildren<QAction*>())
+    if (a->text() == QString::fromUtf8(text)) return a;
+  ADD_FAILURE() << "no action " << text;
+  return nullptr;
+}
+
+QByteArray readAll(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Every control of Qt's print dialog the preview reaches by its object name
+// is there, of the class expected: a Qt that renamed one would otherwise
+// lose that part of the dialog without a word.
+TEST_F(Preview, TheDialogsControlsAreFoundByTheirNames) {
+  QPrinter printer(QPrinter::HighResolution);
+  std::unique_ptr<QPrintDialog> dialog(window->makePrintDialog(printer));
+  ASSERT_FALSE(printDialogControls().empty());
+  for (const DialogControl& c : printDialogControls()) {
+    SCOPED_TRACE(c.name);
+    const QList<QWidget*> found = dialog->findChildren<QWidget*>(QLatin1String(c.name));
+    ASSERT_EQ(found.size(), 1);
+    EXPECT_TRUE(found[0]->inherits(c.className)) << found[0]->metaObject()->className();
+  }
+}
+
+// A typed selection that is no selection, or none of whose pages the report
+// has, is refused in the dialog, which stays open; a better one prints.
+TEST_F(Preview, AnEmptySelectionIsRefusedForAFile) {
+  struct Case {
+    const char* typed;
+    std::string said;
+  } cases[] = {
+      {"abc", "页码“abc”无法识别。请输入页码或页码范围，以逗号分隔，例如“1,3,5-7”。"},
+      {"20-30", "所选页码“20-30”不在第1至11页之内。"},
+      {"7-3", "页码“7-3”无法识别。请输入页码或页码范围，以逗号分隔，例如“1,3,5-7”。"},
+      {"", "页码“”无法识别。请输入页码或页码范围，以逗号分隔，例如“1,3,5-7”。"},
+  };
+  QTemporaryDir dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    services.script.shown.clear();
+    const QString file = dir.filePath(QStringLiteral("typed-%1.pdf").arg(QString::fromLatin1(c.typed).size()));
+    bool refused = false;
+    QTimer::singleShot(0, window.get(), [&] {
+      auto* d = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+      ASSERT_TRUE(d);
+      control<QLineEdit>(*d, "filename")->setText(file);
+      control<QRadioButton>(*d, "pagesRadioButton")->setChecked(true);
+      control<QLineEdit>(*d, "pagesLineEdit")->setText(QString::fromLatin1(c.typed));
+      d->accept();
+      refused = d->isVisible() && services.shown().size() == 1;
+      control<QLineEdit>(*d, "pagesLineEdit")->setText(QStringLiteral("3"));
+      d->accept();
+    });
+    window->print();
+    EXPECT_TRUE(refused);
+    ASSERT_EQ(services.shown().size(), 1u);
+    EXPECT_EQ(services.shown()[0].kind, "error");
+    EXPECT_EQ(services.shown()[0].text, c.said);
+    EXPECT_EQ(test::sheetNumbers(readAll(file)), std::vector<int>{3});
+  }
+}
+
+// An opened PDF file prints: to a file its chosen pages, in the order and
+// copies asked for (the file itself when it is all of it, once).
+TEST_F(Preview, AnOpenedPdfPrintsToAFile) {
+  QTemporaryDir dir;
+  const QString opened = dir.filePath(QStringLiteral("opened.pdf"));
+  QString error;
+  ASSERT_TRUE(window->saveAs(opened, &error)) << error.toStdString();
+  ASSERT_TRUE(window->openPdf(opened));
+  struct Case {
+    const char* name;
+    QString ranges;  // empty: all
+    int copies;
+    bool collate, reverse;
+    std::vector<int> sheets;
+    bool theFileItself;
+  } cases[] = {
+      {"all", {}, 1, true, false, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, true},
+      {"typed", QStringLiteral("2,4-5"), 1, true, false, {2, 4, 5}, false},
+      {"reverse", QStringLiteral("9-11"), 1, true, true, {11, 10, 9}, false},
+      {"copies uncollated", QStringLiteral("1-2"), 2, false, false, {1, 1, 2, 2}, false},
+      {"copies collated reversed", QStringLiteral("1-2"), 2, true, true, {2, 1, 2, 1}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QString::fromLatin1(c.name) + QStringLiteral(".pdf")));
+    if (!c.ranges.isEmpty()) {
+      printer.setPrintRange(QPrinter::PageRange);
+      printer.setPageRanges(QPageRanges::fromString(c.ranges));
+    }
+    printer.setCopyCount(c.copies);
+    printer.setCollateCopies(c.collate);
+    printer.setPageOrder(c.reverse ? QPrinter::LastPageFirst : QPrinter::FirstPageFirst);
+    window->printTo(printer);
+    EXPECT_TRUE(services.shown().empty());
+    const QByteArray printed = readAll(printer.outputFileName());
+    EXPECT_EQ(test::sheetNumbers(printed), c.sheets);
+    EXPECT_EQ(printed == readAll(opened), c.theFileItself);
+  }
+}
+
+// With a PDF file open, 打印 offers its pages (no fitting: the file is
+// printed as it is), 保存 saves a copy, and 返回报表, shown only then, brings
+// the generated report back.
+TEST_F(Preview, AnOpenedPdfPrintsSavesAndGivesWayToTheReport) {
+  QTemporaryDir dir;
+  const QString opened = dir.filePath(QStringLiteral("申请书.pdf"));
+  // A file of three sheets, so that what is shown is told from the report.
+  ASSERT_TRUE(report::writePdf({window->view()->sheets()[2], window->view()->sheets()[4], window->view()->sheets()[6]},
+                               opened, nullptr));
+  QAction* back = actionNamed(*window, "返回报表");
+  ASSERT_TRUE(back);
+  struct Step {
+    const char* name;
+    std::function<void()> act;
+    bool pdfShown;
+    int pages;
+  } steps[] = {
+      {"the report", [] {}, false, 11},
+      {"opened", [&] { ASSERT_TRUE(window->openPdf(opened)); }, true, 3},
+      {"printed to a file",
+       [&] {
+         printThroughDialog(*window, [&](QPrintDialog& d) {
+           EXPECT_EQ(control<QSpinBox>(d, "to")->maximum(), 3);
+           auto* fit = d.findChild<QCheckBox*>(QStringLiteral("fitToPrintable"));
+           ASSERT_TRUE(fit);
+           EXPECT_FALSE(fit->isEnabled());
+           control<QLineEdit>(d, "filename")->setText(dir.filePath(QStringLiteral("printed.pdf")));
+           control<QRadioButton>(d, "pagesRadioButton")->setChecked(true);
+           control<QLineEdit>(d, "pagesLineEdit")->setText(QStringLiteral("3,1"));
+         });
+         EXPECT_EQ(test::sheetNumbers(readAll(dir.filePath(QStringLiteral("printed.pdf")))),
+                   (std::vector<int>{3, 7}));
+       },
+       true, 3},
+      {"saved as a copy",
+       [&] {
+         services.reportPaths = {dir.filePath(QStringLiteral("copy")).toStdString()};
+         actionNamed(*window, "保存")->trigger();
+         EXPECT_EQ(services.reportProposals.back(), dir.filePath(QStringLiteral("申请书-副本.pdf")).toStdString());
+         EXPECT_EQ(readAll(dir.filePath(QStringLiteral("copy.pdf"))), readAll(opened));
+       },
+       true, 3},
+      {"back", [&] { back->trigger(); }, false, 11},
+      {"saved the report",
+       [&] {
+         services.reportPaths = {dir.filePath(QStringLiteral("report.pdf")).toStdString()};
+         actionNamed(*window, "保存")->trigger();
+         EXPECT_EQ(test::sheetNumbers(readAll(dir.filePath(QStringLiteral("report.pdf")))).size(), 11u);
+       },
+       false, 11},
+  };
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.name);
+    s.act();
+    EXPECT_EQ(window->showsPdf(), s.pdfShown);
+    EXPECT_EQ(back->isVisible(), s.pdfShown);
+    EXPECT_EQ(window->view()->count(), s.pages);
+    EXPECT_EQ(window->view()->sheets().size(), s.pdfShown ? 0u : 11u);
+    EXPECT_TRUE(services.shown().empty()) << services.shown().front().text;
+  }
+}
+
+// 保存 proposes the document's own name with ".pdf", in its folder; 打开
+// starts there too.
+TEST_F(Preview, TheFileDialogsProposeTheDocumentsPdf) {
+  window->setProposedPdfPath(QStringLiteral("/data/课题/申请书.pdf"));
+  struct Case {
+    const char* action;
+    ReportFileDialog dialog;
+  } cases[] = {{"保存", ReportFileDialog::Save}, {"打开", ReportFileDialog::Open}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.action);
+    services.reportProposals.clear();
+    services.reportDialogs.clear();
+    actionNamed(*window, c.action)->trigger();
+    ASSERT_EQ(services.reportDialogs, std::vector<ReportFileDialog>{c.dialog});
+    EXPECT_EQ(services.reportProposals, std::vector<std::string>{"/data/课题/申请书.pdf"});
+  }
+}
+
+TEST(ProposedPdfPath, TheDocumentsNameInItsFolder) {
+  struct Case {
+    const char* name;
+    std::string saved, pending;
+    QString expected;
+  } cases[] = {
+      {"saved document", "/data/课题/申请书.xdx", "", QStringLiteral("/data/课题/申请书.pdf")},
+      {"upper-case suffix", "/data/A.XDX", "", QStringLiteral("/data/A.pdf")},
+      {"dots in the name", "/data/v1.2.final.xdx", "", QStringLiteral("/data/v1.2.final.pdf")},
+      {"no suffix", "/data/plain", "", QStringLiteral("/data/plain.pdf")},
+      {"about to be opened", "", "/srv/待审.xdx", QStringLiteral("/srv/待审.pdf")},
+      {"the saved one first", "/data/a.xdx", "/srv/b.xdx", QStringLiteral("/data/a.pdf")},
+      {"never saved", "", "", QStringLiteral("课题申请评审书.pdf")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FormState state;
+    if (!c.saved.empty()) state.setSaveDialogName(c.saved);
+    if (!c.pending.empty()) state.setPendingPath(c.pending);
+    EXPECT_EQ(proposedPdfPath(state), c.expected);
+  }
+}
+
+// Ctrl and the wheel zoom in and out a step a notch (finer wheels add up);
+// the wheel alone scrolls.
+TEST_F(Preview, CtrlAndTheWheelZoom) {
+  QWidget* viewport = window->findChild<QScrollArea*>()->viewport();
+  struct Step {
+    Qt::KeyboardModifiers modifiers;
+    int delta;
+    double zoom;
+  } steps[] = {
+      {Qt::ControlModifier, 120, 1.25}, {Qt::ControlModifier, -120, 1.0}, {Qt::NoModifier, -120, 1.0},
+      {Qt::ControlModifier, 60, 1.0},   {Qt::ControlModifier, 60, 1.25},  {Qt::ControlModifier, -240, 0.8},
+      {Qt::NoModifier, 120, 0.8},
+  };
+  for (const Step& s : steps) {
+    SCOPED_TRACE(::testing::Message() << s.delta << (s.modifiers ? " with Ctrl" : ""));
+    const QPointF at(viewport->width() / 2.0, viewport->height() / 2.0);
+    QWheelEvent wheel(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, s.delta), Qt::NoButton, s.modifiers,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(viewport, &wheel);
+    EXPECT_NEAR(window->view()->zoom(), s.zoom, 1e-9);
+  }
+}
+
+// After a page number and Enter the keys belong to the sheets again.
+TEST_F(Preview, EnterInThePageBoxGivesTheKeysBackToTheSheets) {
+  QApplication::setActiveWindow(window.get());
+  auto* box = window->findChild<QSpinBox*>();
+  ASSERT_TRUE(box);
+  box->setFocus();
+  box->selectAll();
+  QTest::keyClicks(box, QStringLiteral("5"));
+  QTest::keyClick(box, Qt::Key_Return);
+  EXPECT_EQ(window->current(), 4);
+  EXPECT_NE(QApplication::focusWidget(), box);
+  struct Step {
+    Qt::Key key;
+    int sheet;
+    double zoom;
+  } steps[] = {{Qt::Key_Home, 0, 1.0}, {Qt::Key_End, 10, 1.0}, {Qt::Key_Plus, 10, 1.25}, {Qt::Key_Minus, 10, 1.0}};
+  for (const Step& s : steps) {
+    SCOPED_TRACE(QKeySequence(s.key).toString().toStdString());
+    QTest::keyClick(QApplication::focusWidget(), s.key);
+    EXPECT_EQ(window->current(), s.sheet);
+    EXPECT_NEAR(window->view()->zoom(), s.zoom, 1e-9);
+  }
+}
+
+// The zoom's readout keeps its width: the buttons after it stay in place.
+TEST_F(Preview, TheToolbarsButtonsKeepTheirPlaces) {
+  auto* bar = window->findChild<QToolBar*>();
+  ASSERT_TRUE(bar);
+  const auto places = [&] {
+    QApplication::processEvents();
+    std::vector<int> x;
+    for (const char* text : {"打印", "保存", "打开", "关闭"})
+      x.push_back(bar->widgetForAction(actionNamed(*window, text))->x());
+    return x;
+  };
+  const std::vector<int> at100 = places();
+  for (double zoom : {0.1, 0.5, 2.0, 8.0}) {
+    SCOPED_TRACE(zoom);
+    window->setZoom(zoom);
+    EXPECT_EQ(places(), at100);
+  }
+}
+
+// The printer's printable area is a thin dashed rectangle on each generated
+// sheet, inside the margins the printer leaves.
+TEST_F(Preview, ThePrintableAreaIsShown) {
+  const QColor dash(90, 140, 210);
+  struct Case {
+    const char* name;
+    QMarginsF margins;  // points
+    bool pdf;
+    bool shown;
+  } cases[] = {
+      {"no margins", {}, false, false},
+      {"margins", {18, 30, 12, 24}, false, true},
+      {"even margins", {36, 36, 36, 36}, false, true},
+      {"a PDF file's pages", {18, 30, 12, 24}, true, false},
+  };
+  QTemporaryDir dir;
+  QString error;
+  ASSERT_TRUE(window->saveAs(dir.filePath(QStringLiteral("saved.pdf")), &error));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.pdf) {
+      ASSERT_TRUE(window->openPdf(dir.filePath(QStringLiteral("saved.pdf"))));
+    }
+    SheetView* view = window->view();
+    view->setUnprintable(c.margins);
+    const QRect sheet = view->pageRect(1), area = view->printableRect(1);
+    EXPECT_EQ(area.isEmpty(), !c.shown);
+    // The sheet alone, its corner at the image's.
+    QImage image(sheet.size(), QImage::Format_RGB32);
+    view->render(&image, QPoint(), QRegion(sheet));
+    int dashPixels = 0;
+    for (int x = 0; x < image.width(); ++x)
+      for (int y = 0; y < image.height(); ++y) dashPixels += image.pixelColor(x, y) == dash;
+    if (!c.shown) {
+      EXPECT_EQ(dashPixels, 0);
+      continue;
+    }
+    const double px = view->logicalDpiX() / 72.0;
+    EXPECT_NEAR(area.left() - sheet.left(), c.margins.left() * px, 1);
+    EXPECT_NEAR(area.top() - sheet.top(), c.margins.top() * px, 1);
+    EXPECT_NEAR(sheet.right() - area.right(), c.margins.right() * px, 1);
+    EXPECT_NEAR(sheet.bottom() - area.bottom(), c.margins.bottom() * px, 1);
+    // Dashed: about half of the rectangle's outline, and nothing else.
+    const int outline = 2 * (area.width() + area.height());
+    EXPECT_GT(dashPixels, outline / 4);
+    EXPECT_LT(dashPixels, outline);
+    EXPECT_NE(image.pixelColor(area.center() - sheet.topLeft()), dash);
+    EXPECT_NE(image.pixelColor(area.left() - sheet.left() - 2, area.center().y() - sheet.top()), dash);
+  }
 }
 
 }  // namespace
