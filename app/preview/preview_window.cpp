@@ -304,6 +304,16 @@ PreviewWindow::PreviewWindow(std::vector<report::Sheet> sheets, WindowServices& 
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(bar);
   layout->addWidget(scroll_);
+  // The status line names the texts a sheet shows cut, so that nobody
+  // hands in a form without knowing.
+  incomplete_ = new QLabel(report::incompleteNotice(sheets_), this);
+  incomplete_->setObjectName(QStringLiteral("incomplete"));
+  incomplete_->setAccessibleName(QStringLiteral("未完整显示的内容"));
+  incomplete_->setWordWrap(true);
+  incomplete_->setMargin(4);
+  incomplete_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  incomplete_->setVisible(!incomplete_->text().isEmpty());
+  layout->addWidget(incomplete_);
   connect(scroll_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int y) {
     for (int i = 0; i < view_->count(); ++i)
       if (view_->pageRect(i).bottom() > y + scroll_->viewport()->height() / 3) {
@@ -653,6 +663,7 @@ bool PreviewWindow::openPdf(const QString& path) {
   view_->setPdf(std::move(doc));
   opened_ = OpenedPdf{path, std::move(bytes)};
   backAction_->setVisible(true);
+  incomplete_->hide();  // it speaks of the report, not of the file
   goTo(0);
   return true;
 }
@@ -662,6 +673,7 @@ void PreviewWindow::showReport() {
   opened_.reset();
   view_->setSheets(sheets_);
   backAction_->setVisible(false);
+  incomplete_->setVisible(!incomplete_->text().isEmpty());
   goTo(0);
 }
 

@@ -149,6 +149,7 @@ class PreviewWindow : public QDialog {
   QScrollArea* scroll_;
   QSpinBox* pageBox_;
   QLabel* zoomLabel_;
+  QLabel* incomplete_ = nullptr;  // "打印时未能完整显示：…", shown only when something is cut
   QAction* backAction_ = nullptr;
   int current_ = 0;
   int wheelRest_ = 0;  // a wheel's turn not yet made into a zoom step

@@ -708,3 +708,49 @@ TEST_F(Preview, ThePrintableAreaIsShown) {
 
 }  // namespace
 }  // namespace velmora::preview
+
+namespace velmora::preview {
+namespace {
+
+// The status line names what the sheets show cut, and only then; it speaks
+// of the generated report, not of an opened PDF.
+TEST(PreviewIncomplete, TheStatusLineNamesWhatIsCut) {
+  std::string endless;
+  for (int i = 0; i < 16; ++i) endless += "教育部人文社会科学重点研究基地重大项目";
+  struct Case {
+    const char* name;
+    std::string cell;
+    QString shown;  // empty: no status line
+  } cases[] = {
+      {"whole", "教育部人文社会科学重点研究基地重大项目", QString()},
+      {"cut", endless, QStringLiteral("打印时未能完整显示：研究课题第1行“课题类别”（第 4 页）")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Record rec = test::openedFixture("sample.xdx").record();
+    rec.setCell(Field::ResearchedProject, 0, 2, c.cell);
+    test::ScriptedWindowServices services;
+    PreviewWindow window(test::sheetsOf(rec, false), services, nullptr);
+    window.resize(900, 700);
+    window.show();
+    QApplication::processEvents();
+    auto* line = window.findChild<QLabel*>(QStringLiteral("incomplete"));
+    ASSERT_TRUE(line);
+    EXPECT_EQ(line->isVisible(), !c.shown.isEmpty());
+    EXPECT_EQ(line->text(), c.shown);
+    EXPECT_FALSE(line->accessibleName().isEmpty());
+    if (c.shown.isEmpty()) continue;
+    // An opened PDF hides it; back at the report it shows again.
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("other.pdf"));
+    QString error;
+    ASSERT_TRUE(window.saveAs(pdf, &error)) << error.toStdString();
+    ASSERT_TRUE(window.openPdf(pdf));
+    EXPECT_FALSE(line->isVisible());
+    window.showReport();
+    EXPECT_TRUE(line->isVisible());
+  }
+}
+
+}  // namespace
+}  // namespace velmora::preview
