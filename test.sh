@@ -11,6 +11,9 @@ fuzz_seconds=${VELMORA_FUZZ_SECONDS:-20}
 soak_seconds=${VELMORA_SOAK_SECONDS:-60}
 scripts/ensure-packages.sh all
 scripts/build.sh
+echo "== Static checks (clang-tidy on the core and velmora-cli)"
+static=0
+scripts/check-static.sh || static=1
 scripts/build-sanitized.sh -DVELMORA_FUZZ_SECONDS="$fuzz_seconds" -DVELMORA_SOAK_SECONDS="$soak_seconds"
 
 echo "== Sanitizer build (ASan+UBSan): core tests, each fuzz target for $fuzz_seconds s," \
@@ -27,6 +30,10 @@ grep -h '^soak: seed [0-9]*: ' build-asan/Testing/Temporary/LastTest.log 2>/dev/
 
 echo "== All tests"
 ctest --preset default
+if ((static)); then
+  echo "FAILED: the static checks (see above)" >&2
+  exit 1
+fi
 if ((sanitized)); then
   echo "FAILED: the sanitizer build's tests, fuzz targets or soak (see above, and build-asan/fuzz/artifacts/)" >&2
   exit 1

@@ -30,7 +30,7 @@ tests=(
   cups-daemon cups-client cups-filters
   # The sanitizer build; its runtime (libclang-rt-N-dev) follows the clang
   # installed, below.
-  clang
+  clang clang-tidy clang-format
   # The package and its desktop integration: the package checked, the MIME
   # type and the entry tried in a scratch database, the installed program
   # opened as a desktop would.

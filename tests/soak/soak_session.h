@@ -83,7 +83,7 @@ class Session {
   const SoakConfig& config_;
   test::ScriptedWindowServices services_;
   std::unique_ptr<MainWindow> window_;
-  Record baseline_;
+  Record baseline_ = Record::blank();
   std::string savesDir_, recoveryDir_;
   std::vector<std::string> saved_;  // documents this session wrote, in the order they appeared
   int saves_ = 0;
