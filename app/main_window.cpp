@@ -104,6 +104,10 @@ MainWindow::MainWindow(WindowServices& services, QWidget* parent, std::string re
   // A tab clicked leaves the field being edited: its leave check comes first.
   pageControl_->tabBar()->installEventFilter(this);
 
+  // Looked up once: refresh() runs after every key.
+  shown_ = {findChild<QLabel*>(QStringLiteral("ProjectID")),    findChild<QLineEdit*>(QStringLiteral("Presider1")),
+            findChild<MaskedEdit*>(QStringLiteral("EduCode1")), findChild<QLabel*>(QStringLiteral("Label67")),
+            findChild<QLabel*>(QStringLiteral("lbl8")),         findChild<QLabel*>(QStringLiteral("passby"))};
   bindFields();
   setTabOrder();
   addShortcuts();
@@ -232,12 +236,10 @@ void MainWindow::onText(Field f, const QString& text) {
 
 void MainWindow::onLines(Field f) {
   auto* edit = static_cast<LongTextEdit*>(fields_[f]);
-  Lines lines = edit->displayedLines();
-  shownLines_[index(f)] = lines;
-  state_.setLines(f, std::move(lines));
-  // An edit that leaves the lines as they were (a blank typed at a wrap) is
-  // still an edit.
-  state_.setModified(true);
+  // Only the lines of the paragraphs the edit touched are new: a key costs
+  // the same in the longest text as in a short one.
+  LinesChange change = edit->takeLinesChange();
+  state_.editShownLines(f, change.first, change.removed, std::move(change.inserted));
   refresh();
   noteEdit();
 }
@@ -394,13 +396,11 @@ void MainWindow::openDropped(const QString& path) {
 
 void MainWindow::refreshLongText(Field f) {
   auto* edit = static_cast<LongTextEdit*>(fields_[f]);
-  Lines& shown = shownLines_[index(f)];
-  if (shown == state_.record().lines(f)) return;
+  if (edit->displays(state_.record().lines(f))) return;
   edit->showLines(state_.record().lines(f));
-  shown = edit->displayedLines();
   // Without changing the modified flag: the text is the same, only broken
   // where the field breaks it.
-  state_.rewrapLines(f, shown);
+  state_.rewrapLines(f, edit->displayedLines());
 }
 
 void MainWindow::refreshField(const FieldDef& d) {
@@ -439,7 +439,11 @@ void MainWindow::refreshField(const FieldDef& d) {
 }
 
 void MainWindow::refresh() {
-  for (const FieldDef& d : allFields()) refreshField(d);
+  // Only the fields an operation changed: a key in one field leaves the
+  // other sixty as they are shown.
+  const auto changed = state_.takeChangedFields();
+  for (const FieldDef& d : allFields())
+    if (changed.test(index(d.id))) refreshField(d);
   // Saved or opened: nothing unsaved is left to recover.
   if (!state_.modified() && (copyWritten_ || recoveryTimer_.isActive())) {
     recoveryTimer_.stop();
@@ -453,16 +457,16 @@ void MainWindow::refresh() {
     notices_->clearLasting();
   }
 
-  findChild<QLabel*>(QStringLiteral("ProjectID"))->setText(q(state_.record().text(Field::ProjectID)));
-  findChild<QLineEdit*>(QStringLiteral("Presider1"))->setText(q(state_.view().presider1));
-  findChild<MaskedEdit*>(QStringLiteral("EduCode1"))->setDigits(q(state_.view().eduCode1));
+  shown_.projectId->setText(q(state_.record().text(Field::ProjectID)));
+  shown_.presider1->setText(q(state_.view().presider1));
+  shown_.eduCode1->setDigits(q(state_.view().eduCode1));
 
   const bool fourth = state_.view().expectProduction2Shown;
-  findChild<QLabel*>(QStringLiteral("Label67"))->setVisible(fourth);
+  shown_.label67->setVisible(fourth);
   fields_[Field::ExpectProduction2]->setVisible(fourth);
-  findChild<QLabel*>(QStringLiteral("lbl8"))->setVisible(state_.view().guideNumShown);
+  shown_.lbl8->setVisible(state_.view().guideNumShown);
   fields_[Field::GuideNum]->setVisible(state_.view().guideNumShown);
-  findChild<QLabel*>(QStringLiteral("passby"))->setVisible(state_.formal());
+  shown_.passby->setVisible(state_.formal());
   panel_->savexmlfile->setEnabled(state_.view().saveEnabled());
 
   // Every check empties and refills the list, leaving no line selected.

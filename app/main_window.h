@@ -116,8 +116,17 @@ class MainWindow : public QWidget {
   // Set while a reaction runs: a cell editor closed by its message box must
   // not start the same reaction again.
   bool reacting_ = false;
-  std::array<Lines, kFieldCount> shownLines_;
   unsigned shownCheck_ = ~0u;
+  // What refresh() shows besides the fields: mirrors, the labels shown with
+  // their fields, the formal mark.
+  struct Shown {
+    QLabel* projectId;
+    QLineEdit* presider1;
+    MaskedEdit* eduCode1;
+    QLabel* label67;
+    QLabel* lbl8;
+    QLabel* passby;
+  } shown_{};
 
   std::string recoveryFolder_;
   std::unique_ptr<RecoverySlot> recovery_;

@@ -83,10 +83,46 @@ QString plainFormOf(const QString& text, bool multiLine) {
 
 std::size_t fieldBytes(const QString& text) { return limitedBytes(text.toStdString()); }
 
+std::size_t plainTextBytes(QStringView text) {
+  std::size_t bytes = 0;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i].unicode();
+    switch (c) {
+      case QChar::Nbsp:
+        bytes += 1;  // a blank in the plain text
+        break;
+      case u'\n':
+      case QChar::ParagraphSeparator:
+      case QChar::LineSeparator:
+      case 0xfdd0:  // the start and end of a frame, which plain text has as breaks
+      case 0xfdd1:
+        bytes += 2;  // a line break: a carriage return and a line feed
+        break;
+      default:
+        // One byte for ASCII and the euro sign (0x80 in code page 936), two
+        // for any other character; a surrogate pair is one character, and a
+        // surrogate alone the '?' it becomes in UTF-8.
+        if (c < 0x80 || c == 0x20AC) {
+          bytes += 1;
+        } else if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+          bytes += 2;
+          ++i;
+        } else {
+          bytes += QChar::isSurrogate(c) ? 1 : 2;
+        }
+    }
+  }
+  return bytes;
+}
+
 QString fittingInsertion(const QString& remaining, const QString& insert, int byteLimit, Allowed allowed,
                          bool multiLine) {
+  return fittingInsertion(fieldBytes(remaining), insert, byteLimit, allowed, multiLine);
+}
+
+QString fittingInsertion(std::size_t usedBytes, const QString& insert, int byteLimit, Allowed allowed, bool multiLine) {
   const QString plain = plainFormOf(insert, multiLine);
-  std::size_t used = fieldBytes(remaining);
+  std::size_t used = usedBytes;
   QString out;
   int dropped = 0;
   const std::size_t budget = byteLimit > 0 ? static_cast<std::size_t>(byteLimit) : SIZE_MAX;

@@ -25,9 +25,20 @@ QString plainFormOf(const QString& text, bool multiLine);
 // are reported through InputNotices, once per insertion.
 QString fittingInsertion(const QString& remaining, const QString& insert, int byteLimit, Allowed allowed,
                          bool multiLine = false);
+// The same for a field whose text without the part being replaced takes
+// `usedBytes` (as fieldBytes counts them): a long text keeps that count as
+// it changes, instead of counting its whole text again at every key.
+QString fittingInsertion(std::size_t usedBytes, const QString& insert, int byteLimit, Allowed allowed,
+                         bool multiLine = false);
 
 // GBK bytes of a field's text as its limit counts them (limitedBytes).
 std::size_t fieldBytes(const QString& text);
+
+// fieldBytes of the plain text of an editor's characters, counted where they
+// stand: QTextDocument::toPlainText() turns a no-break space into a blank and
+// a paragraph or line separator into a line break, and so does this count
+// (a text cursor's selection holds a paragraph separator for each break).
+std::size_t plainTextBytes(QStringView text);
 
 // Tells the window what the field widgets did to a text on its way in.
 class InputNotices : public QObject {

@@ -62,7 +62,7 @@ void MainWindow::showRoom() {
     used = fieldBytes(e->text());
   } else if (auto* t = qobject_cast<LongTextEdit*>(focus); t && !t->isReadOnly()) {
     limit = t->byteLimit();
-    used = fieldBytes(t->toPlainText());
+    used = t->textBytes();
   }
   QLabel* room = panel_->room;
   // A screen reader hears the room as the focused field's description, which

@@ -53,10 +53,18 @@ FormState::FormState() {
   view_.enabled[index(Field::SN)] = false;
   // The budget total is shown disabled until a document is opened.
   view_.enabled[index(Field::BudgetTotal)] = false;
+  changed_.set();
+}
+
+std::bitset<kFieldCount> FormState::takeChangedFields() {
+  const std::bitset<kFieldCount> taken = changed_;
+  changed_.reset();
+  return taken;
 }
 
 void FormState::setText(Field f, std::string text) {
   if (f == Field::EduCode) text = eduCodeDigits(text);
+  changed(f);
   if (record_.text(f) == text) return;
   record_.setText(f, std::move(text));
   if (!isUserField(f)) return;  // the hidden items have no reactions
@@ -67,8 +75,14 @@ void FormState::setText(Field f, std::string text) {
 }
 
 void FormState::setLines(Field f, Lines lines) {
+  changed(f);
   if (record_.lines(f) == lines) return;
   record_.setLines(f, std::move(lines));
+  view_.modified = true;
+}
+
+void FormState::editShownLines(Field f, std::size_t first, std::size_t removed, Lines inserted) {
+  record_.replaceLines(f, first, removed, std::move(inserted));
   view_.modified = true;
 }
 
@@ -78,6 +92,7 @@ void FormState::purposeRule() {
   const bool specialTeacherPlan = record_.choice(Field::Purpose) == 1;
   if (specialTeacherPlan) record_.setText(Field::ApplyOutlay, {});
   view_.enabled[index(Field::ApplyOutlay)] = !specialTeacherPlan;
+  changed(Field::ApplyOutlay);
 }
 
 // What the project class shows, picked or opened: a national class fixes the
@@ -91,13 +106,17 @@ void FormState::classDisplay() {
   else
     record_.setChoice(Field::ExpectProduction2, -1);
   view_.enabled[index(Field::ExpectProduction1)] = !national;
+  changed(Field::ExpectProduction1);
+  changed(Field::ExpectProduction2);
 }
 
 void FormState::pickChoice(Field f, int item, Prompter& prompter) {
   record_.setChoice(f, item);
   view_.modified = true;
+  changed(f);
   switch (f) {
     case Field::ProjectClass: {
+      changed(Field::ApplyOutlay);
       classDisplay();
       // A picked class other than the national ones also clears the third
       // result that a national class had fixed.
@@ -108,6 +127,7 @@ void FormState::pickChoice(Field f, int item, Prompter& prompter) {
     case Field::Age:
       if (item == 1 && record_.choice(Field::ProjectClass) == 3) {
         record_.setChoice(Field::ProjectClass, -1);
+        changed(Field::ProjectClass);
         prompter.showMessage(std::string(msg::kAgeTooOld));
       }
       break;
@@ -116,6 +136,7 @@ void FormState::pickChoice(Field f, int item, Prompter& prompter) {
       if (item == 1) {
         view_.guideNumShown = false;
         record_.setText(Field::GuideNum, {});
+        changed(Field::GuideNum);
       }
       break;
     case Field::Purpose:
@@ -128,6 +149,7 @@ void FormState::pickChoice(Field f, int item, Prompter& prompter) {
 
 bool FormState::editCell(Field table, int storedRow, int column, std::string text, Prompter& prompter) {
   const TableShape& shape = fieldDef(table).table;
+  changed(table);  // a refused edit is shown undone
   if (column < shape.fixedColumns) return false;
   record_.setCell(table, storedRow, column, std::move(text));
   view_.modified = true;
@@ -136,6 +158,7 @@ bool FormState::editCell(Field table, int storedRow, int column, std::string tex
 }
 
 void FormState::keepCellAsShown(Field table, int storedRow, int column, std::string text) {
+  changed(table);
   record_.setCell(table, storedRow, column, std::move(text));
 }
 
@@ -147,11 +170,13 @@ void FormState::budgetTotalRule(Field editedTable, Prompter& prompter) {
     return;
   }
   record_.setText(Field::BudgetTotal, *total.text);
+  changed(Field::BudgetTotal);
 }
 
 void FormState::replaceRecord(Record record) {
   record_ = std::move(record);
   view_.modified = true;
+  changed_.set();
 }
 
 void FormState::runCheck() {
@@ -161,6 +186,7 @@ void FormState::runCheck() {
 
 void FormState::setFormal(bool on) {
   view_.formal = on;
+  changed_.set();
   for (const FieldDef& d : allFields())
     if (isUserField(d.id)) view_.enabled[index(d.id)] = !on;
 }
@@ -185,6 +211,7 @@ void FormState::writeDocumentField(const DocumentContent& doc, const FieldDef& d
 }
 
 void FormState::applyDocument(const DocumentContent& doc) {
+  changed_.set();
   if (doc.shape == DocumentContent::Shape::Complete) {
     for (Field f : kReadFirst) writeDocumentField(doc, fieldDef(f));
     classDisplay();

@@ -5,6 +5,8 @@
 // the window only binds widgets to this object and velmora-cli shares every
 // rule. Nothing outside changes the state but through these operations.
 #include <array>
+#include <bitset>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -66,6 +68,10 @@ class FormState {
   // A hidden item (ProjectID, SN) just takes the text.
   void setText(Field f, std::string text);
   void setLines(Field f, Lines lines);
+  // The user's edit of a long text, which its field shows already: lines
+  // [first, first + removed) become `inserted`. An edit that leaves the lines
+  // as they were (a blank typed at a wrap) is still an edit.
+  void editShownLines(Field f, std::size_t first, std::size_t removed, Lines inserted);
   // The same text broken into lines where the window's field breaks it: not
   // an edit, the modified flag stays.
   void rewrapLines(Field f, Lines lines);
@@ -107,7 +113,15 @@ class FormState {
   void setSaveDialogName(std::string name) { view_.saveDialogName = absolutePath(std::move(name)); }
   void setModified(bool on) { view_.modified = on; }
 
-  bool operator==(const FormState&) const = default;
+  // The fields whose value, enabled flag or formal state an operation may
+  // have changed since the last call (all of them at first): what a view
+  // must show again. The field a user's edit came from is among them, so
+  // that whatever a rule made of the edit replaces what was typed.
+  std::bitset<kFieldCount> takeChangedFields();
+
+  // The record and the view; which fields are still to be shown is no part
+  // of the state.
+  bool operator==(const FormState& other) const { return record_ == other.record_ && view_ == other.view_; }
 
  private:
   void purposeRule();
@@ -116,8 +130,11 @@ class FormState {
   void writeDocumentField(const DocumentContent& doc, const FieldDef& d);
   void endSteps();
 
+  void changed(Field f) { changed_.set(index(f)); }
+
   Record record_ = Record::initial();
   FormView view_;
+  std::bitset<kFieldCount> changed_;
 };
 
 }  // namespace velmora

@@ -58,32 +58,42 @@ std::string writeCommaText(const std::vector<std::string>& items) {
   return out;
 }
 
-std::vector<std::string> readCommaText(std::string_view t, std::size_t maxItems) {
-  std::vector<std::string> items;
+namespace {
+
+// The one reading of comma text, for both readCommaText and
+// countCommaTextItems: `sink` takes each item as it is found, an unquoted one
+// as it stands, a quoted one as the text between its quotes (doubled quotes
+// still doubled).
+template <typename Sink>
+void scanCommaText(std::string_view t, std::size_t maxItems, Sink& sink) {
   std::size_t p = 0;
   const std::size_t n = t.size();
   auto skipBlanks = [&] {
     while (p < n && isBlankOrControl(static_cast<unsigned char>(t[p]))) ++p;
   };
   skipBlanks();
-  while (p < n && items.size() < maxItems) {
-    std::string item;
+  while (p < n && sink.count() < maxItems) {
     if (t[p] == '"') {
       ++p;
       // Up to the next quote that is not doubled; an unterminated item runs
       // to the end of the text.
+      const std::size_t start = p;
+      std::size_t end = n;
       while (p < n) {
-        if (t[p] == '"') {
-          if (p + 1 < n && t[p + 1] == '"') {
-            item += '"';
-            p += 2;
-            continue;
-          }
-          ++p;
+        const void* quote = std::memchr(t.data() + p, '"', n - p);
+        if (!quote) {
+          p = n;
           break;
         }
-        item += t[p++];
+        p = static_cast<std::size_t>(static_cast<const char*>(quote) - t.data());
+        if (p + 1 < n && t[p + 1] == '"') {
+          p += 2;
+          continue;
+        }
+        end = p++;
+        break;
       }
+      sink.quoted(t.substr(start, end - start));
     } else {
       std::size_t start = p;
       for (std::uint64_t eight; p + 8 <= n; p += 8) {
@@ -91,17 +101,49 @@ std::vector<std::string> readCommaText(std::string_view t, std::size_t maxItems)
         if (mayEndUnquotedItem(eight)) break;
       }
       while (p < n && !endsUnquotedItem(static_cast<unsigned char>(t[p]))) ++p;
-      item.assign(t.substr(start, p - start));
+      sink.unquoted(t.substr(start, p - start));
     }
-    items.push_back(std::move(item));
     skipBlanks();
     if (p < n && t[p] == ',') {
-      if (p == n - 1 && items.size() < maxItems) items.emplace_back();
+      if (p == n - 1 && sink.count() < maxItems) sink.unquoted({});
       ++p;
       skipBlanks();
     }
   }
-  return items;
+}
+
+struct ItemCollector {
+  std::vector<std::string> items;
+  std::size_t count() const { return items.size(); }
+  void unquoted(std::string_view item) { items.emplace_back(item); }
+  void quoted(std::string_view body) {
+    std::string& item = items.emplace_back();
+    item.reserve(body.size());
+    for (std::size_t q; (q = body.find('"')) != std::string_view::npos; body.remove_prefix(q + 2))
+      item.append(body.substr(0, q + 1));  // one quote of each doubled pair
+    item.append(body);
+  }
+};
+
+struct ItemCounter {
+  std::size_t items = 0;
+  std::size_t count() const { return items; }
+  void unquoted(std::string_view) { ++items; }
+  void quoted(std::string_view) { ++items; }
+};
+
+}  // namespace
+
+std::vector<std::string> readCommaText(std::string_view t, std::size_t maxItems) {
+  ItemCollector collector;
+  scanCommaText(t, maxItems, collector);
+  return std::move(collector.items);
+}
+
+std::size_t countCommaTextItems(std::string_view t, std::size_t maxItems) {
+  ItemCounter counter;
+  scanCommaText(t, maxItems, counter);
+  return counter.items;
 }
 
 }  // namespace velmora

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 
 #include "record/gbk.h"
 
@@ -56,6 +57,21 @@ void Record::setChoiceText(Field f, std::string_view itemText) {
 
 std::string_view Record::choiceText(Field f) const {
   return fieldDef(f).list->text(values_[index(f)].choice);
+}
+
+void Record::replaceLines(Field f, std::size_t first, std::size_t removed, Lines inserted) {
+  Lines& lines = values_[index(f)].lines;
+  first = std::min(first, lines.size());
+  removed = std::min(removed, lines.size() - first);
+  const auto at = lines.begin() + static_cast<std::ptrdiff_t>(first);
+  const std::size_t kept = std::min(removed, inserted.size());
+  std::move(inserted.begin(), inserted.begin() + static_cast<std::ptrdiff_t>(kept), at);
+  if (removed > kept)
+    lines.erase(at + static_cast<std::ptrdiff_t>(kept), at + static_cast<std::ptrdiff_t>(removed));
+  else
+    lines.insert(at + static_cast<std::ptrdiff_t>(kept),
+                 std::make_move_iterator(inserted.begin() + static_cast<std::ptrdiff_t>(kept)),
+                 std::make_move_iterator(inserted.end()));
 }
 
 bool Record::longTextEmpty(Field f) const {

@@ -35,6 +35,9 @@ class Record {
   // Long texts: their lines.
   const Lines& lines(Field f) const { return values_[index(f)].lines; }
   void setLines(Field f, Lines lines) { values_[index(f)].lines = std::move(lines); }
+  // Lines [first, first + removed) become `inserted` (an edit of a few lines
+  // of a long text, without copying the others).
+  void replaceLines(Field f, std::size_t first, std::size_t removed, Lines inserted);
   // A long text is empty only when it holds no characters at all.
   bool longTextEmpty(Field f) const;
 

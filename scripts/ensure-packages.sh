@@ -23,6 +23,10 @@ programs=(
 tests=(
   libxml2-utils libgtest-dev libgmock-dev libbenchmark-dev bc poppler-utils unzip
   xvfb openbox xdotool x11-utils
+  # Typing with a screen reader's bridge on (bench/typing_with_screen_reader.sh):
+  # a D-Bus session of its own, the accessibility bus and registry, and a
+  # listener in Python standing in for the screen reader.
+  dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0
   # Printing tests: a CUPS of their own (cupsd, lpadmin/lpstat, and
   # pdftopdf, which makes the copies and picks the pages of a job). Its
   # queues use a backend of the tests, not cups-pdf, whose configuration

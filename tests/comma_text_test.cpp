@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "format/comma_text.h"
+#include "random_text.h"
 #include "test_support.h"
 
 using namespace velmora;
@@ -131,5 +132,24 @@ TEST(CommaText, ReadsNoMoreThanItIsAskedFor) {
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << rowName(c.text) << ", at most " << c.most);
     EXPECT_EQ(readCommaText(c.text, c.most), c.items) << c.text.substr(0, 20);
+  }
+}
+
+// A document's long texts are counted before they are read: the count is
+// the number of items reading makes, for every text and every limit.
+TEST(CommaText, CountingFindsTheItemsReadingMakes) {
+  std::vector<std::string> texts = {"", "   ", ",", "a,", "a, ", "\"a\"b", "\"a\"\"", "\"unterminated, still",
+                                    "\"\",\"\"", "a b\tc\x1F" "d", std::string(1000, ','), "\"x,y\",z"};
+  velmora::test::RandomText random(31);
+  for (int i = 0; i < 300; ++i) texts.push_back(random.text(12));
+  for (int i = 0; i < 100; ++i) {
+    Items items;
+    for (int n = random.below(8); n > 0; --n) items.push_back(random.text(4));
+    texts.push_back(writeCommaText(items));
+  }
+  for (const std::string& text : texts) {
+    SCOPED_TRACE(rowName(text));
+    for (std::size_t most : {std::size_t{0}, std::size_t{1}, std::size_t{2}, std::size_t{5}, SIZE_MAX})
+      EXPECT_EQ(countCommaTextItems(text, most), readCommaText(text, most).size()) << "at most " << most;
   }
 }

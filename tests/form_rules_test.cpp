@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "document/form_state.h"
 #include "test_support.h"
 
@@ -149,4 +151,120 @@ TEST(FormRules, FixedCellsOfTheAmountTablesCannotBeEdited) {
   EXPECT_FALSE(s.modified());
   EXPECT_TRUE(s.editCell(Field::OutlayGrid3, 0, 0, "2011年", p));
   EXPECT_TRUE(s.modified());
+}
+
+namespace {
+
+// What a view shows of one field: its value and whether it is enabled.
+bool fieldShownAlike(const FormState& a, const FormState& b, const FieldDef& d) {
+  if (a.isEnabled(d.id) != b.isEnabled(d.id)) return false;
+  switch (d.kind) {
+    case Kind::Choice: return a.record().choice(d.id) == b.record().choice(d.id);
+    case Kind::LongText: return a.record().lines(d.id) == b.record().lines(d.id);
+    case Kind::Table: return a.record().rows(d.id) == b.record().rows(d.id);
+    default: return a.record().text(d.id) == b.record().text(d.id);
+  }
+}
+
+}  // namespace
+
+// The window shows again only the fields an operation tells it changed: every
+// field whose value or enabled flag an operation changes (its rules included)
+// must be told, and each is told once.
+TEST(FormRules, EveryFieldAnOperationChangesIsTold) {
+  using Op = std::function<void(FormState&, Prompter&)>;
+  struct Case {
+    const char* what;
+    Op prepare;  // before the operation, not part of it
+    Op operation;
+    std::vector<Field> atLeast;  // told even where the value stays
+  } cases[] = {
+      {"a text", {}, [](FormState& s, Prompter&) { s.setText(Field::Presider, "王"); }, {Field::Presider}},
+      {"the same text", {}, [](FormState& s, Prompter&) { s.setText(Field::Presider, ""); }, {Field::Presider}},
+      {"the post code", {}, [](FormState& s, Prompter&) { s.setText(Field::PostCode, "100000"); }, {Field::PostCode}},
+      {"lines", {}, [](FormState& s, Prompter&) { s.setLines(Field::AnonymousSheet, {"a", "b"}); },
+       {Field::AnonymousSheet}},
+      {"the special teachers' plan",
+       [](FormState& s, Prompter& p) { s.pickChoice(Field::ProjectClass, 2, p); },
+       [](FormState& s, Prompter& p) { s.pickChoice(Field::Purpose, 1, p); },
+       {Field::Purpose}},
+      {"a national class",
+       [](FormState& s, Prompter& p) {
+         s.pickChoice(Field::ExpectProduction1, 4, p);
+         s.pickChoice(Field::ExpectProduction2, 2, p);
+       },
+       [](FormState& s, Prompter& p) { s.pickChoice(Field::ProjectClass, 0, p); },
+       {Field::ProjectClass}},
+      {"another class after a national one", [](FormState& s, Prompter& p) { s.pickChoice(Field::ProjectClass, 0, p); },
+       [](FormState& s, Prompter& p) { s.pickChoice(Field::ProjectClass, 3, p); }, {Field::ProjectClass}},
+      {"the age above the youth class", [](FormState& s, Prompter& p) { s.pickChoice(Field::ProjectClass, 3, p); },
+       [](FormState& s, Prompter& p) { s.pickChoice(Field::Age, 1, p); }, {Field::Age}},
+      {"no guide", [](FormState& s, Prompter&) { s.setText(Field::GuideNum, "12"); },
+       [](FormState& s, Prompter& p) { s.pickChoice(Field::Basis, 1, p); }, {Field::Basis}},
+      {"an amount", {}, [](FormState& s, Prompter& p) { s.editCell(Field::OutlayGrid, 1, 2, "500", p); },
+       {Field::OutlayGrid}},
+      {"an amount that is no number", {},
+       [](FormState& s, Prompter& p) { s.editCell(Field::OutlayGrid2, 0, 2, "x", p); }, {Field::OutlayGrid2}},
+      // A fixed cell refuses the edit: the table is shown again, undoing it.
+      {"a fixed cell", {}, [](FormState& s, Prompter& p) { s.editCell(Field::OutlayGrid, 0, 1, "x", p); },
+       {Field::OutlayGrid}},
+      {"a cell kept as shown", {},
+       [](FormState& s, Prompter&) { s.keepCellAsShown(Field::MainActor, 0, 0, "x"); }, {Field::MainActor}},
+      {"the formal state", {}, [](FormState& s, Prompter&) { s.setFormal(true); }, {}},
+      {"a record replaced", {}, [](FormState& s, Prompter&) { s.replaceRecord(Record::blank()); }, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FormState s;
+    ScriptedPrompter p;
+    if (c.prepare) c.prepare(s, p);
+    s.takeChangedFields();
+    const FormState before = s;
+    c.operation(s, p);
+    const auto told = s.takeChangedFields();
+    for (const FieldDef& d : allFields()) {
+      if (!told.test(index(d.id))) {
+        EXPECT_TRUE(fieldShownAlike(before, s, d)) << d.name << " changed, untold";
+      }
+    }
+    for (Field f : c.atLeast) EXPECT_TRUE(told.test(index(f))) << fieldDef(f).name;
+    if (before.formal() != s.formal()) {
+      EXPECT_TRUE(told.all());
+    }
+    EXPECT_TRUE(s.takeChangedFields().none()) << "told twice";
+  }
+  // A fresh state has everything to show; the user's edit of lines the field
+  // shows already, and the field's own wrapping, nothing.
+  FormState s;
+  EXPECT_TRUE(s.takeChangedFields().all());
+  s.editShownLines(Field::AnonymousSheet, 0, 0, {"行"});
+  s.rewrapLines(Field::ProjectAnalyze, {"a"});
+  EXPECT_TRUE(s.takeChangedFields().none());
+  EXPECT_EQ(s.record().lines(Field::AnonymousSheet), Lines{"行"});
+  EXPECT_TRUE(s.modified());
+}
+
+// An edit of some lines of a long text replaces them in place, growing,
+// shrinking or keeping the text's length.
+TEST(FormRules, AnEditReplacesTheLinesItTouched) {
+  struct Case {
+    Lines before;
+    std::size_t first, removed;
+    Lines inserted, after;
+  } cases[] = {
+      {{"a", "b", "c"}, 1, 1, {"B"}, {"a", "B", "c"}},
+      {{"a", "b", "c"}, 1, 1, {"B", "b2"}, {"a", "B", "b2", "c"}},
+      {{"a", "b", "c"}, 0, 2, {"ab"}, {"ab", "c"}},
+      {{"a", "b", "c"}, 3, 0, {"d"}, {"a", "b", "c", "d"}},
+      {{"a", "b", "c"}, 1, 2, {}, {"a"}},
+      {{}, 0, 0, {"x", ""}, {"x", ""}},
+      {{"a", "b"}, 2, 5, {"c"}, {"a", "b", "c"}},  // what lies beyond the end is not there to remove
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.first << "+" << c.removed << " of " << c.before.size());
+    FormState s;
+    s.setLines(Field::AnonymousSheet, c.before);
+    s.editShownLines(Field::AnonymousSheet, c.first, c.removed, c.inserted);
+    EXPECT_EQ(s.record().lines(Field::AnonymousSheet), c.after);
+  }
 }

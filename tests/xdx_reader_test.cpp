@@ -264,3 +264,65 @@ TEST(XdxReader, EveryGbkCharacterReadsAsGbkText) {
   auto r = readXdxBytes(document("<ver>VL2011v1.0</ver><Nation>&#x1F600;&#27721;</Nation>"));
   EXPECT_EQ(value(r, Field::Nation), "?汉");
 }
+
+// The values are gathered while the document is parsed: each is the text of
+// the first element of its name (a table's rows under the table's first
+// element), whatever follows or surrounds it; an element holding anything
+// but one text refuses the document only when it is the one read.
+TEST(XdxReader, EachValueIsTheFirstElementOfItsExactName) {
+  const std::string dtd = "<?xml version=\"1.0\"?>\n<!DOCTYPE XMLPackage [<!ENTITY e \"t<b>u</b>\">]>\n<XMLPackage>";
+  struct Case {
+    std::string bytes;
+    Shape shape;
+    std::string projectName;  // or the element refused, when `refused`
+    std::string firstActorRow;
+    bool refused = false;
+  } cases[] = {
+      // Rows are named by the table and their number as written.
+      {document("<ver>VL2011v1.0</ver><MainActor><MainActor01>零</MainActor01><MainActor1>一</MainActor1></MainActor>"),
+       Shape::Complete, "", "一"},
+      {document("<ver>VL2011v1.0</ver><MainActor><MainActor0>零</MainActor0><MainActor16>末</MainActor16></MainActor>"),
+       Shape::Complete, "", ""},
+      // Only the first element of a table holds its rows; a row of another
+      // table's name is no row of this one.
+      {document("<ver>VL2011v1.0</ver><MainActor><Production1>x</Production1></MainActor>"
+                "<MainActor><MainActor1>二</MainActor1></MainActor>"),
+       Shape::Complete, "", ""},
+      // Text around the rows of a table, and elements the format does not
+      // know, are passed over; a value inside them is no value.
+      {document("<ver>VL2011v1.0</ver><MainActor>文字<MainActor1>一</MainActor1><!-- c --></MainActor>"
+                "<Other><ProjectName>内</ProjectName></Other><ProjectName>外</ProjectName>"),
+       Shape::Complete, "外", "一"},
+      // An entity of the document type is never substituted: a value holding
+      // one is refused, one in an element not read is not.
+      {dtd + "<ver>VL2011v1.0</ver><ProjectName>&e;</ProjectName></XMLPackage>", Shape::Complete, "ProjectName", "",
+       true},
+      {dtd + "<ver>VL2011v1.0</ver><Other>&e;&e;</Other><ProjectName>名</ProjectName></XMLPackage>", Shape::Complete,
+       "名", ""},
+      // A refused element later of the same name is not the one read.
+      {document("<ver>VL2011v1.0</ver><ProjectName>前</ProjectName><ProjectName>后<b/></ProjectName>"), Shape::Complete,
+       "前", ""},
+      {document("<ver>VL2011v1.0</ver><MainActor><MainActor1>一<i/></MainActor1></MainActor>"), Shape::Complete,
+       "MainActor1", "", true},
+      // The root holds nothing but blanks, or something.
+      {document(" \n\t "), Shape::EmptyRoot, "", ""},
+      {document("<!-- c -->"), Shape::WrongVersion, "", ""},
+      {document("&#x20;"), Shape::EmptyRoot, "", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "row " << &c - cases);
+    const ReadResult r = readXdxBytes(c.bytes);
+    if (c.refused) {
+      const auto* e = std::get_if<ReadError>(&r);
+      ASSERT_NE(e, nullptr);
+      EXPECT_EQ(e->message, kNotSingleTextMessage);
+      EXPECT_EQ(e->element, c.projectName);
+      continue;
+    }
+    const DocumentContent& got = content(r);
+    EXPECT_EQ(got.shape, c.shape);
+    if (c.shape != Shape::Complete) continue;
+    EXPECT_EQ(got.values[index(Field::ProjectName)], c.projectName);
+    EXPECT_EQ(got.rows[index(Field::MainActor)][0], c.firstActorRow);
+  }
+}
