@@ -8,7 +8,8 @@ void DeferredMessages::later(std::function<void()> step) {
   queue_.push_back(std::move(step));
   if (scheduled_ || showing_) return;
   scheduled_ = true;
-  QMetaObject::invokeMethod(context_, [this] { flush(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      context_, [this] { flush(); }, Qt::QueuedConnection);
 }
 
 void DeferredMessages::flush() {

@@ -31,9 +31,7 @@ class DeferredMessages : public Prompter {
   void showError(const std::string& text) override;
   // The rules ask no questions; were one asked, it is asked at once.
   std::optional<std::string> askOpenPath() override { return target_.askOpenPath(); }
-  std::optional<std::string> askSavePath(const std::string& proposed) override {
-    return target_.askSavePath(proposed);
-  }
+  std::optional<std::string> askSavePath(const std::string& proposed) override { return target_.askSavePath(proposed); }
   bool confirm(const std::string& text) override { return target_.confirm(text); }
   Answer askYesNoCancel(const std::string& text) override { return target_.askYesNoCancel(text); }
 

@@ -11,5 +11,4 @@ QIcon save();
 QIcon help();
 QIcon print();
 
-
 }  // namespace velmora::icons

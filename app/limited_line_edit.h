@@ -65,8 +65,8 @@ class LimitedLineEdit : public QLineEdit {
   Allowed filter_ = Allowed::Anything;
   bool emptyContextMenu_ = false;
   bool programWrite_ = false;
-  QString accepted_;     // the text the gate last accepted
-  QString lastEdited_;   // the text last reported through userEdited
+  QString accepted_;    // the text the gate last accepted
+  QString lastEdited_;  // the text last reported through userEdited
 };
 
 }  // namespace velmora

@@ -19,11 +19,12 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
-    std::printf("用法: velmora [文档.xdx]\n"
-                "Velmora课题申报系统（个人版）：填写、检查、保存和打印课题申请书。\n"
-                "给出文档时程序启动后打开它。\n\n"
-                "  -h, --help     显示本帮助并退出\n"
-                "      --version  显示版本并退出\n");
+    std::printf(
+        "用法: velmora [文档.xdx]\n"
+        "Velmora课题申报系统（个人版）：填写、检查、保存和打印课题申请书。\n"
+        "给出文档时程序启动后打开它。\n\n"
+        "  -h, --help     显示本帮助并退出\n"
+        "      --version  显示版本并退出\n");
     return 0;
   }
   QApplication app(argc, argv);

@@ -2,23 +2,23 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QMimeData>
-#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMimeData>
 #include <QTabBar>
 
 #include "app/accessible_names.h"
 #include "app/icons.h"
 #include "app/install_paths.h"
-#include "app/text_fit.h"
 #include "app/page_tabs.h"
 #include "app/pages.h"
 #include "app/read_only_look.h"
-#include "app/window_palette.h"
+#include "app/text_fit.h"
 #include "app/window_fonts.h"
+#include "app/window_palette.h"
 #include "check/completeness_check.h"
 #include "document/messages.h"
 
@@ -65,20 +65,21 @@ MainWindow::MainWindow(WindowServices& services, QWidget* parent, std::string re
   // The selected tab stands out as the sheet in front; the others recede.
   // On the tab bar alone: a style sheet on the tab control would hand its
   // pages the desktop's palette instead of the window's.
-  pageControl_->tabBar()->setStyleSheet(QStringLiteral(
-      "QTabBar::tab { padding: 3px 3px; color: navy; border: 1px solid #a0a0a0; border-bottom: none;"
-      " background: #dcdcdc; margin-top: 2px; }"
-      "QTabBar::tab:selected { background: white; margin-top: 0px; font-weight: bold; }"
-      "QTabBar::tab:focus { text-decoration: underline; }"));
+  pageControl_->tabBar()->setStyleSheet(
+      QStringLiteral("QTabBar::tab { padding: 3px 3px; color: navy; border: 1px solid #a0a0a0; border-bottom: none;"
+                     " background: #dcdcdc; margin-top: 2px; }"
+                     "QTabBar::tab:selected { background: white; margin-top: 0px; font-weight: bold; }"
+                     "QTabBar::tab:focus { text-decoration: underline; }"));
   pageControl_->tabBar()->setAccessibleName(QStringLiteral("页面"));
   struct Page {
     QWidget* (*build)(FieldWidgets&);
     const char* caption;
   };
-  const Page kPages[] = {{pages::basic, "基本资料"},   {pages::presider, "负责人信息"}, {pages::mainActor, "主要参加者"},
-                         {pages::production, "相关成果"}, {pages::researched, "承担课题"}, {pages::reasoning, "设计论证"},
-                         {pages::analyze, "可行性分析"}, {pages::results, "预期成果"},   {pages::funding, "经费"},
-                         {pages::opinions, "推荐意见"},  {pages::looseLeaf, "活页"}};
+  const Page kPages[] = {
+      {pages::basic, "基本资料"},      {pages::presider, "负责人信息"}, {pages::mainActor, "主要参加者"},
+      {pages::production, "相关成果"}, {pages::researched, "承担课题"}, {pages::reasoning, "设计论证"},
+      {pages::analyze, "可行性分析"},  {pages::results, "预期成果"},    {pages::funding, "经费"},
+      {pages::opinions, "推荐意见"},   {pages::looseLeaf, "活页"}};
   for (const Page& p : kPages) pageControl_->addTab(p.build(fields_), QString::fromUtf8(p.caption));
   layout->addWidget(pageControl_, 1);
 
@@ -89,7 +90,8 @@ MainWindow::MainWindow(WindowServices& services, QWidget* parent, std::string re
           [this](int count) { notices_->showPassing(QStringLiteral("已略去 %1 个无法保存的字符").arg(count)); });
   // The copy is written on the slot's thread; its outcome is shown here.
   recovery_->setWriteObserver([this](const std::string& error) {
-    QMetaObject::invokeMethod(this, [this, error] { recoveryWritten(error); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, error] { recoveryWritten(error); }, Qt::QueuedConnection);
   });
 
   connect(panel_->verifydata, &QPushButton::clicked, this, [this] { runCheck(); });
@@ -125,7 +127,6 @@ void MainWindow::showEvent(QShowEvent* e) {
   }
   QWidget::showEvent(e);
 }
-
 
 MainWindow::~MainWindow() {
   // The children outlive the state while QWidget deletes them: a cell editor
@@ -171,25 +172,25 @@ void MainWindow::bindFields() {
 }
 
 void MainWindow::setTabOrder() {
-  const char* const kOrder[] = {
-      "verifylist", "openxmlfile", "savexmlfile", "helpinfo", "printreport", "verifydata",
-      // 01
-      "ProjectName", "KeyWord", "ProjectClass", "SubjectClass", "Edit4", "Presider", "EduCode", "ExpectProduction2",
-      "InputDate", "ExpectCompleteDate", "Basis", "GuideNum", "Purpose", "ExpectProduction1", "ResearchClass",
-      "ApplyOutlay", "Edit1", "KeyWord2", "KeyWord3",
-      // 02
-      "Presider1", "Nation", "Sex", "IDcard", "ContactMail", "ContactAddress", "PostCode", "BelongSystem",
-      "ContactTelArea", "ContactTelHome", "ContactTelDepartmet", "ContactMobile", "BelongCity", "Department",
-      "EduCode1", "Birthday", "Age", "Tutor", "LastDiploma", "DutySpecial", "LastDegree", "ResearchSpecial",
-      "DutyAdmin",
-      // 03 to 08
-      "MainActor", "Production", "ResearchedProject", "Memo1", "ProjectReasoning", "Memo3", "ProjectAnalyze",
-      "ExpectProduction", "FinallyProduction",
-      // 09
-      "OutlayAddress", "OutlayBank", "OutlayPostcode", "OutlayAccounts", "OutlayPromises", "OutlayDepartment",
-      "OutlayGrid", "OutlayGrid2", "OutlayGrid3", "OutlayPromises2",
-      // 10, 11
-      "tuijian1", "tuijian2", "danweiyijian", "jiaoyujuyijian", "HuoYe", "MaskName"};
+  const char* const kOrder[] = {"verifylist", "openxmlfile", "savexmlfile", "helpinfo", "printreport", "verifydata",
+                                // 01
+                                "ProjectName", "KeyWord", "ProjectClass", "SubjectClass", "Edit4", "Presider",
+                                "EduCode", "ExpectProduction2", "InputDate", "ExpectCompleteDate", "Basis", "GuideNum",
+                                "Purpose", "ExpectProduction1", "ResearchClass", "ApplyOutlay", "Edit1", "KeyWord2",
+                                "KeyWord3",
+                                // 02
+                                "Presider1", "Nation", "Sex", "IDcard", "ContactMail", "ContactAddress", "PostCode",
+                                "BelongSystem", "ContactTelArea", "ContactTelHome", "ContactTelDepartmet",
+                                "ContactMobile", "BelongCity", "Department", "EduCode1", "Birthday", "Age", "Tutor",
+                                "LastDiploma", "DutySpecial", "LastDegree", "ResearchSpecial", "DutyAdmin",
+                                // 03 to 08
+                                "MainActor", "Production", "ResearchedProject", "Memo1", "ProjectReasoning", "Memo3",
+                                "ProjectAnalyze", "ExpectProduction", "FinallyProduction",
+                                // 09
+                                "OutlayAddress", "OutlayBank", "OutlayPostcode", "OutlayAccounts", "OutlayPromises",
+                                "OutlayDepartment", "OutlayGrid", "OutlayGrid2", "OutlayGrid3", "OutlayPromises2",
+                                // 10, 11
+                                "tuijian1", "tuijian2", "danweiyijian", "jiaoyujuyijian", "HuoYe", "MaskName"};
   QWidget* previous = nullptr;
   for (const char* name : kOrder) {
     QWidget* w = findChild<QWidget*>(QString::fromLatin1(name));
@@ -199,7 +200,7 @@ void MainWindow::setTabOrder() {
     // The tab control follows the side panel, before the fields of its pages;
     // its tab bar is its one stop in the chain.
     if (w == panel_->verifydata) {
-      pageControl_->setFocusPolicy(Qt::NoFocus);  // passed on to the tab bar,
+      pageControl_->setFocusPolicy(Qt::NoFocus);             // passed on to the tab bar,
       pageControl_->tabBar()->setFocusPolicy(Qt::TabFocus);  // which keeps its own
       QWidget::setTabOrder(w, pageControl_->tabBar());
       previous = pageControl_->tabBar();
@@ -329,8 +330,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
     openEduCodeSite();
     return true;
   }
-  if (watched == pageControl_->tabBar() &&
-      (e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonRelease || e->type() == QEvent::Wheel)) {
+  if (watched == pageControl_->tabBar() && (e->type() == QEvent::MouseButtonPress ||
+                                            e->type() == QEvent::MouseButtonRelease || e->type() == QEvent::Wheel)) {
     // Refused, the press (or the wheel) does not reach the tab bar, so the
     // page stays where the field is.
     if (!fieldsCanBeLeft()) return true;
@@ -385,7 +386,8 @@ void MainWindow::dropEvent(QDropEvent* e) {
   const QString path = droppedDocument(e->mimeData());
   if (path.isEmpty()) return;
   e->acceptProposedAction();
-  QMetaObject::invokeMethod(this, [this, path] { openDropped(path); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this, path] { openDropped(path); }, Qt::QueuedConnection);
 }
 
 void MainWindow::openDropped(const QString& path) {
@@ -415,20 +417,14 @@ void MainWindow::refreshField(const FieldDef& d) {
         plain->setText(t);
       break;
     }
-    case Kind::Masked:
-      static_cast<MaskedEdit*>(w)->setDigits(q(state_.record().text(d.id)));
-      break;
+    case Kind::Masked: static_cast<MaskedEdit*>(w)->setDigits(q(state_.record().text(d.id))); break;
     case Kind::Choice: {
       auto* c = static_cast<ChoiceBox*>(w);
       if (c->currentIndex() != state_.record().choice(d.id)) c->setCurrentIndex(state_.record().choice(d.id));
       break;
     }
-    case Kind::LongText:
-      refreshLongText(d.id);
-      break;
-    case Kind::Table:
-      static_cast<RecordTable*>(w)->showRows(state_.record().rows(d.id));
-      break;
+    case Kind::LongText: refreshLongText(d.id); break;
+    case Kind::Table: static_cast<RecordTable*>(w)->showRows(state_.record().rows(d.id)); break;
   }
   if (isUserField(d.id)) {
     // A formal document's fields are read-only rather than disabled, so every

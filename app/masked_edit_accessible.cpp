@@ -16,8 +16,8 @@ namespace {
 // between the spoken text and the shown one ("1234-5___-____").
 struct Spoken {
   QString text;
-  std::vector<int> offsetAt;   // for each shown position, and its end
-  std::vector<int> shownAt;    // for each spoken offset, and its end
+  std::vector<int> offsetAt;  // for each shown position, and its end
+  std::vector<int> shownAt;   // for each spoken offset, and its end
 };
 
 Spoken spokenOf(const QString& shown) {
@@ -108,7 +108,9 @@ class MaskedEditAccessible : public QAccessibleWidget, public QAccessibleTextInt
     QStyleOptionFrame panel;
     panel.initFrom(edit());
     panel.lineWidth = edit()->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &panel, edit());
-    const QRect box = edit()->style()->subElementRect(QStyle::SE_LineEditContents, &panel, edit())
+    const QRect box = edit()
+                          ->style()
+                          ->subElementRect(QStyle::SE_LineEditContents, &panel, edit())
                           .marginsRemoved(edit()->textMargins());
     const QFontMetrics fm = edit()->fontMetrics();
     const int x = box.x() + 2 + fm.horizontalAdvance(shown.left(p));  // QLineEdit's 2-pixel margin
@@ -134,12 +136,8 @@ class MaskedEditAccessible : public QAccessibleWidget, public QAccessibleTextInt
  private:
   MaskedEdit* edit() const { return static_cast<MaskedEdit*>(widget()); }
   Spoken spoken() const { return spokenOf(edit()->displayText()); }
-  static int offsetAt(const Spoken& s, int shown) {
-    return s.offsetAt[qBound(0, shown, int(s.offsetAt.size()) - 1)];
-  }
-  static int shownAt(const Spoken& s, int offset) {
-    return s.shownAt[qBound(0, offset, int(s.shownAt.size()) - 1)];
-  }
+  static int offsetAt(const Spoken& s, int shown) { return s.offsetAt[qBound(0, shown, int(s.offsetAt.size()) - 1)]; }
+  static int shownAt(const Spoken& s, int offset) { return s.shownAt[qBound(0, offset, int(s.shownAt.size()) - 1)]; }
 };
 
 QAccessibleInterface* maskedEditInterface(const QString& className, QObject* object) {

@@ -48,7 +48,9 @@ Widget* PageBuilder::lineField(Field f, int x, int y, int width) {
   return w;
 }
 
-LimitedLineEdit* PageBuilder::text(Field f, int x, int y, int width) { return lineField<LimitedLineEdit>(f, x, y, width); }
+LimitedLineEdit* PageBuilder::text(Field f, int x, int y, int width) {
+  return lineField<LimitedLineEdit>(f, x, y, width);
+}
 MaskedEdit* PageBuilder::masked(Field f, int x, int y, int width) { return lineField<MaskedEdit>(f, x, y, width); }
 ChoiceBox* PageBuilder::choice(Field f, int x, int y, int width) { return lineField<ChoiceBox>(f, x, y, width); }
 

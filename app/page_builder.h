@@ -5,15 +5,15 @@
 #include <QFont>
 #include <QLabel>
 #include <QPalette>
-#include <initializer_list>
-#include <utility>
 #include <QWidget>
 #include <array>
+#include <initializer_list>
+#include <utility>
 
 #include "app/choice_box.h"
 #include "app/limited_line_edit.h"
-#include "app/masked_edit.h"
 #include "app/long_text_edit.h"
+#include "app/masked_edit.h"
 #include "app/record_table.h"
 
 namespace velmora {

@@ -12,7 +12,8 @@ QWidget* funding(FieldWidgets& fields) {
   PageBuilder b(page, fields, colors::kMaroon);
   const QFont hei14 = windowFont("黑体", 14);
 
-  b.label(QStringLiteral("经费预算（金额只能输入阿拉伯数字，若无法输入，请先关闭中文输入法）"), 16, 0, windowFont("黑体", 16), colors::kBlack);
+  b.label(QStringLiteral("经费预算（金额只能输入阿拉伯数字，若无法输入，请先关闭中文输入法）"), 16, 0,
+          windowFont("黑体", 16), colors::kBlack);
 
   const QStringList outlayHeaders{QStringLiteral("序号"), QStringLiteral("经费开支科目"), QStringLiteral("金额（元）")};
   RecordTable* grid = b.table(Field::OutlayGrid, outlayHeaders, {31, 112, 68});
@@ -27,7 +28,8 @@ QWidget* funding(FieldWidgets& fields) {
 
   const QFont note = windowFont("MS Sans Serif", 13);
   int y = 24;
-  for (const char* line : {"经费额度： ", "国家一般课题12万元", "国家青年基金课题10万元", "教育部重点课题3万元", "教育部青年专项课题2万元"}) {
+  for (const char* line : {"经费额度： ", "国家一般课题12万元", "国家青年基金课题10万元", "教育部重点课题3万元",
+                           "教育部青年专项课题2万元"}) {
     b.label(QString::fromUtf8(line), 456, y, note, colors::kNavy);
     y += 18;
   }

@@ -65,7 +65,8 @@ QWidget* basic(FieldWidgets& fields) {
   b.text(Field::Presider, 72, 214, 120);
   b.label(QStringLiteral("教育电子身份证号：     "), 240, 217);
   b.masked(Field::EduCode, 368, 214, 110);
-  QLabel* link = b.label(QStringLiteral("点击申请号码    "), 484, 217, PageBuilder::defaultFont(), colors::kBlue, "Label41");
+  QLabel* link =
+      b.label(QStringLiteral("点击申请号码    "), 484, 217, PageBuilder::defaultFont(), colors::kBlue, "Label41");
   link->setCursor(Qt::PointingHandCursor);
 
   b.label(QStringLiteral("申报日期："), 8, 249);

@@ -62,15 +62,17 @@ QWidget* tablePage(FieldWidgets& fields, const char* pageName, Field table, cons
 }  // namespace
 
 QWidget* mainActor(FieldWidgets& fields) {
-  return tablePage(fields, "TabSheet2", Field::MainActor, QStringLiteral("主要参加者（限填15人，不包括负责人）"),
-                   {QStringLiteral("  姓  名"), QStringLiteral("性别"), QStringLiteral("年龄"), QStringLiteral("出生年月"),
-                    QStringLiteral("专业职务"), QStringLiteral("研究专长"), QStringLiteral("学历"), QStringLiteral("学位"),
-                    QStringLiteral("工作单位")},
-                   {55, 30, 30, 60, 60, 100, 70, 70, 170}, 410,
-                   QStringLiteral("本页需要填写：姓名、性别、年龄、职称、职务、研究专长、工作单位七项数据"),
-                   {note(QStringLiteral("本页需要填写：姓名、性别、年龄、出生年月、专业职务、研究专长、学历、学位、工作单位九项数据"),
-                         windowFont("宋体", 14))},
-                   {456});
+  return tablePage(
+      fields, "TabSheet2", Field::MainActor, QStringLiteral("主要参加者（限填15人，不包括负责人）"),
+      {QStringLiteral("  姓  名"), QStringLiteral("性别"), QStringLiteral("年龄"), QStringLiteral("出生年月"),
+       QStringLiteral("专业职务"), QStringLiteral("研究专长"), QStringLiteral("学历"), QStringLiteral("学位"),
+       QStringLiteral("工作单位")},
+      {55, 30, 30, 60, 60, 100, 70, 70, 170}, 410,
+      QStringLiteral("本页需要填写：姓名、性别、年龄、职称、职务、研究专长、工作单位七项数据"),
+      {note(
+          QStringLiteral("本页需要填写：姓名、性别、年龄、出生年月、专业职务、研究专长、学历、学位、工作单位九项数据"),
+          windowFont("宋体", 14))},
+      {456});
 }
 
 QWidget* production(FieldWidgets& fields) {
@@ -80,22 +82,23 @@ QWidget* production(FieldWidgets& fields) {
        QStringLiteral("    发表刊物或出版单位"), QStringLiteral("发表出版时间")},
       {250, 55, 55, 180, 98}, 410,
       QStringLiteral("本页需要填写成果名称、作者、成果形式、发表刊物或出版单位、发表出版时间五项内容"),
-      {note(QStringLiteral("本页需要填写成果名称、作者、成果形式、发表刊物或出版单位、发表出版时间五项内容。"), windowFont("宋体", 15)),
+      {note(QStringLiteral("本页需要填写成果名称、作者、成果形式、发表刊物或出版单位、发表出版时间五项内容。"),
+            windowFont("宋体", 15)),
        note(QStringLiteral("时间格式：20080901"), windowFont("宋体", 14))},
       {456, 488});
 }
 
 QWidget* researched(FieldWidgets& fields) {
-  return tablePage(
-      fields, "TabSheet4", Field::ResearchedProject,
-      QStringLiteral("负责人和课题组主要成员近五年主持的重要研究课题（限报5项）"),
-      {QStringLiteral("主持人"), QStringLiteral("课题名称"), QStringLiteral("课题类别"), QStringLiteral("批准时间"),
-       QStringLiteral("批准单位"), QStringLiteral("完成情况")},
-      {55, 220, 120, 80, 105, 70}, 168,
-      QStringLiteral("本页需要填写主持人、课题名称、课题类别、批准时间、批准单位、完成情况六项内容"),
-      {note(QStringLiteral("本页需要填写负责人、课题名称、课题类别、批准时间（格式为：2008）、批准单位、完成情况六项内容（如已结题，请提供课题结题相关证书、证明复印件）。"),
-            windowFont("宋体", 16), 528)},
-      {224});
+  return tablePage(fields, "TabSheet4", Field::ResearchedProject,
+                   QStringLiteral("负责人和课题组主要成员近五年主持的重要研究课题（限报5项）"),
+                   {QStringLiteral("主持人"), QStringLiteral("课题名称"), QStringLiteral("课题类别"),
+                    QStringLiteral("批准时间"), QStringLiteral("批准单位"), QStringLiteral("完成情况")},
+                   {55, 220, 120, 80, 105, 70}, 168,
+                   QStringLiteral("本页需要填写主持人、课题名称、课题类别、批准时间、批准单位、完成情况六项内容"),
+                   {note(QStringLiteral("本页需要填写负责人、课题名称、课题类别、批准时间（格式为：2008）、批准单位、完"
+                                        "成情况六项内容（如已结题，请提供课题结题相关证书、证明复印件）。"),
+                         windowFont("宋体", 16), 528)},
+                   {224});
 }
 
 QWidget* results(FieldWidgets& fields) {
@@ -112,18 +115,20 @@ QWidget* results(FieldWidgets& fields) {
   QLabel* upperHeading = upper->findChild<QLabel*>();
   upperHeading->adjustSize();
   upperHeading->setGeometry(8, 1, upperHeading->width(), 20);
-  QLabel* upperNote = note(QStringLiteral("需填写序号、研究阶段、阶段成果名称、成果形式、负责人五项内容"), windowFont("宋体", 14));
+  QLabel* upperNote =
+      note(QStringLiteral("需填写序号、研究阶段、阶段成果名称、成果形式、负责人五项内容"), windowFont("宋体", 14));
   upperNote->setParent(upper);
   upperNote->adjustSize();
   upperNote->setGeometry(0, 21, upperNote->width(), 18);
   layout->addWidget(upper);
-  RecordTable* expected = b.table(
-      Field::ExpectProduction,
-      {QStringLiteral("序号"), QStringLiteral("研究阶段（起止时间）"), QStringLiteral("    阶段成果名称"),
-       QStringLiteral("成果形式"), QStringLiteral("负责人")},
-      {30, 160, 300, 80, 80});
+  RecordTable* expected =
+      b.table(Field::ExpectProduction,
+              {QStringLiteral("序号"), QStringLiteral("研究阶段（起止时间）"), QStringLiteral("    阶段成果名称"),
+               QStringLiteral("成果形式"), QStringLiteral("负责人")},
+              {30, 160, 300, 80, 80});
   expected->setFixedHeight(289);
-  expected->setToolTip(QStringLiteral("本表格需要填写序号、研究阶段（起止时间）、阶段成果名称、成果形式、负责人五项内容"));
+  expected->setToolTip(
+      QStringLiteral("本表格需要填写序号、研究阶段（起止时间）、阶段成果名称、成果形式、负责人五项内容"));
   layout->addWidget(expected);
 
   QWidget* lower = band(64, QStringLiteral("最终研究成果"));
@@ -138,17 +143,19 @@ QWidget* results(FieldWidgets& fields) {
   // so that the heading and the red note below keep clear of them and of the
   // table at the foot of the band.
   line(QStringLiteral("（国家一般课题必填研究报告、专著、研究论文1、研究论文2、研究论文3；国家青年基金"), 104, 3);
-  line(QStringLiteral("课题必填研究报告、专著、研究论文1、研究论文2；教育部重点课题必填研究报告、研究论文1、研究"), 104, 16);
+  line(QStringLiteral("课题必填研究报告、专著、研究论文1、研究论文2；教育部重点课题必填研究报告、研究论文1、研究"), 104,
+       16);
   line(QStringLiteral("论文2、研究论文3；教育部青年专项课题必填研究报告、研究论文1、研究论文2）"), 104, 29);
-  QLabel* lowerNote = note(QStringLiteral("需填写序号、完成时间、最终成果名称、成果形式、负责人五项内容"), windowFont("宋体", 12));
+  QLabel* lowerNote =
+      note(QStringLiteral("需填写序号、完成时间、最终成果名称、成果形式、负责人五项内容"), windowFont("宋体", 12));
   lowerNote->setParent(lower);
   lowerNote->move(0, 44);
   layout->addWidget(lower);
-  RecordTable* final = b.table(
-      Field::FinallyProduction,
-      {QStringLiteral("序号"), QStringLiteral("   完成时间"), QStringLiteral("        最终成果名称"), QStringLiteral("成果形式"),
-       QStringLiteral("负责人")},
-      {30, 80, 380, 80, 80});
+  RecordTable* final =
+      b.table(Field::FinallyProduction,
+              {QStringLiteral("序号"), QStringLiteral("   完成时间"), QStringLiteral("        最终成果名称"),
+               QStringLiteral("成果形式"), QStringLiteral("负责人")},
+              {30, 80, 380, 80, 80});
   final->setToolTip(QStringLiteral("本表格要填写序号、完成时间、最终成果名称、成果形式、负责人五项内容"));
   layout->addWidget(final, 1);
   return page;

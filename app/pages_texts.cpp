@@ -54,13 +54,13 @@ QWidget* instructedText(FieldWidgets& fields, const char* pageName, const char* 
 }  // namespace
 
 QWidget* reasoning(FieldWidgets& fields) {
-  return instructedText(fields, "TabSheet5", "Memo1",
-                        {QStringLiteral("本课题核心概念的界定，国内外研究现状述评、选题意义及研究价值；"),
-                         QStringLiteral("本课题的研究目标、研究内容、研究假设和拟创新点；"),
-                         QStringLiteral("本课题的研究思路、研究方法、技术路线和实施步骤。"),
-                         QStringLiteral("（限4000字以内）"),
-                         QStringLiteral("本软件只能填写文字，若需要录入图片与表格，可用Word文件作为附件提交，并在文中说明。")},
-                        601, 81, Field::ProjectReasoning);
+  return instructedText(
+      fields, "TabSheet5", "Memo1",
+      {QStringLiteral("本课题核心概念的界定，国内外研究现状述评、选题意义及研究价值；"),
+       QStringLiteral("本课题的研究目标、研究内容、研究假设和拟创新点；"),
+       QStringLiteral("本课题的研究思路、研究方法、技术路线和实施步骤。"), QStringLiteral("（限4000字以内）"),
+       QStringLiteral("本软件只能填写文字，若需要录入图片与表格，可用Word文件作为附件提交，并在文中说明。")},
+      601, 81, Field::ProjectReasoning);
 }
 
 QWidget* analyze(FieldWidgets& fields) {
@@ -83,20 +83,32 @@ QWidget* opinions(FieldWidgets& fields) {
   auto instruction = [&](const QString& t, int y) { b.label(t, 16, y, f, colors::kNavy); };
   auto heading = [&](const QString& t, int y) { b.label(t, 16, y, f, colors::kMaroon); };
 
-  instruction(QStringLiteral("不具有高级专业技术职务的申请人，须由两名具有正高级专业技术职务的同行专家推荐。推荐人须如实"), 0);
-  instruction(QStringLiteral("介绍课题负责人的科研态度、专业水平、科研能力和科研条件，并说明该课题取得预期成果的可能性。"), 16);
+  instruction(
+      QStringLiteral("不具有高级专业技术职务的申请人，须由两名具有正高级专业技术职务的同行专家推荐。推荐人须如实"), 0);
+  instruction(
+      QStringLiteral("介绍课题负责人的科研态度、专业水平、科研能力和科研条件，并说明该课题取得预期成果的可能性。"), 16);
   heading(QStringLiteral("第一推荐人意见:（请填写推荐意见、推荐人姓名、专业职称、职务、研究专长）"), 32);
   b.longText(Field::FirstRecommendation, 16, 48, 577, 89, f, colors::kMaroon);
   heading(QStringLiteral("第二推荐人意见:（请填写推荐意见、推荐人姓名、专业职称、职务、研究专长）"), 144);
   b.longText(Field::SecondRecommendation, 16, 160, 577, 97, f, colors::kMaroon);
   heading(QStringLiteral("课题负责人所在单位意见:"), 264);
-  instruction(QStringLiteral("本单位完全了解Velmora领导小组办公室的有关管理规定，完全意识到本声明的法律后果由本单位承担。"), 280);
-  instruction(QStringLiteral("保证课题负责人之申请书所填写的内容完全属实，课题负责人和参加者的政治素质和业务能力适合承担该课题的"), 296);
-  instruction(QStringLiteral("研究工作；本单位能够提供完成课题所需的时间和条件；本单位同意承担课题的管理职责和信誉保证。"), 312);
+  instruction(
+      QStringLiteral("本单位完全了解Velmora领导小组办公室的有关管理规定，完全意识到本声明的法律后果由本单位承担。"),
+      280);
+  instruction(QStringLiteral(
+                  "保证课题负责人之申请书所填写的内容完全属实，课题负责人和参加者的政治素质和业务能力适合承担该课题的"),
+              296);
+  instruction(
+      QStringLiteral("研究工作；本单位能够提供完成课题所需的时间和条件；本单位同意承担课题的管理职责和信誉保证。"),
+      312);
   b.longText(Field::UnitOpinion, 16, 328, 577, 73, f, colors::kMaroon);
   heading(QStringLiteral("省级Korvane领导小组办公室意见"), 408);
-  instruction(QStringLiteral("本单位完全了解Velmora领导小组办公室的有关管理规定，完全意识到本声明的法律后果由本单位承担。"), 424);
-  instruction(QStringLiteral("保证课题申报的真实性，认可课题申报人及其所在单位的申报资格，同意上报Velmora领导小组办公室。"), 440);
+  instruction(
+      QStringLiteral("本单位完全了解Velmora领导小组办公室的有关管理规定，完全意识到本声明的法律后果由本单位承担。"),
+      424);
+  instruction(
+      QStringLiteral("保证课题申报的真实性，认可课题申报人及其所在单位的申报资格，同意上报Velmora领导小组办公室。"),
+      440);
   b.longText(Field::PlanningOfficeOpinion, 16, 456, 577, 73, f, colors::kMaroon);
   return page;
 }
@@ -107,7 +119,8 @@ QWidget* looseLeaf(FieldWidgets& fields) {
   setPageText(page, colors::kNavy);
   PageBuilder b(page, fields, colors::kNavy);
   const QFont f = windowFont("黑体", 16);
-  b.label(QStringLiteral("此表供匿名评审使用，填写要求同申请书的\"设计论证\"和\"可行性分析\"两部分，"), 40, 8, f, colors::kBlack);
+  b.label(QStringLiteral("此表供匿名评审使用，填写要求同申请书的\"设计论证\"和\"可行性分析\"两部分，"), 40, 8, f,
+          colors::kBlack);
   b.label(QStringLiteral("但不得出现负责人和课题组成员姓名、单位名称等个人资料。"), 8, 32, f, colors::kBlack);
   // Level with its field: the 24-pixel line of the 16-pixel face fills the
   // band from the line above to the sheet, which would cover lower letters.

@@ -82,7 +82,7 @@ Answer QtWindowServices::askYesNoCancel(const std::string& text) {
 }
 
 std::optional<std::string> QtWindowServices::askReportPath(ReportFileDialog which, QWidget* over,
-                                                            const std::string& proposed) {
+                                                           const std::string& proposed) {
   const bool save = which == ReportFileDialog::Save;
   const QFileInfo start(q(proposed));
   QString folder;

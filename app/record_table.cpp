@@ -31,8 +31,7 @@ class CellDelegate : public QStyledItemDelegate {
       // Escape abandons the edit: the cell gets back the text it had when
       // the editor opened, and the rules see it again (the budget total).
       if (key->key() == Qt::Key_Escape) {
-        if (auto* line = qobject_cast<LimitedLineEdit*>(editor))
-          line->revertTo(line->property(kTextBefore).toString());
+        if (auto* line = qobject_cast<LimitedLineEdit*>(editor)) line->revertTo(line->property(kTextBefore).toString());
       }
       if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
         emit commitData(editor);
@@ -47,7 +46,7 @@ class CellDelegate : public QStyledItemDelegate {
   QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const override {
     auto* editor = new LimitedLineEdit(table_->field(), parent);
     editor->setObjectName(QString());  // the table alone carries the field's name
-    editor->setByteLimit(0);  // cells have no length limit
+    editor->setByteLimit(0);           // cells have no length limit
     editor->setFrame(false);
     if (index.column() == table_->amountColumn()) editor->setKeyFilter(Allowed::Amount);
     const int row = index.row(), column = index.column();

@@ -52,8 +52,9 @@ SidePanel::SidePanel(QWidget* parent) : QWidget(parent) {
   verifylist->setFont(windowFont("MS Sans Serif", 11));
   verifylist->setToolTip(QStringLiteral("鼠标点击错误记录，可以定位到页面"));
   verifylist->setAccessibleName(QStringLiteral("检查结果"));
-  verifylist->setStyleSheet(QStringLiteral("QListWidget#verifylist { background: rgb(194, 252, 233); color: red; }"
-                                           "QListWidget#verifylist::item { height: 13px; }"));
+  verifylist->setStyleSheet(
+      QStringLiteral("QListWidget#verifylist { background: rgb(194, 252, 233); color: red; }"
+                     "QListWidget#verifylist::item { height: 13px; }"));
 
   openxmlfile = pictureButton(this, "openxmlfile", QStringLiteral("打 开"), icons::open(), 16, 376, 16);
   openxmlfile->setToolTip(QStringLiteral("快捷键：Ctrl+O"));

@@ -17,9 +17,7 @@ bool isLineSeparator(char32_t c) {
 
 // Spaces a PDF or a word processor sets between words: no-break, thin, en,
 // em and the like. The ideographic space is a character of GBK and stays.
-bool isTypographicSpace(char32_t c) {
-  return c != U' ' && c != 0x3000 && QChar::category(c) == QChar::Separator_Space;
-}
+bool isTypographicSpace(char32_t c) { return c != U' ' && c != 0x3000 && QChar::category(c) == QChar::Separator_Space; }
 
 bool holdsGbk(const QString& s) { return canEncodeGbk(s.toStdString()); }
 

@@ -18,8 +18,8 @@ void MainWindow::addShortcuts() {
   });
   add(QKeySequence(Qt::CTRL | Qt::Key_P), [this] { previewReport(); });
   add(QKeySequence(Qt::Key_F1), [this] { showHelp(); });
-  for (QKeySequence check : {QKeySequence(Qt::Key_F5), QKeySequence(Qt::CTRL | Qt::Key_Return),
-                             QKeySequence(Qt::CTRL | Qt::Key_Enter)})
+  for (QKeySequence check :
+       {QKeySequence(Qt::Key_F5), QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)})
     add(check, [this] { runCheck(); });
   add(QKeySequence(Qt::CTRL | Qt::Key_PageUp), [this] { turnToPage(pageControl_->currentIndex() - 1); });
   add(QKeySequence(Qt::CTRL | Qt::Key_PageDown), [this] { turnToPage(pageControl_->currentIndex() + 1); });

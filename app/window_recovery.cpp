@@ -46,7 +46,8 @@ bool MainWindow::offerRecovery() {
     ReadResult read = readXdxFile(copy.xdx);
     if (auto* error = std::get_if<ReadError>(&read)) {
       const std::string aside = setLeftCopyAside(copy);
-      services_.showError(msg::errorBoxText("未保存编辑的恢复文件无法打开，已保留为“" + aside + "”：" + error->message));
+      services_.showError(
+          msg::errorBoxText("未保存编辑的恢复文件无法打开，已保留为“" + aside + "”：" + error->message));
       continue;
     }
     const QString when = QDateTime::fromSecsSinceEpoch(copy.savedAt).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));

@@ -4,9 +4,9 @@
 
 #include "bench/maximal_record.h"
 #include "check/completeness_check.h"
+#include "document/document_actions.h"
 #include "format/atomic_file.h"
 #include "format/comma_text.h"
-#include "document/document_actions.h"
 #include "format/xdx_writer.h"
 
 using namespace velmora;
@@ -24,9 +24,7 @@ class NoDialogs : public Prompter {
   bool confirm(const std::string&) override { return false; }
 };
 
-std::string tempPath(const char* name) {
-  return "/tmp/velmora-bench-" + std::to_string(::getpid()) + "-" + name;
-}
+std::string tempPath(const char* name) { return "/tmp/velmora-bench-" + std::to_string(::getpid()) + "-" + name; }
 
 void CommaTextWriteLongText(benchmark::State& state) {
   Record r = bench::maximalRecord();

@@ -33,10 +33,14 @@ int main(int argc, char** argv) {
   for (const HostileShape& shape : velmora::bench::hostileShapes()) {
     benchmark::RegisterBenchmark((std::string("check/") + shape.name).c_str(),
                                  [&shape](benchmark::State& s) { run(s, shape, false); })
-        ->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1);
     benchmark::RegisterBenchmark((std::string("pdf/") + shape.name).c_str(),
                                  [&shape](benchmark::State& s) { run(s, shape, true); })
-        ->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1);
   }
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();

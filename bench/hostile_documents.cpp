@@ -26,11 +26,11 @@ const std::vector<HostileShape>& hostileShapes() {
       {"line_field_64MB", "ProjectName", "x", kFill},
       {"long_text_200000_characters", "ProjectAnalyze", "\xBD\xCC", 199000},
       {"row_of_commas_64MB", "MainActor1", ",", kFill},
-      {"long_text_of_commas_64MB", "ProjectAnalyze", ",", kFill},                 // refused: lines
-      {"chinese_long_text_64MB", "ProjectAnalyze", "\xBD\xCC", kFill / 2},        // 教
+      {"long_text_of_commas_64MB", "ProjectAnalyze", ",", kFill},           // refused: lines
+      {"chinese_long_text_64MB", "ProjectAnalyze", "\xBD\xCC", kFill / 2},  // 教
       {"long_text_100000_lines", "ProjectAnalyze", "x,", 99999, "x"},
       {"attributes_256_on_25000_elements_58MB", "", "<a" /* attributes added below */, 25000},
-      {"attributes_100000_on_one_element", "", "<b", 1},                        // refused: attributes
+      {"attributes_100000_on_one_element", "", "<b", 1},  // refused: attributes
       {"elements_99000", "", "<a/>", 99000},
       {"densest_printable", "*", "", 0},
       {"most_sheets", "+", "", 0},
@@ -62,17 +62,19 @@ std::string hostileDocument(const HostileShape& shape) {
   const std::string unit = shape.unit;
   if (std::string(shape.element) == "*") {
     // Every long text one word as long as it may be.
-    for (const char* element : {"ProjectReasoning", "ProjectAnalyze", "HuoYe", "tuijian1", "tuijian2",
-                                "danweiyijian", "jiaoyujuyijian"})
+    for (const char* element :
+         {"ProjectReasoning", "ProjectAnalyze", "HuoYe", "tuijian1", "tuijian2", "danweiyijian", "jiaoyujuyijian"})
       doc = replaceText(doc, element, std::string(199999, 'x'));
     return doc;
   }
   if (std::string(shape.element) == "+") {
     // Every text that runs on to further sheets in short lines, each just
     // short of the 300 sheets a page may run to.
-    for (const auto& [element, lines] : std::vector<std::pair<std::string, std::size_t>>{
-             {"ProjectReasoning", 13000}, {"ProjectAnalyze", 12500}, {"HuoYe", 12000},
-             {"tuijian1", 6800}, {"tuijian2", 5000}})
+    for (const auto& [element, lines] : std::vector<std::pair<std::string, std::size_t>>{{"ProjectReasoning", 13000},
+                                                                                         {"ProjectAnalyze", 12500},
+                                                                                         {"HuoYe", 12000},
+                                                                                         {"tuijian1", 6800},
+                                                                                         {"tuijian2", 5000}})
       doc = replaceText(doc, element, repeated("xxxxxxxxxxxxxx,", lines));
     return doc;
   }

@@ -35,15 +35,9 @@ Record maximalRecord() {
       case Kind::Text:
         if (isUserField(d.id)) r.setText(d.id, chinese(d.byteLimit ? d.byteLimit : 400));
         break;
-      case Kind::Masked:
-        r.setText(d.id, "123456789012");
-        break;
-      case Kind::Choice:
-        r.setChoice(d.id, d.list->size() - 1);
-        break;
-      case Kind::LongText:
-        r.setLines(d.id, fullLongText(d.byteLimit));
-        break;
+      case Kind::Masked: r.setText(d.id, "123456789012"); break;
+      case Kind::Choice: r.setChoice(d.id, d.list->size() - 1); break;
+      case Kind::LongText: r.setLines(d.id, fullLongText(d.byteLimit)); break;
       case Kind::Table:
         for (int row = 0; row < d.table.storedRows; ++row)
           for (int c = 0; c < d.table.columns; ++c) r.setCell(d.id, row, c, chinese(40));

@@ -81,7 +81,8 @@ void GenerateHostileSheets(benchmark::State& state, const velmora::bench::Hostil
       s.setPendingPath(path);
       if (velmora::openDocument(s, prompter) != velmora::OpenOutcome::Opened) state.SkipWithError("not opened");
       QString error;
-      const auto all = velmora::report::generateSheets(velmora::report::filledReport(s.record(), s.formal()), {}, &error);
+      const auto all =
+          velmora::report::generateSheets(velmora::report::filledReport(s.record(), s.formal()), {}, &error);
       if (!error.isEmpty()) state.SkipWithError("refused");
       sheets = all.size();
     }
@@ -101,7 +102,8 @@ int main(int argc, char** argv) {
     if (std::string_view(shape.name) == "densest_printable" || std::string_view(shape.name) == "most_sheets")
       benchmark::RegisterBenchmark((std::string("GenerateHostileSheets/") + shape.name).c_str(),
                                    [&shape](benchmark::State& s) { GenerateHostileSheets(s, shape); })
-          ->Unit(benchmark::kMillisecond)->Iterations(1);
+          ->Unit(benchmark::kMillisecond)
+          ->Iterations(1);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

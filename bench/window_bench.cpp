@@ -340,7 +340,8 @@ int main(int argc, char** argv) {
   for (const auto& shape : velmora::bench::hostileShapes())
     benchmark::RegisterBenchmark((std::string("OpenHostileDocument/") + shape.name).c_str(),
                                  [&shape](benchmark::State& s) { OpenHostileDocument(s, shape); })
-        ->Unit(benchmark::kMillisecond)->Iterations(1);
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1);
   static const TypingCase typingCases[] = {mostLines(), longParagraphs()};
   for (const TypingCase& typing : typingCases)
     benchmark::RegisterBenchmark((std::string("Keystroke/") + typing.name).c_str(),

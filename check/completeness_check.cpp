@@ -8,15 +8,15 @@ namespace velmora {
 namespace {
 
 enum class Test {
-  EmptyText,       // a single-line field of length zero (blanks count as filled)
-  NoChoice,        // nothing selected
-  EmptyLongText,   // no characters at all (a lone line break counts as filled)
-  Incomplete,      // one of the first N cells of the first data row is empty
-  GuideNum,        // "A.依据指南" chosen and GuideNum empty
-  FourthResult,    // a national class chosen and no fourth expected result
-  PostCode,        // not exactly 6 GBK bytes
-  BudgetTotal,     // total empty or exactly "0"
-  Recommender,     // a junior applicant without this recommender's opinion
+  EmptyText,      // a single-line field of length zero (blanks count as filled)
+  NoChoice,       // nothing selected
+  EmptyLongText,  // no characters at all (a lone line break counts as filled)
+  Incomplete,     // one of the first N cells of the first data row is empty
+  GuideNum,       // "A.依据指南" chosen and GuideNum empty
+  FourthResult,   // a national class chosen and no fourth expected result
+  PostCode,       // not exactly 6 GBK bytes
+  BudgetTotal,    // total empty or exactly "0"
+  Recommender,    // a junior applicant without this recommender's opinion
 };
 
 struct Rule {
@@ -106,27 +106,20 @@ bool juniorTitle(const Record& r) {
 
 bool fires(const Record& r, const Rule& rule) {
   switch (rule.test) {
-    case T::EmptyText:
-      return r.text(rule.field).empty();
-    case T::NoChoice:
-      return r.choice(rule.field) < 0;
-    case T::EmptyLongText:
-      return r.longTextEmpty(rule.field);
-    case T::Incomplete:
-      return incomplete(r, rule.field, rule.cells);
-    case T::GuideNum:
-      return r.choice(Field::Basis) == 0 && r.text(Field::GuideNum).empty();
+    case T::EmptyText: return r.text(rule.field).empty();
+    case T::NoChoice: return r.choice(rule.field) < 0;
+    case T::EmptyLongText: return r.longTextEmpty(rule.field);
+    case T::Incomplete: return incomplete(r, rule.field, rule.cells);
+    case T::GuideNum: return r.choice(Field::Basis) == 0 && r.text(Field::GuideNum).empty();
     case T::FourthResult: {
       return isNationalClass(r.choice(Field::ProjectClass)) && r.choice(Field::ExpectProduction2) < 0;
     }
-    case T::PostCode:
-      return gbkByteLength(r.text(Field::PostCode)) != 6;
+    case T::PostCode: return gbkByteLength(r.text(Field::PostCode)) != 6;
     case T::BudgetTotal: {
       const std::string& total = r.text(Field::BudgetTotal);
       return total.empty() || total == "0";
     }
-    case T::Recommender:
-      return juniorTitle(r) && r.longTextEmpty(rule.field);
+    case T::Recommender: return juniorTitle(r) && r.longTextEmpty(rule.field);
   }
   return false;
 }

@@ -133,10 +133,10 @@ Batch collectDocuments(const std::vector<std::string>& inputs) {
 }
 
 bool reportCollectionProblems(const Batch& batch) {
-  for (const auto& folder : batch.unreadableFolders)
-    report(folder.path, "无法读取文件夹：" + folder.reason);
+  for (const auto& folder : batch.unreadableFolders) report(folder.path, "无法读取文件夹：" + folder.reason);
   for (const auto& entry : batch.skipped) report(entry.path, entry.reason);
-  for (const auto& folder : batch.emptyFolders) std::fprintf(stderr, "未找到 .xdx 文档：%s\n", displayPath(folder).c_str());
+  for (const auto& folder : batch.emptyFolders)
+    std::fprintf(stderr, "未找到 .xdx 文档：%s\n", displayPath(folder).c_str());
   return !batch.emptyFolders.empty() || !batch.unreadableFolders.empty() || !batch.skipped.empty();
 }
 

@@ -15,8 +15,8 @@
 
 #include "cli/batch.h"
 #include "cli/cli_messages.h"
-#include "cli/display_name.h"
 #include "cli/cli_prompter.h"
+#include "cli/display_name.h"
 #include "cli/output_guard.h"
 #include "document/document_actions.h"
 #include "exchange/record_import.h"

@@ -13,7 +13,11 @@ constexpr std::string_view kGbkMark = "〔GBK〕";
 std::size_t utf8Length(std::string_view text, std::size_t pos) {
   const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
   const unsigned char lead = byte(pos);
-  std::size_t length = lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3 : (lead & 0xF8) == 0xF0 ? 4 : 0;
+  std::size_t length = lead < 0x80             ? 1
+                       : (lead & 0xE0) == 0xC0 ? 2
+                       : (lead & 0xF0) == 0xE0 ? 3
+                       : (lead & 0xF8) == 0xF0 ? 4
+                                               : 0;
   if (length == 0 || pos + length > text.size()) return 0;
   for (std::size_t i = 1; i < length; ++i)
     if ((byte(pos + i) & 0xC0) != 0x80) return 0;
@@ -91,7 +95,8 @@ std::string displayPath(std::string_view path) {
   std::size_t start = 0;
   for (;;) {
     const std::size_t slash = path.find('/', start);
-    out += displayComponent(path.substr(start, slash == std::string_view::npos ? std::string_view::npos : slash - start));
+    out +=
+        displayComponent(path.substr(start, slash == std::string_view::npos ? std::string_view::npos : slash - start));
     if (slash == std::string_view::npos) return out;
     out += '/';
     start = slash + 1;

@@ -80,37 +80,56 @@ int run(int argc, char** argv) {
   std::string out, outDir, paper = "a4";
   bool json = false;
 
-  CLI::App* check = app.add_subcommand("check", "打开每个文档（如同程序的打开操作），逐行列出完整性检查发现的问题。"
-                                                "多个文档时每行以文档路径和“: ”开头。退出码: 0 无问题, 1 有问题, 2 有文档被拒绝或无法读取");
-  check->add_flag("--json", json, "每个文档输出一行 JSON 对象：file、status（complete/problems/refused）、formal、problems、messages");
+  CLI::App* check =
+      app.add_subcommand("check",
+                         "打开每个文档（如同程序的打开操作），逐行列出完整性检查发现的问题。"
+                         "多个文档时每行以文档路径和“: ”开头。退出码: 0 无问题, 1 有问题, 2 有文档被拒绝或无法读取");
+  check->add_flag("--json", json,
+                  "每个文档输出一行 JSON 对象：file、status（complete/problems/refused）、formal、problems、messages");
   check->add_option("FILE|FOLDER", files, "文档或文件夹")->required()->type_name("");
 
-  CLI::App* dump = app.add_subcommand("dump", "打开文档，把记录输出为一个 JSON 对象：键为元素名（按文档顺序，不含 ver），"
-                                              "长文本为行数组，表格为行数组，verifylist 为打开时检查的问题行。退出码同 check");
+  CLI::App* dump = app.add_subcommand("dump",
+                                      "打开文档，把记录输出为一个 JSON 对象：键为元素名（按文档顺序，不含 ver），"
+                                      "长文本为行数组，表格为行数组，verifylist 为打开时检查的问题行。退出码同 check");
   dump->add_option("FILE", files, "文档")->required()->expected(1)->type_name("");
 
-  CLI::App* resave = app.add_subcommand("resave", "打开 IN，按保存操作写入 OUT：新的标识、PASSBY 为 0、检查问题写入 verifylist。"
-                                                  "正式文档和缺少课题名称、主持人或电子邮箱的文档被拒绝。退出码: 0 已写入, 2 被拒绝");
+  CLI::App* resave =
+      app.add_subcommand("resave",
+                         "打开 IN，按保存操作写入 OUT：新的标识、PASSBY 为 0、检查问题写入 verifylist。"
+                         "正式文档和缺少课题名称、主持人或电子邮箱的文档被拒绝。退出码: 0 已写入, 2 被拒绝");
   resave->add_option("IN OUT", files, "打开的文档和写入的文档")->required()->expected(2)->type_name("");
 
-  CLI::App* import = app.add_subcommand("import", "由 dump 格式的 JSON 生成文档 OUT；缺少的键取新申报书的初始值。与程序窗口相同的规则："
-                                                  "字节长度限制、GBK 字符、选项文字、表格大小、三个必填项；有违反时逐条列出，不写文件。"
-                                                  "退出码: 0 已写入, 2 被拒绝");
-  import->add_option("JSON OUT", files, "JSON 文件（- 表示标准输入）和写入的文档")->required()->expected(2)->type_name("");
+  CLI::App* import =
+      app.add_subcommand("import",
+                         "由 dump 格式的 JSON 生成文档 OUT；缺少的键取新申报书的初始值。与程序窗口相同的规则："
+                         "字节长度限制、GBK 字符、选项文字、表格大小、三个必填项；有违反时逐条列出，不写文件。"
+                         "退出码: 0 已写入, 2 被拒绝");
+  import->add_option("JSON OUT", files, "JSON 文件（- 表示标准输入）和写入的文档")
+      ->required()
+      ->expected(2)
+      ->type_name("");
 
-  CLI::App* pdf = app.add_subcommand("pdf", "打开文档（如同程序的打开操作），把打印的申请书的全部页写成 PDF；正式文档带水印，"
-                                            "其他文档带“非正式文档 仅供个人校对”。退出码: 0 已写入, 2 有文档被拒绝、无法读取或无法写入");
-  pdf->add_option("--out-dir", outDir, "每个文档写成 DIR 下同名的 .pdf，保留文件夹结构；两个文档会写成同一个 PDF 时什么也不写。此时参数为 FILE|FOLDER...")
+  CLI::App* pdf =
+      app.add_subcommand("pdf",
+                         "打开文档（如同程序的打开操作），把打印的申请书的全部页写成 PDF；正式文档带水印，"
+                         "其他文档带“非正式文档 仅供个人校对”。退出码: 0 已写入, 2 有文档被拒绝、无法读取或无法写入");
+  pdf->add_option("--out-dir", outDir,
+                  "每个文档写成 DIR 下同名的 .pdf，保留文件夹结构；两个文档会写成同一个 PDF 时什么也不写。此时参数为 "
+                  "FILE|FOLDER...")
       ->type_name("DIR");
   pdf->add_option("--paper", paper, "纸张：a4（默认）或 letter")
       ->type_name("a4|letter")
       ->check(CLI::Validator(
-          [](std::string& value) { return value == "a4" || value == "letter" ? std::string() : "纸张只能是 a4 或 letter"; },
+          [](std::string& value) {
+            return value == "a4" || value == "letter" ? std::string() : "纸张只能是 a4 或 letter";
+          },
           "", "纸张"));
   pdf->add_option("IN OUT.pdf", files, "没有 --out-dir 时：文档和写入的 PDF")->required()->type_name("");
 
-  CLI::App* roster = app.add_subcommand("roster", "每个文档一行的申报名册：文件、状态、问题行数、是否正式文档和常用字段；"
-                                                  ".xlsx（首行冻结并可筛选）或 .csv（UTF-8，带 BOM）。退出码同 check，无法写入时为 2");
+  CLI::App* roster =
+      app.add_subcommand("roster",
+                         "每个文档一行的申报名册：文件、状态、问题行数、是否正式文档和常用字段；"
+                         ".xlsx（首行冻结并可筛选）或 .csv（UTF-8，带 BOM）。退出码同 check，无法写入时为 2");
   roster->add_option("FILE|FOLDER", files, "文档或文件夹")->required()->type_name("");
   roster->add_option("--out", out, "名册文件，.xlsx 或 .csv")->required()->type_name("FILE");
 
@@ -161,8 +180,8 @@ int run(int argc, char** argv) {
       if (afterCommand && !arg.starts_with('-')) ++given;
       afterCommand = afterCommand || arg == fixed->get_name();
     }
-    return refuse("参数个数不对（需要 " + std::string(fixed == dump ? "1" : "2") + " 个，实际 " + std::to_string(given) +
-                  " 个）");
+    return refuse("参数个数不对（需要 " + std::string(fixed == dump ? "1" : "2") + " 个，实际 " +
+                  std::to_string(given) + " 个）");
   } catch (const CLI::ParseError& e) {
     return refuse(usageError(e, app.remaining(true)));
   }
@@ -171,8 +190,9 @@ int run(int argc, char** argv) {
   const bool batch = check->parsed() || roster->parsed() || (pdf->parsed() && !outDir.empty());
   const std::size_t wanted = dump->parsed() ? 1 : 2;
   if (batch ? files.empty() : files.size() != wanted)
-    return refuse(batch ? "缺少文档或文件夹" : "参数个数不对（需要 " + std::to_string(wanted) + " 个，实际 " +
-                                                  std::to_string(files.size()) + " 个）");
+    return refuse(batch ? "缺少文档或文件夹"
+                        : "参数个数不对（需要 " + std::to_string(wanted) + " 个，实际 " + std::to_string(files.size()) +
+                              " 个）");
 
   if (check->parsed()) return checkCommand(json, files);
   if (dump->parsed()) return dumpCommand(files[0]);

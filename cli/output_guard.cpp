@@ -51,10 +51,14 @@ bool startsWithPackageRoot(const std::string& path) {
     if (start == std::string_view::npos) return false;
     s.remove_prefix(start);
     std::string_view end;
-    if (s.substr(0, 2) == "<?") end = "?>";
-    else if (s.substr(0, 4) == "<!--") end = "-->";
-    else if (s.substr(0, 2) == "<!") end = ">";
-    else break;
+    if (s.substr(0, 2) == "<?")
+      end = "?>";
+    else if (s.substr(0, 4) == "<!--")
+      end = "-->";
+    else if (s.substr(0, 2) == "<!")
+      end = ">";
+    else
+      break;
     const std::size_t at = s.find(end);
     if (at == std::string_view::npos) return false;
     s.remove_prefix(at + end.size());
@@ -73,7 +77,8 @@ OutputGuard::OutputGuard(const std::vector<std::string>& inputs) {
 
 std::optional<std::string> OutputGuard::refusal(const std::string& out, bool documentsToo) const {
   if (auto id = identity(out)) {
-    if (auto input = inputs_.find(*id); input != inputs_.end()) return "就是要读的文件“" + input->second + "”，不能覆盖";
+    if (auto input = inputs_.find(*id); input != inputs_.end())
+      return "就是要读的文件“" + input->second + "”，不能覆盖";
     if (documentsToo && isXdxDocument(out)) return std::string("是申报文档，不能覆盖");
   }
   return std::nullopt;

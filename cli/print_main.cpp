@@ -3,10 +3,10 @@
 // otherwise. velmora-cli pdf runs it, once per document, so that only
 // printing loads Qt. Needs no display. A text the sheet cannot show whole is
 // named on standard error; the PDF is still written.
-#include <QGuiApplication>
-#include <QPageSize>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QGuiApplication>
+#include <QPageSize>
 
 #include <clocale>
 #include <iostream>

@@ -6,8 +6,8 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cerrno>
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -18,21 +18,21 @@
 
 #include "cli/batch.h"
 #include "cli/cli_messages.h"
-#include "cli/display_name.h"
-#include "record/amount.h"
-#include "record/gbk.h"
 #include "cli/commands.h"
+#include "cli/display_name.h"
 #include "cli/output_guard.h"
 #include "format/atomic_file.h"
+#include "record/amount.h"
+#include "record/gbk.h"
 
 namespace velmora::cli {
 namespace {
 
 // The fields an office sorts and filters by, in the order of the columns.
 constexpr std::array kRosterFields = {
-    Field::SN,           Field::ProjectName,   Field::Presider,       Field::Department,     Field::BelongCity,
-    Field::BelongSystem, Field::ProjectClass,  Field::SubjectClass,   Field::ResearchClass,  Field::ApplyOutlay,
-    Field::BudgetTotal, Field::ExpectCompleteDate, Field::ContactMail, Field::ContactMobile};
+    Field::SN,           Field::ProjectName,        Field::Presider,     Field::Department,    Field::BelongCity,
+    Field::BelongSystem, Field::ProjectClass,       Field::SubjectClass, Field::ResearchClass, Field::ApplyOutlay,
+    Field::BudgetTotal,  Field::ExpectCompleteDate, Field::ContactMail,  Field::ContactMobile};
 
 struct RosterRow {
   std::string path;  // as given: the bytes of the file's name

@@ -1,8 +1,8 @@
 #include "document/document_actions.h"
 
+#include "document/messages.h"
 #include "format/atomic_file.h"
 #include "format/guid.h"
-#include "document/messages.h"
 #include "format/xdx_reader.h"
 #include "format/xdx_writer.h"
 
@@ -27,13 +27,11 @@ OpenOutcome openDocument(FormState& s, Prompter& prompter) {
 OpenOutcome openDocumentOverEdits(FormState& s, Prompter& prompter, const std::string& path) {
   if (s.modified() && !s.formal()) {
     switch (prompter.askYesNoCancel(std::string(msg::kSaveBeforeOpen))) {
-      case Answer::Cancel:
-        return OpenOutcome::Cancelled;
+      case Answer::Cancel: return OpenOutcome::Cancelled;
       case Answer::Yes:
         if (saveDocument(s, prompter) != SaveOutcome::Written) return OpenOutcome::Cancelled;
         break;
-      case Answer::No:
-        break;
+      case Answer::No: break;
     }
   }
   if (!path.empty()) s.setPendingPath(path);

@@ -4,11 +4,11 @@
 #include <filesystem>
 
 #include "check/completeness_check.h"
-#include "record/amount.h"
-#include "format/comma_text.h"
 #include "document/messages.h"
 #include "document/prompter.h"
+#include "format/comma_text.h"
 #include "format/xdx_reader.h"
+#include "record/amount.h"
 
 namespace velmora {
 namespace {
@@ -16,12 +16,10 @@ namespace {
 using F = Field;
 // Read before the project class display and the formal-document state; every
 // other field is read after them.
-constexpr std::array kReadFirst{F::ProjectID,     F::ProjectName,  F::KeyWord,
-                                F::KeyWord2,      F::KeyWord3,     F::Basis,
-                                F::GuideNum,      F::ResearchClass, F::ProjectClass,
-                                F::SubjectClass,  F::Purpose,      F::InputDate,
-                                F::ExpectCompleteDate, F::ApplyOutlay, F::ExpectProduction1,
-                                F::ExpectProduction2};
+constexpr std::array kReadFirst{F::ProjectID,          F::ProjectName,  F::KeyWord,           F::KeyWord2,
+                                F::KeyWord3,           F::Basis,        F::GuideNum,          F::ResearchClass,
+                                F::ProjectClass,       F::SubjectClass, F::Purpose,           F::InputDate,
+                                F::ExpectCompleteDate, F::ApplyOutlay,  F::ExpectProduction1, F::ExpectProduction2};
 
 bool readFirst(Field f) {
   for (Field g : kReadFirst)
@@ -139,11 +137,8 @@ void FormState::pickChoice(Field f, int item, Prompter& prompter) {
         changed(Field::GuideNum);
       }
       break;
-    case Field::Purpose:
-      purposeRule();
-      break;
-    default:
-      break;
+    case Field::Purpose: purposeRule(); break;
+    default: break;
   }
 }
 
@@ -201,9 +196,7 @@ void FormState::writeDocumentField(const DocumentContent& doc, const FieldDef& d
     case Kind::Choice:
       record_.setChoiceText(d.id, value);  // no choice reaction runs
       break;
-    case Kind::LongText:
-      setLines(d.id, readCommaText(value));
-      break;
+    case Kind::LongText: setLines(d.id, readCommaText(value)); break;
     case Kind::Table:
       for (int r = 0; r < d.table.storedRows; ++r) readTableRow(record_, d.id, r, doc.rows[index(d.id)][r]);
       break;

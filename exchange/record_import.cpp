@@ -130,7 +130,8 @@ std::optional<Json> parseRecordJson(std::string_view text, std::string& error) {
     return std::nullopt;
   }
   try {
-    return Json::parse(CountingIterator(text.data(), &last), CountingIterator(text.data() + text.size(), &last), callback);
+    return Json::parse(CountingIterator(text.data(), &last), CountingIterator(text.data() + text.size(), &last),
+                       callback);
   } catch (const Refusal& r) {
     error = "JSON 格式错误（" + positionText(text, r.offset) + "）：" + r.what;
   } catch (const Json::out_of_range&) {
@@ -168,7 +169,8 @@ class Importer {
     }
     linkedFields();
     for (Field f : kRequiredToSave)
-      if (r().text(f).empty() && !violated(std::string(fieldDef(f).name))) violate(std::string(fieldDef(f).name), "必须填写（课题名称、主持人和电子邮箱是保存的必填项）");
+      if (r().text(f).empty() && !violated(std::string(fieldDef(f).name)))
+        violate(std::string(fieldDef(f).name), "必须填写（课题名称、主持人和电子邮箱是保存的必填项）");
   }
 
   bool violated(const std::string& key) const {
@@ -240,7 +242,8 @@ class Importer {
           return;
         }
         if (d.kind == Kind::Masked) {
-          if (!text.empty() && (text.size() != static_cast<std::size_t>(kEduCodeDigits) || !filtered(key, text, d.allowed)))
+          if (!text.empty() &&
+              (text.size() != static_cast<std::size_t>(kEduCodeDigits) || !filtered(key, text, d.allowed)))
             return violate(key, "应为空或" + std::to_string(kEduCodeDigits) + "位数字");
           r().setText(d.id, text);
           return;
@@ -269,12 +272,12 @@ class Importer {
           lines.push_back(line);
         }
         if (bytes > static_cast<std::size_t>(d.byteLimit))
-          return violate(key, "超过 " + std::to_string(d.byteLimit) + " 字节的长度限制（" + std::to_string(bytes) + " 字节）");
+          return violate(
+              key, "超过 " + std::to_string(d.byteLimit) + " 字节的长度限制（" + std::to_string(bytes) + " 字节）");
         r().setLines(d.id, std::move(lines));
         return;
       }
-      case Kind::Table:
-        return readTable(d, v);
+      case Kind::Table: return readTable(d, v);
     }
   }
 
@@ -282,7 +285,8 @@ class Importer {
     const std::string key(d.name);
     if (!v.is_array()) return violate(key, "应为行的数组");
     if (static_cast<int>(v.size()) > d.table.storedRows)
-      return violate(key, "最多 " + std::to_string(d.table.storedRows) + " 行（实际 " + std::to_string(v.size()) + " 行）");
+      return violate(key,
+                     "最多 " + std::to_string(d.table.storedRows) + " 行（实际 " + std::to_string(v.size()) + " 行）");
     const TableShape& shape = d.table;
     Record fresh = Record::initial();
     for (std::size_t row = 0; row < v.size(); ++row) {
@@ -290,14 +294,16 @@ class Importer {
       const std::string where = key + "[" + std::to_string(row) + "]";
       if (!cells.is_array()) return violate(where, "应为单元格（字符串）的数组");
       if (static_cast<int>(cells.size()) > d.table.columns)
-        return violate(where, "最多 " + std::to_string(d.table.columns) + " 列（实际 " + std::to_string(cells.size()) + " 列）");
+        return violate(
+            where, "最多 " + std::to_string(d.table.columns) + " 列（实际 " + std::to_string(cells.size()) + " 列）");
       for (std::size_t col = 0; col < cells.size(); ++col) {
         const Json& item = cells[col];
         const std::string at = where + "[" + std::to_string(col) + "]";
         if (!item.is_string()) return violate(at, "应为字符串");
         const auto& cell = item.get_ref<const std::string&>();
         if (!gbkText(at, cell) || !windowText(at, cell, true)) return;
-        if (static_cast<int>(col) < shape.fixedColumns && cell != fresh.cell(d.id, static_cast<int>(row), static_cast<int>(col)))
+        if (static_cast<int>(col) < shape.fixedColumns &&
+            cell != fresh.cell(d.id, static_cast<int>(row), static_cast<int>(col)))
           return violate(at, "固定单元格应为“" + fresh.cell(d.id, static_cast<int>(row), static_cast<int>(col)) + "”");
         if (static_cast<int>(col) == shape.amountColumn && !filtered(at, cell, Allowed::Amount)) return;
         r().setCell(d.id, static_cast<int>(row), static_cast<int>(col), cell);
@@ -320,7 +326,8 @@ class Importer {
     else if (r().choice(Field::Purpose) != 1 && r().choice(Field::ProjectClass) >= 0)
       derived(Field::ApplyOutlay, classOutlay(r().choice(Field::ProjectClass)),
               "课题类别为“" + std::string(r().choiceText(Field::ProjectClass)) + "”时应为");
-    else if (r().choice(Field::Purpose) != 1 && !anyClassOutlay(r().text(Field::ApplyOutlay)) && !violated("ApplyOutlay"))
+    else if (r().choice(Field::Purpose) != 1 && !anyClassOutlay(r().text(Field::ApplyOutlay)) &&
+             !violated("ApplyOutlay"))
       // Without a class (the age rule clears it) the field keeps what a class
       // set, or nothing: the user never types into it.
       violate("ApplyOutlay", "应为空或某一课题类别的金额（12、10、3、2）");

@@ -11,7 +11,7 @@
 namespace velmora {
 
 struct ImportViolation {
-  std::string key;      // the element name (or "" for the document as a whole)
+  std::string key;  // the element name (or "" for the document as a whole)
   std::string message;
 };
 

@@ -9,8 +9,8 @@
 #include <cctype>
 #include <cerrno>
 #include <csignal>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 
@@ -128,8 +128,7 @@ bool writeAll(int fd, std::string_view bytes, int& err) {
 
 // A FIFO, a terminal or a device is written into as it is: renamed over, it
 // would be replaced by a regular file (as root, /dev/null itself).
-bool writeStraight(const std::string& path, const std::string& requested, std::string_view bytes,
-                   std::string& error) {
+bool writeStraight(const std::string& path, const std::string& requested, std::string_view bytes, std::string& error) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) return fail(error, requested, errno);
   int err = 0;

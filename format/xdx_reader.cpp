@@ -10,8 +10,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -32,9 +32,9 @@ xmlParserInputPtr refuseExternalEntity(const char*, const char*, xmlParserCtxtPt
 // to characters GBK cannot write back; GBK is a superset, so decoding every
 // such label with the GBK table loses nothing. The list is the one browsers
 // decode as GBK, plus the code page's own names.
-constexpr const char* kGbkLabels[] = {"GB2312",    "GB_2312",  "GB_2312-80", "csGB2312", "csISO58GB231280",
-                                      "ISO-IR-58", "chinese",  "x-gbk",      "windows-936", "CP936",
-                                      "MS936",     "EUC-CN",   "EUCCN",      "EUC_CN",   "x-euc-cn"};
+constexpr const char* kGbkLabels[] = {"GB2312",    "GB_2312", "GB_2312-80", "csGB2312",    "csISO58GB231280",
+                                      "ISO-IR-58", "chinese", "x-gbk",      "windows-936", "CP936",
+                                      "MS936",     "EUC-CN",  "EUCCN",      "EUC_CN",      "x-euc-cn"};
 
 void initLibxml() {
   static std::once_flag once;
@@ -231,7 +231,8 @@ struct PieceReader {
 };
 
 ReadError tooLarge() {
-  return plainError("文件过大，不是申报文档（超过 " + std::to_string(kMaxDocumentBytes / (std::size_t{1024} * 1024)) + " MB）");
+  return plainError("文件过大，不是申报文档（超过 " + std::to_string(kMaxDocumentBytes / (std::size_t{1024} * 1024)) +
+                    " MB）");
 }
 
 // libxml2 reports a byte sequence that the declared encoding cannot decode
@@ -249,7 +250,8 @@ class EncodingErrorCapture {
  private:
   static void take(void* self, xmlErrorPtr err) {
     auto* capture = static_cast<EncodingErrorCapture*>(self);
-    if (err && err->domain == XML_FROM_I18N && err->message && capture->reason_.empty()) capture->reason_ = err->message;
+    if (err && err->domain == XML_FROM_I18N && err->message && capture->reason_.empty())
+      capture->reason_ = err->message;
   }
   std::string reason_;
 };
@@ -280,7 +282,8 @@ std::optional<ReadError> trailingNul(std::string_view bytes) {
   auto startsWith = [&](std::string_view p) { return bytes.substr(0, p.size()) == p; };
   using namespace std::string_view_literals;
   std::size_t unit = 1;
-  if (startsWith("\0\0\0<"sv) || startsWith("<\0\0\0"sv) || startsWith("\0\0\xFE\xFF"sv) || startsWith("\xFF\xFE\0\0"sv))
+  if (startsWith("\0\0\0<"sv) || startsWith("<\0\0\0"sv) || startsWith("\0\0\xFE\xFF"sv) ||
+      startsWith("\xFF\xFE\0\0"sv))
     unit = 4;
   else if (startsWith("\xFF\xFE") || startsWith("\xFE\xFF") || startsWith("<\0?\0"sv) || startsWith("\0<\0?"sv))
     unit = 2;
@@ -304,8 +307,9 @@ bool onlyGbkCharacters(const xmlDoc* doc, std::string_view bytes) {
   const std::string_view declared = reinterpret_cast<const char*>(doc->encoding);
   auto is = [&](std::string_view label) {
     return declared.size() == label.size() &&
-           std::equal(declared.begin(), declared.end(), label.begin(),
-                      [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b)); });
+           std::equal(declared.begin(), declared.end(), label.begin(), [](char a, char b) {
+             return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+           });
   };
   return is("GBK") || std::any_of(std::begin(kGbkLabels), std::end(kGbkLabels), is);
 }
@@ -557,7 +561,8 @@ ReadResult readXdxBytes(std::string_view bytes) {
   if (scan.tooManyNodes)
     return plainError("元素、属性、注释或实体引用过多（超过 " + std::to_string(kMaxNodes) + " 个），不是申报文档");
   if (scan.tooDeep) {
-    const int line = 1 + static_cast<int>(std::count(markup.begin(), markup.begin() + static_cast<std::ptrdiff_t>(scan.at), '\n'));
+    const int line =
+        1 + static_cast<int>(std::count(markup.begin(), markup.begin() + static_cast<std::ptrdiff_t>(scan.at), '\n'));
     return notWellFormed("Excessive depth in document: " + std::to_string(kMaxDepth), line, bytes);
   }
   std::unique_ptr<xmlParserCtxt, CtxtFree> ctxt(xmlNewParserCtxt());

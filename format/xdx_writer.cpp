@@ -22,12 +22,9 @@ void addValue(xmlNode* parent, std::string_view name, const std::string& value) 
 
 std::string fieldValue(const Record& r, const FieldDef& d) {
   switch (d.kind) {
-    case Kind::Choice:
-      return std::string(r.choiceText(d.id));
-    case Kind::LongText:
-      return writeCommaText(r.lines(d.id));
-    default:
-      return r.text(d.id);
+    case Kind::Choice: return std::string(r.choiceText(d.id));
+    case Kind::LongText: return writeCommaText(r.lines(d.id));
+    default: return r.text(d.id);
   }
 }
 
@@ -62,8 +59,7 @@ std::optional<std::string> unwritableText(const Record& record) {
         for (const Row& row : record.rows(d.id))
           for (const std::string& cell : row) texts.push_back(cell);
         break;
-      default:
-        texts.push_back(record.text(d.id));
+      default: texts.push_back(record.text(d.id));
     }
     for (std::string_view t : texts)
       if (auto what = unwritableCharacter(t)) return refuse(d.name, *what);
@@ -109,7 +105,8 @@ std::optional<std::string> unopenableDocument(const Record& record, std::string_
     return "无法保存：文档将有 " + mb(bytes.size()) + "，超过能够打开的 " + mb(kMaxDocumentBytes) + "；其中 " +
            std::string(heaviest) + " 约占 " + mb(most);
   return "无法保存：这样保存的文档无法再打开（" + reason + "）" +
-         (heaviest.empty() ? std::string() : "；" + std::string(heaviest) + " 含有 " + std::to_string(most) + " 个需转义的字符");
+         (heaviest.empty() ? std::string()
+                           : "；" + std::string(heaviest) + " 含有 " + std::to_string(most) + " 个需转义的字符");
 }
 
 std::string buildXdx(const Record& record, const std::vector<std::string>& problems) {

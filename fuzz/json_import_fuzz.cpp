@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "fuzz/fuzz_support.h"
 #include "exchange/record_import.h"
+#include "fuzz/fuzz_support.h"
 #include "record/gbk.h"
 
 namespace {

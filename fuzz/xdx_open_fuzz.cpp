@@ -7,11 +7,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "fuzz/fuzz_support.h"
 #include "check/completeness_check.h"
 #include "document/document_actions.h"
 #include "format/xdx_reader.h"
 #include "format/xdx_writer.h"
+#include "fuzz/fuzz_support.h"
 #include "record/gbk.h"
 
 namespace {
@@ -78,10 +78,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       if (!(s.record() == before.record())) fail("a refused document changed the record");
       if (s.modified() != before.modified()) fail("a refused document changed whether edits are unsaved");
       return 0;
-    case OpenOutcome::Cancelled:
-      fail("cancelled without a dialog");
-    case OpenOutcome::Opened:
-      break;
+    case OpenOutcome::Cancelled: fail("cancelled without a dialog");
+    case OpenOutcome::Opened: break;
   }
   if (p.errors != 0) fail("an opened document showed an error");
   if (!fuzz::onlyGbkText(s.record())) fail("a value GBK cannot hold entered the record");

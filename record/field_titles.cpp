@@ -87,11 +87,11 @@ constexpr bool inCatalogueOrder() {
 }
 static_assert(inCatalogueOrder(), "one title per field, in the catalogue's order");
 
-constexpr std::array<std::string_view, 9> kMainActor{"姓名", "性别", "年龄", "出生年月", "专业职务",
+constexpr std::array<std::string_view, 9> kMainActor{"姓名",     "性别", "年龄", "出生年月", "专业职务",
                                                      "研究专长", "学历", "学位", "工作单位"};
 constexpr std::array<std::string_view, 5> kProduction{"成果名称", "作者", "成果形式", "发表刊物或出版单位",
                                                       "发表出版时间"};
-constexpr std::array<std::string_view, 6> kResearched{"主持人", "课题名称", "课题类别",
+constexpr std::array<std::string_view, 6> kResearched{"主持人",   "课题名称", "课题类别",
                                                       "批准时间", "批准单位", "完成情况"};
 constexpr std::array<std::string_view, 5> kExpected{"序号", "研究阶段（起止时间）", "阶段成果名称", "成果形式",
                                                     "负责人"};
@@ -121,7 +121,7 @@ std::string_view fieldTitle(Field f) {
 std::string_view columnTitle(Field table, int column) {
   const auto h = headings(table);
   return column >= 0 && static_cast<std::size_t>(column) < h.size() ? h[static_cast<std::size_t>(column)]
-                                                                     : std::string_view{};
+                                                                    : std::string_view{};
 }
 
 std::string cellTitle(Field table, int row, int column) {

@@ -22,15 +22,67 @@ enum class Kind { Text, Choice, Masked, LongText, Table };
 // BudgetTotal `OutlayAccounts`, ContactTelOffice `ContactTelDepartmet`.
 enum class Field : int {
   ProjectID,
-  ProjectName, KeyWord, KeyWord2, KeyWord3, Basis, GuideNum, Purpose, ResearchClass, ProjectClass,
-  SubjectClass, InputDate, ExpectCompleteDate, ApplyOutlay, ExpectProduction1, ExpectProduction2,
-  Presider, Sex, Nation, Age, Birthday, IDcard, EduCode, DutyAdmin, DutySpecial, ResearchSpecial,
-  LastDiploma, LastDegree, Tutor, BelongCity, BelongSystem, Department, ContactMail, ContactAddress,
-  PostCode, ContactTelArea, ContactTelHome, ContactTelOffice, ContactMobile,
-  MainActor, Production, ResearchedProject, ProjectReasoning, ProjectAnalyze, ExpectProduction,
-  FinallyProduction, OutlayGrid, OutlayGrid2, OutlayGrid3, FundingStatement, FundingUnit,
-  RemittancePlace, FinanceTelephone, Bank, BudgetTotal, BankAccount, FirstRecommendation, SecondRecommendation,
-  UnitOpinion, PlanningOfficeOpinion, AnonymousTitle, AnonymousSheet,
+  ProjectName,
+  KeyWord,
+  KeyWord2,
+  KeyWord3,
+  Basis,
+  GuideNum,
+  Purpose,
+  ResearchClass,
+  ProjectClass,
+  SubjectClass,
+  InputDate,
+  ExpectCompleteDate,
+  ApplyOutlay,
+  ExpectProduction1,
+  ExpectProduction2,
+  Presider,
+  Sex,
+  Nation,
+  Age,
+  Birthday,
+  IDcard,
+  EduCode,
+  DutyAdmin,
+  DutySpecial,
+  ResearchSpecial,
+  LastDiploma,
+  LastDegree,
+  Tutor,
+  BelongCity,
+  BelongSystem,
+  Department,
+  ContactMail,
+  ContactAddress,
+  PostCode,
+  ContactTelArea,
+  ContactTelHome,
+  ContactTelOffice,
+  ContactMobile,
+  MainActor,
+  Production,
+  ResearchedProject,
+  ProjectReasoning,
+  ProjectAnalyze,
+  ExpectProduction,
+  FinallyProduction,
+  OutlayGrid,
+  OutlayGrid2,
+  OutlayGrid3,
+  FundingStatement,
+  FundingUnit,
+  RemittancePlace,
+  FinanceTelephone,
+  Bank,
+  BudgetTotal,
+  BankAccount,
+  FirstRecommendation,
+  SecondRecommendation,
+  UnitOpinion,
+  PlanningOfficeOpinion,
+  AnonymousTitle,
+  AnonymousSheet,
   SN,
   Count
 };
@@ -67,11 +119,11 @@ struct FieldDef {
   Field id;
   std::string_view name;  // element name, also the control's and report item's name
   Kind kind;
-  int page;               // 1..11; 0 for the hidden items
-  int byteLimit;          // GBK bytes; 0 = no limit
-  const Vocabulary* list; // choices only
-  TableShape table;       // tables only
-  bool typed = true;      // false for fields the user never types into
+  int page;                // 1..11; 0 for the hidden items
+  int byteLimit;           // GBK bytes; 0 = no limit
+  const Vocabulary* list;  // choices only
+  TableShape table;        // tables only
+  bool typed = true;       // false for fields the user never types into
   Allowed allowed = Allowed::Anything;
 };
 

@@ -15,11 +15,8 @@ constexpr std::array<OutlayItem, 6> kOutlay1{{{"1"sv, "资料费"sv},
                                               {"4"sv, "会议费"sv},
                                               {"5"sv, "国际合作与交流"sv},
                                               {"6"sv, "设备费"sv}}};
-constexpr std::array<OutlayItem, 5> kOutlay2{{{"7"sv, "专家咨询费"sv},
-                                              {"8"sv, "劳务费"sv},
-                                              {"9"sv, "印刷费"sv},
-                                              {"10"sv, "管理费"sv},
-                                              {"11"sv, "其他"sv}}};
+constexpr std::array<OutlayItem, 5> kOutlay2{
+    {{"7"sv, "专家咨询费"sv}, {"8"sv, "劳务费"sv}, {"9"sv, "印刷费"sv}, {"10"sv, "管理费"sv}, {"11"sv, "其他"sv}}};
 }  // namespace
 
 std::span<const OutlayItem> outlayItems(Field table) {
@@ -31,8 +28,7 @@ std::span<const OutlayItem> outlayItems(Field table) {
 Record Record::blank() {
   Record r;
   for (const auto& d : allFields())
-    if (d.kind == Kind::Table)
-      r.values_[index(d.id)].rows.assign(d.table.storedRows, Row(d.table.columns));
+    if (d.kind == Kind::Table) r.values_[index(d.id)].rows.assign(d.table.storedRows, Row(d.table.columns));
   return r;
 }
 
@@ -55,9 +51,7 @@ void Record::setChoiceText(Field f, std::string_view itemText) {
   values_[index(f)].choice = fieldDef(f).list->find(itemText);
 }
 
-std::string_view Record::choiceText(Field f) const {
-  return fieldDef(f).list->text(values_[index(f)].choice);
-}
+std::string_view Record::choiceText(Field f) const { return fieldDef(f).list->text(values_[index(f)].choice); }
 
 void Record::replaceLines(Field f, std::size_t first, std::size_t removed, Lines inserted) {
   Lines& lines = values_[index(f)].lines;
@@ -101,21 +95,16 @@ std::string textFromLines(const Lines& lines) {
   return out;
 }
 
-
 void Record::clearRow(Field f, int storedRow) {
   for (auto& c : values_[index(f)].rows[storedRow]) c.clear();
 }
 
 std::string Record::valueText(Field f) const {
   switch (fieldDef(f).kind) {
-    case Kind::Choice:
-      return std::string(choiceText(f));
-    case Kind::LongText:
-      return textFromLines(lines(f));
-    case Kind::Table:
-      return {};
-    default:
-      return text(f);
+    case Kind::Choice: return std::string(choiceText(f));
+    case Kind::LongText: return textFromLines(lines(f));
+    case Kind::Table: return {};
+    default: return text(f);
   }
 }
 

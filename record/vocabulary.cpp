@@ -37,11 +37,20 @@ constexpr std::array kBasis{"A.依据指南"sv, "B.自选课题"sv};
 constexpr std::array kProjectClass{"B.国家一般课题"sv, "C.国家青年基金课题"sv, "D.教育部重点课题"sv,
                                    "E.教育部青年专项课题"sv};
 constexpr std::array kResearchClass{"A.基础研究"sv, "B.应用研究"sv, "C.综合研究"sv, "D.其他研究"sv};
-constexpr std::array kSubjectClass{
-    "A.教育基本理论与教育史"sv, "B.教育心理"sv,     "C.教育信息技术"sv, "D.比较教育"sv,
-    "E.德育"sv,                 "F.教育经济与管理"sv, "G.教育发展战略"sv, "H.基础教育"sv,
-    "I.高等教育"sv,             "J.职业技术教育"sv, "K.成人教育"sv,     "L.体育卫生美育"sv,
-    "M.民族教育"sv,             "N.国防军事教育"sv};
+constexpr std::array kSubjectClass{"A.教育基本理论与教育史"sv,
+                                   "B.教育心理"sv,
+                                   "C.教育信息技术"sv,
+                                   "D.比较教育"sv,
+                                   "E.德育"sv,
+                                   "F.教育经济与管理"sv,
+                                   "G.教育发展战略"sv,
+                                   "H.基础教育"sv,
+                                   "I.高等教育"sv,
+                                   "J.职业技术教育"sv,
+                                   "K.成人教育"sv,
+                                   "L.体育卫生美育"sv,
+                                   "M.民族教育"sv,
+                                   "N.国防军事教育"sv};
 constexpr std::array kExpectProduction1{"A.专著"sv,   "B.译著"sv,     "C.研究论文"sv, "D.研究报告"sv,
                                         "E.工具书"sv, "F.电脑软件"sv, "G. 其他"sv};
 constexpr std::array kExpectProduction2{"B.译著"sv,   "C.研究论文"sv, "D.研究报告"sv,
@@ -85,14 +94,14 @@ constexpr std::array kResearchSpecial{"A.教育史"sv,
                                       "U.国防军事教育"sv,
                                       "V.教育学其他"sv};
 constexpr std::array kTutor{"A.博士生导师"sv, "B.硕士生导师"sv, "C.未担任导师"sv};
-constexpr std::array kBelongCity{
-    "A.北京市"sv,   "B.天津市"sv,         "C.上海市"sv,     "D.重庆市"sv,         "E.河北省"sv,
-    "F.山西省"sv,   "G.内蒙古自治区"sv,   "H.辽宁省"sv,     "I.吉林省"sv,         "J.黑龙江省"sv,
-    "K.江苏省"sv,   "L.浙江省"sv,         "M.安徽省"sv,     "N.福建省"sv,         "O.江西省"sv,
-    "P.山东省"sv,   "Q.河南省"sv,         "R.湖北省"sv,     "S.广东省"sv,         "T.湖南省"sv,
-    "U.海南省"sv,   "V.广西壮族自治区"sv, "W.四川省"sv,     "X.贵州省"sv,         "Y.云南省"sv,
-    "Z.西藏自治区"sv, "1.陕西省"sv,       "2.甘肃省"sv,     "3.青海省"sv,         "4.宁夏回族自治区"sv,
-    "5.新疆维吾尔自治区"sv, "6.新疆生产建设兵团"sv};
+constexpr std::array kBelongCity{"A.北京市"sv, "B.天津市"sv,         "C.上海市"sv,           "D.重庆市"sv,
+                                 "E.河北省"sv, "F.山西省"sv,         "G.内蒙古自治区"sv,     "H.辽宁省"sv,
+                                 "I.吉林省"sv, "J.黑龙江省"sv,       "K.江苏省"sv,           "L.浙江省"sv,
+                                 "M.安徽省"sv, "N.福建省"sv,         "O.江西省"sv,           "P.山东省"sv,
+                                 "Q.河南省"sv, "R.湖北省"sv,         "S.广东省"sv,           "T.湖南省"sv,
+                                 "U.海南省"sv, "V.广西壮族自治区"sv, "W.四川省"sv,           "X.贵州省"sv,
+                                 "Y.云南省"sv, "Z.西藏自治区"sv,     "1.陕西省"sv,           "2.甘肃省"sv,
+                                 "3.青海省"sv, "4.宁夏回族自治区"sv, "5.新疆维吾尔自治区"sv, "6.新疆生产建设兵团"sv};
 constexpr std::array kBelongSystem{"A.教育部直属高等院校"sv,
                                    "B.其他高等院校"sv,
                                    "C.教育部直属单位"sv,

@@ -20,9 +20,8 @@ struct Vocabulary {
 };
 
 namespace vocab {
-extern const Vocabulary Basis, ProjectClass, ResearchClass, SubjectClass, ExpectProduction1,
-    ExpectProduction2, Purpose, Sex, Age, DutyAdmin, DutySpecial, LastDiploma, LastDegree,
-    ResearchSpecial, Tutor, BelongCity, BelongSystem;
+extern const Vocabulary Basis, ProjectClass, ResearchClass, SubjectClass, ExpectProduction1, ExpectProduction2, Purpose,
+    Sex, Age, DutyAdmin, DutySpecial, LastDiploma, LastDegree, ResearchSpecial, Tutor, BelongCity, BelongSystem;
 }
 
 // Equality of two texts with ASCII letters folded to one case.

@@ -88,13 +88,37 @@ void fillReport(Report& report, const Record& rec, bool formal) {
   fill.set(p1, Field::SubjectClass, rec);
   fill.set(p1, Field::InputDate, rec);
 
-  for (Field f : {Field::ProjectName, Field::KeyWord, Field::KeyWord2, Field::KeyWord3, Field::ProjectClass,
-                  Field::SubjectClass, Field::ResearchClass, Field::Presider, Field::Department, Field::Sex,
-                  Field::Nation, Field::Birthday, Field::DutyAdmin, Field::DutySpecial, Field::ResearchSpecial,
-                  Field::LastDiploma, Field::LastDegree, Field::Tutor, Field::BelongCity, Field::BelongSystem,
-                  Field::ContactMail, Field::ContactAddress, Field::PostCode, Field::ContactTelArea,
-                  Field::ContactTelOffice, Field::ContactTelHome, Field::ContactMobile, Field::IDcard,
-                  Field::ExpectProduction1, Field::ExpectProduction2, Field::ApplyOutlay,
+  for (Field f : {Field::ProjectName,
+                  Field::KeyWord,
+                  Field::KeyWord2,
+                  Field::KeyWord3,
+                  Field::ProjectClass,
+                  Field::SubjectClass,
+                  Field::ResearchClass,
+                  Field::Presider,
+                  Field::Department,
+                  Field::Sex,
+                  Field::Nation,
+                  Field::Birthday,
+                  Field::DutyAdmin,
+                  Field::DutySpecial,
+                  Field::ResearchSpecial,
+                  Field::LastDiploma,
+                  Field::LastDegree,
+                  Field::Tutor,
+                  Field::BelongCity,
+                  Field::BelongSystem,
+                  Field::ContactMail,
+                  Field::ContactAddress,
+                  Field::PostCode,
+                  Field::ContactTelArea,
+                  Field::ContactTelOffice,
+                  Field::ContactTelHome,
+                  Field::ContactMobile,
+                  Field::IDcard,
+                  Field::ExpectProduction1,
+                  Field::ExpectProduction2,
+                  Field::ApplyOutlay,
                   Field::ExpectCompleteDate})
     fill.set(p4, f, rec);
 
@@ -110,8 +134,8 @@ void fillReport(Report& report, const Record& rec, bool formal) {
   for (Field f : {Field::OutlayGrid, Field::OutlayGrid2}) fill.table(p9, f, rec, fieldDef(f).table.amountColumn + 1);
   fill.table(p9, Field::OutlayGrid3, rec);
 
-  for (Field f : {Field::BudgetTotal, Field::FundingUnit, Field::Bank, Field::BankAccount,
-                  Field::RemittancePlace, Field::FinanceTelephone, Field::FundingStatement})
+  for (Field f : {Field::BudgetTotal, Field::FundingUnit, Field::Bank, Field::BankAccount, Field::RemittancePlace,
+                  Field::FinanceTelephone, Field::FundingStatement})
     fill.set(p9, f, rec);
   fill.set(p10, Field::FirstRecommendation, rec);
   fill.set(p10, Field::SecondRecommendation, rec);

@@ -26,8 +26,7 @@ QPainterPath markOutline(double length, double thickness) {
   return t.map(path);
 }
 
-QImage drawMark(int width, int height, double angle, double length, double thickness, int grey,
-               double pen) {
+QImage drawMark(int width, int height, double angle, double length, double thickness, int grey, double pen) {
   QImage img(width, height, QImage::Format_ARGB32_Premultiplied);
   img.fill(Qt::transparent);
   QPainter p(&img);

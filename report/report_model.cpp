@@ -12,10 +12,7 @@ namespace velmora::report {
 namespace {
 
 [[noreturn]] void fail(const QXmlStreamReader& xml, const QString& what) {
-  throw std::runtime_error(QStringLiteral("report1.xml:%1: %2")
-                               .arg(xml.lineNumber())
-                               .arg(what)
-                               .toStdString());
+  throw std::runtime_error(QStringLiteral("report1.xml:%1: %2").arg(xml.lineNumber()).arg(what).toStdString());
 }
 
 double number(const QXmlStreamReader& xml, const char* name, double fallback = 0) {
@@ -144,9 +141,7 @@ Item readItem(QXmlStreamReader& xml, Namer& namer) {
   } else if (tag == u"picture") {
     it.kind = ItemKind::Picture;
     const auto image = a.value(QLatin1String("image"));
-    it.picture = image == u"watermark" ? Picture::Watermark
-                 : image == u"banner"  ? Picture::Banner
-                                       : Picture::None;
+    it.picture = image == u"watermark" ? Picture::Watermark : image == u"banner" ? Picture::Banner : Picture::None;
     if (it.picture == Picture::None) fail(xml, QStringLiteral("unknown image"));
     prefix = QStringLiteral("Picture");
   } else if (tag == u"copy") {
@@ -183,8 +178,7 @@ auto* findPageIn(P& pages, const QString& reportName, QStringView name) {
   // "Report1.Page4" names the page of a report; the report must be this one.
   const qsizetype dot = name.indexOf(u'.');
   if (dot >= 0) {
-    if (name.left(dot).compare(reportName, Qt::CaseInsensitive) != 0)
-      return static_cast<decltype(&pages[0])>(nullptr);
+    if (name.left(dot).compare(reportName, Qt::CaseInsensitive) != 0) return static_cast<decltype(&pages[0])>(nullptr);
     name = name.mid(dot + 1);
   }
   for (auto& p : pages)

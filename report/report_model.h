@@ -40,19 +40,19 @@ struct Item {
 
   FontSpec font;
   QString text;
-  QString title;          // text, memo: whose value it prints, as a message names it ("课题名称")
-  bool justify = false;   // memo: both edges
-  bool cut = false;       // memo: drop what does not fit the height
-  int rotation = 0;       // text: 0 or 270
+  QString title;         // text, memo: whose value it prints, as a message names it ("课题名称")
+  bool justify = false;  // memo: both edges
+  bool cut = false;      // memo: drop what does not fit the height
+  int rotation = 0;      // text: 0 or 270
 
-  bool vertical = false;  // line: vertical, its length in `height`, else in `width`
-  bool onePoint = false;  // line: 1 pt, otherwise the device's thinnest line
-  bool whiteFill = false; // frame
+  bool vertical = false;   // line: vertical, its length in `height`, else in `width`
+  bool onePoint = false;   // line: 1 pt, otherwise the device's thinnest line
+  bool whiteFill = false;  // frame
 
   Picture picture = Picture::None;
 
-  QString source;         // copy: "PageN.Item" or "Item" on the same page
-  int resetValue = 0;     // page-number reset
+  QString source;      // copy: "PageN.Item" or "Item" on the same page
+  int resetValue = 0;  // page-number reset
 
   double blockHeight = 0;   // flow area: the block's stored height
   std::vector<Item> block;  // flow area: the block's items, relative to the area

@@ -6,13 +6,13 @@
 #include <qpdf/QPDFWriter.hh>
 
 #include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRawFont>
 #include <QRegularExpression>
-#include <QFile>
-#include <QFileInfo>
 #include <QSaveFile>
 #include <algorithm>
 #include <map>
@@ -70,7 +70,8 @@ QByteArray utf16Hex(char32_t c) {
 
 char32_t fromUtf16Hex(const QByteArray& hex) {
   QString s;
-  for (qsizetype i = 0; i + 4 <= hex.size(); i += 4) s += QChar(static_cast<char16_t>(hex.mid(i, 4).toUInt(nullptr, 16)));
+  for (qsizetype i = 0; i + 4 <= hex.size(); i += 4)
+    s += QChar(static_cast<char16_t>(hex.mid(i, 4).toUInt(nullptr, 16)));
   const auto ucs = s.toUcs4();
   return ucs.isEmpty() ? 0 : ucs.front();
 }
@@ -78,8 +79,8 @@ char32_t fromUtf16Hex(const QByteArray& hex) {
 // Parses the bfchar and bfrange entries of a character map into code -> character.
 std::map<uint, char32_t> parseCMap(const QByteArray& body) {
   std::map<uint, char32_t> out;
-  static const QRegularExpression block(QStringLiteral(
-      R"((\d+)\s+begin(bfrange|bfchar)(.*?)end\2)"), QRegularExpression::DotMatchesEverythingOption);
+  static const QRegularExpression block(QStringLiteral(R"((\d+)\s+begin(bfrange|bfchar)(.*?)end\2)"),
+                                        QRegularExpression::DotMatchesEverythingOption);
   static const QRegularExpression hexTok(QStringLiteral(R"(<([0-9A-Fa-f]+)>|\[|\])"));
   const QString text = QString::fromLatin1(body);
   for (auto m = block.globalMatch(text); m.hasNext();) {
@@ -121,8 +122,7 @@ QByteArray writeCMapEntries(const std::map<uint, char32_t>& map) {
   while (it != map.end()) {
     QByteArray chunk;
     int n = 0;
-    for (; it != map.end() && n < 100; ++it, ++n)
-      chunk += '<' + hex4(it->first) + "> <" + utf16Hex(it->second) + ">\n";
+    for (; it != map.end() && n < 100; ++it, ++n) chunk += '<' + hex4(it->first) + "> <" + utf16Hex(it->second) + ">\n";
     out += QByteArray::number(n) + " beginbfchar\n" + chunk + "endbfchar\n";
   }
   return out;
@@ -153,7 +153,8 @@ QByteArray restoreIdeographs(const QByteArray& pdf, int* rewritten) {
       // The character map, read whatever filter it was written with.
       if (QPDFObjectHandle map = font.getKey("/ToUnicode"); map.isStream()) {
         const std::shared_ptr<Buffer> data = map.getStreamData(qpdf_dl_generalized);
-        const QByteArray stream(reinterpret_cast<const char*>(data->getBuffer()), static_cast<qsizetype>(data->getSize()));
+        const QByteArray stream(reinterpret_cast<const char*>(data->getBuffer()),
+                                static_cast<qsizetype>(data->getSize()));
         std::map<uint, char32_t> entries = parseCMap(stream);
         bool changed = false;
         for (auto& [code, ch] : entries) {
@@ -231,7 +232,8 @@ bool writePdf(const std::vector<Sheet>& sheets, const QString& path, QString* er
   // regular file over it.
   if (const QFileInfo info(path); info.exists() && !info.isFile() && !info.isDir()) {
     QFile direct(path);
-    if (!direct.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || direct.write(pdfBytes(sheets, pageSize, placement)) < 0) {
+    if (!direct.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+        direct.write(pdfBytes(sheets, pageSize, placement)) < 0) {
       if (error) *error = direct.errorString();
       return false;
     }

@@ -242,7 +242,9 @@ class Generator {
       if (unfinished_ && ++repeat >= kMaxSheetsPerPage) {
         // Never cut silently: a text that long is refused as a whole.
         if (error)
-          *error = QStringLiteral("“%1”的文字过长：打印需要超过 %2 页，无法打印").arg(unfinishedItem_).arg(kMaxSheetsPerPage);
+          *error = QStringLiteral("“%1”的文字过长：打印需要超过 %2 页，无法打印")
+                       .arg(unfinishedItem_)
+                       .arg(kMaxSheetsPerPage);
         return {};
       }
       if (unfinished_) continue;
@@ -268,7 +270,8 @@ class Generator {
   // past them is refused by the sheet count.
   static qsizetype maxLines(const FontSpec& font) {
     const double pitch = kLinePitch * std::max(1.0, font.size) * kPoint;
-    return static_cast<qsizetype>(kMaxSheetsPerPage + 1) * (static_cast<qsizetype>(px(kTallestSheetInches) / pitch) + 1);
+    return static_cast<qsizetype>(kMaxSheetsPerPage + 1) *
+           (static_cast<qsizetype>(px(kTallestSheetInches) / pitch) + 1);
   }
 
   static TextOp lineOp(const Line& l, double left, double top, const FontSpec& font, const QString& item) {
@@ -372,16 +375,20 @@ class Generator {
     const double centre = box.center().y();
     double top = -1, bottom = -1;
     auto take = [&](double y) {
-      if (y <= centre) top = std::max(top, y);
-      else if (bottom < 0 || y < bottom) bottom = y;
+      if (y <= centre)
+        top = std::max(top, y);
+      else if (bottom < 0 || y < bottom)
+        bottom = y;
     };
     auto over = [&](double x0, double x1) { return std::min(x0, x1) < limit && std::max(x0, x1) > box.left(); };
     const auto& ops = sheet_->ops;
     for (std::size_t k = 0; k < ops.size(); ++k) {
       if (const auto* other = std::get_if<TextOp>(&ops[k])) {
         if (k == self || !over(other->box.left(), other->box.right())) continue;
-        if (other->box.bottom() <= centre) take(other->box.bottom());
-        else if (other->box.top() >= centre) take(other->box.top());
+        if (other->box.bottom() <= centre)
+          take(other->box.bottom());
+        else if (other->box.top() >= centre)
+          take(other->box.top());
       } else if (const auto* line = std::get_if<LineOp>(&ops[k])) {
         const QLineF& l = line->line;
         if (l.y1() == l.y2() && over(l.x1(), l.x2())) take(l.y1() + (l.y1() <= centre ? 1 : -1) * line->width / 2);
@@ -448,7 +455,8 @@ class Generator {
     static const QString kEllipsis = QStringLiteral("…");
     for (;;) {
       const QList<Line> one = breakLines(text + kEllipsis, font, 0, false, false, &paragraphs_, 1);
-      if (text.isEmpty() || (!one.isEmpty() && one.front().advance <= width)) return one.isEmpty() ? Line{} : one.front();
+      if (text.isEmpty() || (!one.isEmpty() && one.front().advance <= width))
+        return one.isEmpty() ? Line{} : one.front();
       text.chop(text.size() >= 2 && text[text.size() - 1].isLowSurrogate() ? 2 : 1);
     }
   }
@@ -535,8 +543,7 @@ class Generator {
     // No more lines are laid out than the box could show, and one: a cell
     // of megabytes costs what its first lines cost.
     auto layout = [&](const FontSpec& font) {
-      return breakLines(text.toString(), font, px(it.width), true, it.justify, &paragraphs_,
-                        linesIn(height, font) + 1);
+      return breakLines(text.toString(), font, px(it.width), true, it.justify, &paragraphs_, linesIn(height, font) + 1);
     };
     FontSpec font = it.font;
     for (;;) {
@@ -620,12 +627,8 @@ class Generator {
     }
     if (!it.visible) return;
     switch (it.kind) {
-      case ItemKind::Text:
-        drawText(it, it.text, it.font, at);
-        break;
-      case ItemKind::Memo:
-        drawMemo(it, at, px(it.height));
-        break;
+      case ItemKind::Text: drawText(it, it.text, it.font, at); break;
+      case ItemKind::Memo: drawMemo(it, at, px(it.height)); break;
       case ItemKind::Line: {
         const QPointF end = at + (it.vertical ? QPointF(0, px(it.height)) : QPointF(px(it.width), 0));
         sheet_->ops.emplace_back(LineOp{QLineF(at, end), it.onePoint ? kPoint : 0.0});
@@ -634,18 +637,11 @@ class Generator {
       case ItemKind::Frame:
         sheet_->ops.emplace_back(FrameOp{QRectF(at, QSizeF(px(it.width), px(it.height))), it.whiteFill, 1.5 * kPoint});
         break;
-      case ItemKind::Picture:
-        drawPicture(it, at, it.width, it.name);
-        break;
-      case ItemKind::PageNumber:
-        drawText(it, QStringLiteral("-%1-").arg(sheet_->relative), it.font, at);
-        break;
-      case ItemKind::FlowArea:
-        drawFlow(it);
-        break;
+      case ItemKind::Picture: drawPicture(it, at, it.width, it.name); break;
+      case ItemKind::PageNumber: drawText(it, QStringLiteral("-%1-").arg(sheet_->relative), it.font, at); break;
+      case ItemKind::FlowArea: drawFlow(it); break;
       case ItemKind::PageReset:
-      case ItemKind::Copy:
-        break;
+      case ItemKind::Copy: break;
     }
   }
 

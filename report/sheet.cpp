@@ -62,35 +62,36 @@ QString describeSheet(const Sheet& sheet) {
   QString out = QStringLiteral("sheet %1 %2 -%3-\n").arg(sheet.page).arg(sheet.absolute).arg(sheet.relative);
   auto num = [](double v) { return QString::number(v, 'f', 3); };
   for (const DrawOp& op : sheet.ops) {
-    std::visit(Overload{
-                   [&](const TextOp& t) {
-                     out += QStringLiteral("text %1 %2 %3 [%4]").arg(num(t.origin.x()), num(t.origin.y()), t.item, t.text);
-                     if (t.condense != 1.0) out += QStringLiteral(" x%1").arg(num(t.condense));
-                     for (const QGlyphRun& r : t.runs) {
-                       out += QStringLiteral(" {%1 %2:").arg(r.rawFont().familyName(), num(r.rawFont().pixelSize()));
-                       const auto idx = r.glyphIndexes();
-                       const auto pos = r.positions();
-                       for (qsizetype i = 0; i < idx.size(); ++i)
-                         out += QStringLiteral(" %1@%2,%3").arg(idx[i]).arg(num(pos[i].x()), num(pos[i].y()));
-                       out += u'}';
-                     }
-                     out += u'\n';
-                   },
-                   [&](const LineOp& l) {
-                     out += QStringLiteral("line %1 %2 %3 %4 w%5\n")
-                                .arg(num(l.line.x1()), num(l.line.y1()), num(l.line.x2()), num(l.line.y2()), num(l.width));
-                   },
-                   [&](const FrameOp& f) {
-                     out += QStringLiteral("frame %1 %2 %3 %4%5\n")
-                                .arg(num(f.rect.x()), num(f.rect.y()), num(f.rect.width()), num(f.rect.height()),
-                                     f.whiteFill ? QStringLiteral(" white") : QString());
-                   },
-                   [&](const ImageOp& i) {
-                     out += QStringLiteral("image %1 %2 %3 %4 %5\n")
-                                .arg(num(i.rect.x()), num(i.rect.y()), num(i.rect.width()), num(i.rect.height()), i.item);
-                   },
-               },
-               op);
+    std::visit(
+        Overload{
+            [&](const TextOp& t) {
+              out += QStringLiteral("text %1 %2 %3 [%4]").arg(num(t.origin.x()), num(t.origin.y()), t.item, t.text);
+              if (t.condense != 1.0) out += QStringLiteral(" x%1").arg(num(t.condense));
+              for (const QGlyphRun& r : t.runs) {
+                out += QStringLiteral(" {%1 %2:").arg(r.rawFont().familyName(), num(r.rawFont().pixelSize()));
+                const auto idx = r.glyphIndexes();
+                const auto pos = r.positions();
+                for (qsizetype i = 0; i < idx.size(); ++i)
+                  out += QStringLiteral(" %1@%2,%3").arg(idx[i]).arg(num(pos[i].x()), num(pos[i].y()));
+                out += u'}';
+              }
+              out += u'\n';
+            },
+            [&](const LineOp& l) {
+              out += QStringLiteral("line %1 %2 %3 %4 w%5\n")
+                         .arg(num(l.line.x1()), num(l.line.y1()), num(l.line.x2()), num(l.line.y2()), num(l.width));
+            },
+            [&](const FrameOp& f) {
+              out += QStringLiteral("frame %1 %2 %3 %4%5\n")
+                         .arg(num(f.rect.x()), num(f.rect.y()), num(f.rect.width()), num(f.rect.height()),
+                              f.whiteFill ? QStringLiteral(" white") : QString());
+            },
+            [&](const ImageOp& i) {
+              out += QStringLiteral("image %1 %2 %3 %4 %5\n")
+                         .arg(num(i.rect.x()), num(i.rect.y()), num(i.rect.width()), num(i.rect.height()), i.item);
+            },
+        },
+        op);
   }
   return out;
 }

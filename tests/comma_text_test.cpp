@@ -70,12 +70,9 @@ TEST(CommaText, ReadingRules) {
 
 TEST(CommaText, EveryWrittenListReadsBack) {
   const Items lists[] = {
-      {"", "", ""},
-      {"", "x"},
-      {"x", ""},
-      {" lead", "trail ", " both "},
-      {"\"", ",", "\"\""},
-      {"中文,逗号", "引\"号"},
+      {"", "", ""},        {"", "x"},
+      {"x", ""},           {" lead", "trail ", " both "},
+      {"\"", ",", "\"\""}, {"中文,逗号", "引\"号"},
       {"line\r\nbreak"},
   };
   for (const auto& items : lists) {
@@ -138,8 +135,19 @@ TEST(CommaText, ReadsNoMoreThanItIsAskedFor) {
 // A document's long texts are counted before they are read: the count is
 // the number of items reading makes, for every text and every limit.
 TEST(CommaText, CountingFindsTheItemsReadingMakes) {
-  std::vector<std::string> texts = {"", "   ", ",", "a,", "a, ", "\"a\"b", "\"a\"\"", "\"unterminated, still",
-                                    "\"\",\"\"", "a b\tc\x1F" "d", std::string(1000, ','), "\"x,y\",z"};
+  std::vector<std::string> texts = {"",
+                                    "   ",
+                                    ",",
+                                    "a,",
+                                    "a, ",
+                                    "\"a\"b",
+                                    "\"a\"\"",
+                                    "\"unterminated, still",
+                                    "\"\",\"\"",
+                                    "a b\tc\x1F"
+                                    "d",
+                                    std::string(1000, ','),
+                                    "\"x,y\",z"};
   velmora::test::RandomText random(31);
   for (int i = 0; i < 300; ++i) texts.push_back(random.text(12));
   for (int i = 0; i < 100; ++i) {

@@ -30,9 +30,7 @@ TEST(CompletenessCheck, UntouchedRecordGivesFiftyTwoLines) {
   EXPECT_EQ(lines, fixtureLines("untouched-problems.txt"));
 }
 
-TEST(CompletenessCheck, CompleteRecordGivesNoLine) {
-  EXPECT_TRUE(completenessProblems(completeRecord()).empty());
-}
+TEST(CompletenessCheck, CompleteRecordGivesNoLine) { EXPECT_TRUE(completenessProblems(completeRecord()).empty()); }
 
 // Each case breaks one item of a complete record and expects exactly its line.
 TEST(CompletenessCheck, EveryRuleAppendsItsOwnLine) {
@@ -49,7 +47,11 @@ TEST(CompletenessCheck, EveryRuleAppendsItsOwnLine) {
       {text(Field::KeyWord2), "01、关键词2  未填写"},
       {text(Field::KeyWord3), "01、关键词3  未填写"},
       {none(Field::Basis), "01、选题依据  未填写"},
-      {[](Record& r) { r.setChoice(Field::Basis, 0); r.setText(Field::GuideNum, ""); }, "01、指南题号  未填写"},
+      {[](Record& r) {
+         r.setChoice(Field::Basis, 0);
+         r.setText(Field::GuideNum, "");
+       },
+       "01、指南题号  未填写"},
       {text(Field::ApplyOutlay), "01、申请经费  未填写"},
       {none(Field::ResearchClass), "01、研究类型  未填写"},
       {[](Record& r) { r.setChoice(Field::ProjectClass, -1); }, "01、课题类别  未填写"},
@@ -58,17 +60,17 @@ TEST(CompletenessCheck, EveryRuleAppendsItsOwnLine) {
       {text(Field::InputDate), "01、申请日期  未填写"},
       {text(Field::ExpectCompleteDate), "01、预期完成日期  未填写"},
       {none(Field::ExpectProduction1), "01、预期最终成果3  未填写"},
-      {[](Record& r) { r.setChoice(Field::ProjectClass, 0); r.setChoice(Field::ExpectProduction2, -1); },
+      {[](Record& r) {
+         r.setChoice(Field::ProjectClass, 0);
+         r.setChoice(Field::ExpectProduction2, -1);
+       },
        "01、预期最终成果4  未填写"},
       {none(Field::Sex), "02、性别  未填写"},
       {text(Field::Nation), "02、民族  未填写"},
       {none(Field::Age), "02、年龄  未填写"},
       {text(Field::Birthday), "02、出生日期  未填写"},
       {none(Field::DutyAdmin), "02、行政职级  未填写"},
-      {[](Record& r) {
-         r.setChoice(Field::DutySpecial, -1);
-       },
-       "02、技术职务  未填写"},
+      {[](Record& r) { r.setChoice(Field::DutySpecial, -1); }, "02、技术职务  未填写"},
       {none(Field::ResearchSpecial), "02、研究专长  未填写"},
       {none(Field::LastDiploma), "02、最后学历  未填写"},
       {none(Field::LastDegree), "02、最后学位  未填写"},
@@ -130,31 +132,55 @@ TEST(CompletenessCheck, EdgesOfSingleRules) {
       {"seven digits", [](Record& r) { r.setText(Field::PostCode, "1008750"); }, true, "02、邮政编码  应该为6位"},
       {"empty postcode", [](Record& r) { r.setText(Field::PostCode, ""); }, true, "02、邮政编码  应该为6位"},
       {"degree and employer not examined",
-       [](Record& r) { r.setCell(Field::MainActor, 0, 7, ""); r.setCell(Field::MainActor, 0, 8, ""); }, false,
+       [](Record& r) {
+         r.setCell(Field::MainActor, 0, 7, "");
+         r.setCell(Field::MainActor, 0, 8, "");
+       },
+       false, "03、主要参加者  资料未填写完整"},
+      {"only second row filled", [](Record& r) { r.clearRow(Field::MainActor, 0); }, true,
        "03、主要参加者  资料未填写完整"},
-      {"only second row filled",
-       [](Record& r) { r.clearRow(Field::MainActor, 0); }, true, "03、主要参加者  资料未填写完整"},
       {"fourth year not examined", [](Record& r) { r.setCell(Field::OutlayGrid3, 1, 3, ""); }, false,
        "09、年度预算  资料未填写完整"},
       {"year captions not examined", [](Record& r) { r.setCell(Field::OutlayGrid3, 0, 0, ""); }, false,
        "09、年度预算  资料未填写完整"},
-      {"self-chosen topic", [](Record& r) { r.setChoice(Field::Basis, 1); r.setText(Field::GuideNum, ""); }, false,
-       "01、指南题号  未填写"},
-      {"ministry class", [](Record& r) { r.setChoice(Field::ProjectClass, 2); r.setChoice(Field::ExpectProduction2, -1); },
+      {"self-chosen topic",
+       [](Record& r) {
+         r.setChoice(Field::Basis, 1);
+         r.setText(Field::GuideNum, "");
+       },
+       false, "01、指南题号  未填写"},
+      {"ministry class",
+       [](Record& r) {
+         r.setChoice(Field::ProjectClass, 2);
+         r.setChoice(Field::ExpectProduction2, -1);
+       },
        false, "01、预期最终成果4  未填写"},
-      {"youth class", [](Record& r) { r.setChoice(Field::ProjectClass, 3); r.setChoice(Field::ExpectProduction2, -1); },
+      {"youth class",
+       [](Record& r) {
+         r.setChoice(Field::ProjectClass, 3);
+         r.setChoice(Field::ExpectProduction2, -1);
+       },
        false, "01、预期最终成果4  未填写"},
       {"total 0.0 is not the text 0", [](Record& r) { r.setText(Field::BudgetTotal, "0.0"); }, false,
        "09、经费预算  未填写"},
       {"senior title needs no recommender",
-       [](Record& r) { r.setChoice(Field::DutySpecial, 2); r.setLines(Field::FirstRecommendation, {}); }, false,
-       "10、第一推荐人意见  未填写"},
+       [](Record& r) {
+         r.setChoice(Field::DutySpecial, 2);
+         r.setLines(Field::FirstRecommendation, {});
+       },
+       false, "10、第一推荐人意见  未填写"},
       {"assistant needs a recommender",
-       [](Record& r) { r.setChoice(Field::DutySpecial, 0); r.setLines(Field::FirstRecommendation, {}); }, true,
-       "10、第一推荐人意见  未填写"},
+       [](Record& r) {
+         r.setChoice(Field::DutySpecial, 0);
+         r.setLines(Field::FirstRecommendation, {});
+       },
+       true, "10、第一推荐人意见  未填写"},
       {"no title chosen needs no recommender",
-       [](Record& r) { r.setChoice(Field::DutySpecial, -1); r.setLines(Field::SecondRecommendation, {}); }, false,
-       "10、第二推荐人意见  未填写"},
+       [](Record& r) {
+         r.setChoice(Field::DutySpecial, -1);
+         r.setLines(Field::SecondRecommendation, {});
+       },
+       false, "10、第二推荐人意见  未填写"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

@@ -18,8 +18,8 @@
 
 #include "document/document_actions.h"
 #include "format/xdx_reader.h"
-#include "record/gbk.h"
 #include "hardening_support.h"
+#include "record/gbk.h"
 #include "test_support.h"
 
 using namespace velmora;
@@ -170,23 +170,38 @@ TEST(HostileDocuments, MarkupAndLinesBeyondTheBounds) {
   struct Case {
     std::string label, path, reason;  // reason empty: opens
   } cases[] = {
-      {"100 001 empty elements", sampleWith(dir, "elements.xdx", "", "", repeated("<a/>", 100001)), "元素、属性、注释或实体引用过多（超过 100000 个）"},
-      {"100 001 comments", sampleWith(dir, "comments.xdx", "", "", repeated("<!---->", 100001)), "元素、属性、注释或实体引用过多"},
-      {"100 001 entity references", sampleWith(dir, "refs.xdx", "ProjectName", repeated("&amp;", 100001)), "元素、属性、注释或实体引用过多"},
+      {"100 001 empty elements", sampleWith(dir, "elements.xdx", "", "", repeated("<a/>", 100001)),
+       "元素、属性、注释或实体引用过多（超过 100000 个）"},
+      {"100 001 comments", sampleWith(dir, "comments.xdx", "", "", repeated("<!---->", 100001)),
+       "元素、属性、注释或实体引用过多"},
+      {"100 001 entity references", sampleWith(dir, "refs.xdx", "ProjectName", repeated("&amp;", 100001)),
+       "元素、属性、注释或实体引用过多"},
       {"50 000 empty elements", sampleWith(dir, "fewer.xdx", "", "", repeated("<a/>", 50000)), ""},
-      {"400 elements of 256 attributes", sampleWith(dir, "attributes.xdx", "", "", repeated("<a" + repeated(" b=\"\"", 256) + "/>", 400)), "元素、属性、注释或实体引用过多"},
-      {"a long text of 100 001 lines", sampleWith(dir, "lines.xdx", "ProjectAnalyze", repeated("x,", 100000)), "“ProjectAnalyze”的行数过多（超过 100000 行）"},
-      {"a long text of 100 001 empty lines", sampleWith(dir, "commas.xdx", "HuoYe", std::string(100000, ',')), "“HuoYe”的行数过多"},
+      {"400 elements of 256 attributes",
+       sampleWith(dir, "attributes.xdx", "", "", repeated("<a" + repeated(" b=\"\"", 256) + "/>", 400)),
+       "元素、属性、注释或实体引用过多"},
+      {"a long text of 100 001 lines", sampleWith(dir, "lines.xdx", "ProjectAnalyze", repeated("x,", 100000)),
+       "“ProjectAnalyze”的行数过多（超过 100000 行）"},
+      {"a long text of 100 001 empty lines", sampleWith(dir, "commas.xdx", "HuoYe", std::string(100000, ',')),
+       "“HuoYe”的行数过多"},
       {"200 elements in UTF-16", utf16(sampleWith(dir, "utf16.xdx", "", "", repeated("<a></a>", 200))), ""},
       // 丼 is 3C 4E in UTF-16LE: half of it is no "<".
-      {"300 characters with a \"<\" byte in UTF-16", utf16(sampleWith(dir, "utf16-text.xdx", "ProjectName", repeated("\x81S", 300))), ""},
-      {"300 nested elements in UTF-16", utf16(sampleWith(dir, "utf16-deep.xdx", "", "", repeated("<d>", 300) + repeated("</d>", 300))), "Excessive depth in document: 256"},
+      {"300 characters with a \"<\" byte in UTF-16",
+       utf16(sampleWith(dir, "utf16-text.xdx", "ProjectName", repeated("\x81S", 300))), ""},
+      {"300 nested elements in UTF-16",
+       utf16(sampleWith(dir, "utf16-deep.xdx", "", "", repeated("<d>", 300) + repeated("</d>", 300))),
+       "Excessive depth in document: 256"},
       {"a long text of 100 000 lines", sampleWith(dir, "most.xdx", "ProjectAnalyze", repeated("x,", 99999) + "x"), ""},
-      {"a long text of 200 001 characters", sampleWith(dir, "long.xdx", "HuoYe", repeated("\xBD\xCC", 200001)), "“HuoYe”的文字过长（超过 200000 个字符）"},
+      {"a long text of 200 001 characters", sampleWith(dir, "long.xdx", "HuoYe", repeated("\xBD\xCC", 200001)),
+       "“HuoYe”的文字过长（超过 200000 个字符）"},
       {"a long text of 200 000 characters", sampleWith(dir, "longest.xdx", "HuoYe", std::string(200000, 'x')), ""},
-      {"one word of 20 MB in a long text", sampleWith(dir, "word.xdx", "ProjectAnalyze", std::string(20000000, 'x')), "“ProjectAnalyze”的文字过长"},
+      {"one word of 20 MB in a long text", sampleWith(dir, "word.xdx", "ProjectAnalyze", std::string(20000000, 'x')),
+       "“ProjectAnalyze”的文字过长"},
       // Above 10 MB the parser runs without its own limits; the depth bound stays.
-      {"300 nested elements after 11 MB", sampleWith(dir, "deep.xdx", "ProjectName", std::string(11000000, 'x'), repeated("<d>", 300) + repeated("</d>", 300)), "Excessive depth in document: 256"},
+      {"300 nested elements after 11 MB",
+       sampleWith(dir, "deep.xdx", "ProjectName", std::string(11000000, 'x'),
+                  repeated("<d>", 300) + repeated("</d>", 300)),
+       "Excessive depth in document: 256"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
@@ -234,7 +249,8 @@ TEST(HostileDocuments, RefusedWithAReasonAndNothingChanged) {
       {"XInclude", fixture("hostile/xinclude.xdx"), "Element does not contain a single text node"},
       {"entity bomb", fixture("entity-bomb.xdx"), "Detected an entity reference loop"},
       {"nesting beyond the parser's depth", fixture("hostile/deep-nesting.xdx"), "Excessive depth in document"},
-      {"nested elements in a value", fixture("hostile/nested-value.xdx"), "Element does not contain a single text node"},
+      {"nested elements in a value", fixture("hostile/nested-value.xdx"),
+       "Element does not contain a single text node"},
       {"invalid GBK bytes", fixture("hostile/invalid-gbk.xdx"), "input conversion failed"},
       {"UTF-16 declaring GBK", fixture("hostile/utf16-declared-gbk.xdx"), "Start tag expected"},
       {"UTF-16 lone surrogate", fixture("hostile/utf16-lone-surrogate.xdx"), "input conversion failed"},
@@ -249,7 +265,8 @@ TEST(HostileDocuments, RefusedWithAReasonAndNothingChanged) {
       {"named pipe", dir.path("pipe.xdx"), "Document is empty"},
       // libxml2 compares each attribute of a tag with all before it: 100 000
       // on the root took 17 s to check.
-      {"100 000 attributes on the root", manyAttributes(dir, "attributes.xdx", 100000, ""), "元素的属性过多（超过 256 个）"},
+      {"100 000 attributes on the root", manyAttributes(dir, "attributes.xdx", 100000, ""),
+       "元素的属性过多（超过 256 个）"},
       {"257 attributes on ver", manyAttributes(dir, "ver-attributes.xdx", 257, "ver"), "元素的属性过多"},
   };
   ::alarm(60);  // a read that blocks (the named pipe) ends the test instead of hanging it
@@ -316,7 +333,8 @@ TEST(HostileDocuments, NoFileOrNetworkIsRead) {
       {"external DTD URL", "<!DOCTYPE XMLPackage SYSTEM \"" + url + "\">", notText},
       {"entity from a file", "<!DOCTYPE XMLPackage [<!ENTITY name SYSTEM \"file://" + secret + "\">]>", notText},
       {"entity from a URL", "<!DOCTYPE XMLPackage [<!ENTITY name SYSTEM \"" + url + "\">]>", notText},
-      {"parameter entity from a file", "<!DOCTYPE XMLPackage [<!ENTITY % p SYSTEM \"" + secret + "\"> %p;]>", undeclared},
+      {"parameter entity from a file", "<!DOCTYPE XMLPackage [<!ENTITY % p SYSTEM \"" + secret + "\"> %p;]>",
+       undeclared},
       {"parameter entity from a URL", "<!DOCTYPE XMLPackage [<!ENTITY % p SYSTEM \"" + url + "\"> %p;]>", undeclared},
   };
   for (const auto& c : cases) {
@@ -327,8 +345,9 @@ TEST(HostileDocuments, NoFileOrNetworkIsRead) {
 
   // The same external DTD around a document without references opens as if
   // the DTD were not there.
-  writeFile(dir.path("plain.xdx"), "<?xml version=\"1.0\"?>\n<!DOCTYPE XMLPackage SYSTEM \"" + secret +
-                                       "\">\n<XMLPackage><ver>VL2011v1.0</ver><ProjectName>课题</ProjectName></XMLPackage>");
+  writeFile(dir.path("plain.xdx"),
+            "<?xml version=\"1.0\"?>\n<!DOCTYPE XMLPackage SYSTEM \"" + secret +
+                "\">\n<XMLPackage><ver>VL2011v1.0</ver><ProjectName>课题</ProjectName></XMLPackage>");
   FormState s;
   ScriptedPrompter p;
   s.setPendingPath(dir.path("plain.xdx"));

@@ -221,14 +221,18 @@ TEST(OpenAction, FormalDocumentLocksTheRecordUntilAnOrdinaryOne) {
   EXPECT_FALSE(s.view().saveEnabled());
   // ApplyOutlay aside: the loaded postcode's purpose rule enables it again.
   for (const auto& d : allFields())
-    if (isUserField(d.id) && d.id != Field::ApplyOutlay) { EXPECT_FALSE(s.isEnabled(d.id)) << d.name; }
+    if (isUserField(d.id) && d.id != Field::ApplyOutlay) {
+      EXPECT_FALSE(s.isEnabled(d.id)) << d.name;
+    }
   EXPECT_TRUE(s.problems().empty());
 
   ASSERT_EQ(openPath(s, fixture("sample.xdx"), p), OpenOutcome::Opened);
   EXPECT_FALSE(s.formal());
   EXPECT_TRUE(s.view().saveEnabled());
   for (const auto& d : allFields())
-    if (isUserField(d.id) && d.id != Field::ExpectProduction1) { EXPECT_TRUE(s.isEnabled(d.id)) << d.name; }
+    if (isUserField(d.id) && d.id != Field::ExpectProduction1) {
+      EXPECT_TRUE(s.isEnabled(d.id)) << d.name;
+    }
   EXPECT_FALSE(s.isEnabled(Field::ExpectProduction1));
 }
 
@@ -274,8 +278,8 @@ TEST(OpenAction, OverUnsavedEditsAsksFirst) {
     const char* name;
     bool formal;
     bool modified;
-    std::optional<Answer> answer;   // nullopt: no question expected
-    bool saveWritable;              // the save dialog answers a writable path
+    std::optional<Answer> answer;  // nullopt: no question expected
+    bool saveWritable;             // the save dialog answers a writable path
     OpenOutcome outcome;
     bool savedFileExists;
   } cases[] = {

@@ -22,9 +22,11 @@ class RandomText {
   // Up to `maxPieces` pieces, UTF-8.
   std::string text(int maxPieces) {
     static const char* const pieces[] = {
-        "课题", "教育科学", "研究", "a", "Z", "9", " ", "  ", ",", "\"", "'", "&", "<", ">", "]]>", "\t", "\n",
-        "\r", "\r\n", "\n\n", "\x01", "\x08", "\x0B", "\x0C", "\x1F", "\x7F",
-        "😀", "한국어", "€", "·", "―", "〇", "ｘ", "\xC2\xA0", "\xE2\x80\xA8", "\xEF\xBB\xBF", "-", "."};
+        "课题",   "教育科学", "研究", "a",    "Z",    "9",    " ",        "  ",           ",",
+        "\"",     "'",        "&",    "<",    ">",    "]]>",  "\t",       "\n",           "\r",
+        "\r\n",   "\n\n",     "\x01", "\x08", "\x0B", "\x0C", "\x1F",     "\x7F",         "😀",
+        "한국어", "€",        "·",    "―",    "〇",   "ｘ",   "\xC2\xA0", "\xE2\x80\xA8", "\xEF\xBB\xBF",
+        "-",      "."};
     constexpr int kPieces = static_cast<int>(std::size(pieces));
     std::string out;
     for (int i = below(maxPieces + 1); i > 0; --i) {

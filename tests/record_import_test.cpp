@@ -75,11 +75,13 @@ TEST(RecordImport, EveryViolationIsReportedWithItsKey) {
       {R"("ProjectClass":"B.国家一般课题","ExpectProduction1":"B.译著")", "ExpectProduction1", "A.专著"},
       // The fields the window derives: the outlay from the class, the total
       // from the amounts.
-      {R"("ProjectClass":"B.国家一般课题","ApplyOutlay":"很多")", "ApplyOutlay", "课题类别为“B.国家一般课题”时应为“12”"},
+      {R"("ProjectClass":"B.国家一般课题","ApplyOutlay":"很多")", "ApplyOutlay",
+       "课题类别为“B.国家一般课题”时应为“12”"},
       {R"("ApplyOutlay":"很多")", "ApplyOutlay", "应为空或某一课题类别的金额"},
       {R"("OutlayAccounts":"免费")", "OutlayAccounts", "应为经费预算各项金额的合计“0”"},
       {R"("OutlayGrid":[["1","资料费","5"]],"OutlayAccounts":"12345")", "OutlayAccounts", "合计“5”"},
-      {R"("OutlayGrid2":[["7","专家咨询费","1.2.3"]])", "OutlayAccounts", "无法合计：'1.2.3' is not a valid floating point value"},
+      {R"("OutlayGrid2":[["7","专家咨询费","1.2.3"]])", "OutlayAccounts",
+       "无法合计：'1.2.3' is not a valid floating point value"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(rowName(c.members));
@@ -124,7 +126,10 @@ TEST(RecordImport, InvalidJsonIsRefusedWithItsPosition) {
       // Found by fuzz_json_import: a number no double holds.
       {R"({"PASSBY": 1e999})", "JSON 格式错误（第 1 行第 12 列）：数值超出范围"},
       {R"({"PASSBY": [0, -1.5e-999999, -2e+400]})", "JSON 格式错误（第 1 行第 30 列）：数值超出范围"},
-      {"[1e2513.1\":619\xD3" "e353.1\":619\xD3" "F-6", "JSON 格式错误（第 1 行第 2 列）：数值超出范围"},
+      {"[1e2513.1\":619\xD3"
+       "e353.1\":619\xD3"
+       "F-6",
+       "JSON 格式错误（第 1 行第 2 列）：数值超出范围"},
       // Refusals of our own: the whole message.
       {"{\"Nation\": \"汉\",\n \"Nation\": \"回\"}", "JSON 格式错误（第 2 行第 2 列）：键“Nation”重复"},
       {R"({"Presider": "王", "Nation": "汉", "Presider": "李"})", "JSON 格式错误（第 1 行第 34 列）：键“Presider”重复"},
@@ -177,7 +182,8 @@ TEST(RecordImport, InputBeyondItsLimitsIsRefusedBeforeItIsBuilt) {
     std::string refusal;  // empty: accepted
   } cases[] = {
       {"exactly the byte limit", object + std::string(kMaxImportBytes - object.size(), ' '), ""},
-      {"one byte more", object + std::string(kMaxImportBytes - object.size() + 1, ' '), "JSON 过大，不是申报书（超过 64 MB）"},
+      {"one byte more", object + std::string(kMaxImportBytes - object.size() + 1, ' '),
+       "JSON 过大，不是申报书（超过 64 MB）"},
       {"exactly the value limit", verifylist(kMaxImportValues - 5), ""},
       // Where the parser stopped: the closing quote of the value too many,
       // the column counted in characters.
@@ -222,8 +228,7 @@ TEST(RecordImport, AnObjectWithMoreKeysThanARecordHasIsRefusedWhileParsed) {
     std::string refusal = "";
   } cases[] = {
       {"at the limit", keys(kMaxImportKeys, false), kMaxImportKeys - 3},
-      {"one more", over, 1,
-       "JSON 格式错误（第 1 行第 " + column(over) + " 列）：对象的键超过 256 个，不是申报书"},
+      {"one more", over, 1, "JSON 格式错误（第 1 行第 " + column(over) + " 列）：对象的键超过 256 个，不是申报书"},
       {"one more, nested", overNested, 1,
        "JSON 格式错误（第 1 行第 " + column(overNested) + " 列）：对象的键超过 256 个，不是申报书"},
   };
@@ -262,8 +267,7 @@ TEST(RecordImport, TheFullestRecordIsWithinTheValueLimit) {
       json += "[";
       for (int row = 0; row < d.table.storedRows; ++row) {
         json += row ? ",[" : "[";
-        for (int col = 0; col < d.table.columns; ++col)
-          json += (col ? "," : "") + quoted(fresh.cell(d.id, row, col));
+        for (int col = 0; col < d.table.columns; ++col) json += (col ? "," : "") + quoted(fresh.cell(d.id, row, col));
         json += "]";
       }
       json += "]";
@@ -288,11 +292,12 @@ TEST(RecordImport, TheFullestRecordIsWithinTheValueLimit) {
 // (counting two bytes for every line break refused it).
 TEST(RecordImport, ALongTextAtItsLimitAsTheWindowStoresIt) {
   std::string lines;
-  for (int i = 0; i < 14; ++i) lines += std::string(i ? "," : "") + "\"" + [] {
-    std::string line;
-    for (int c = 0; c < 25; ++c) line += "意";
-    return line;
-  }() + "\"";
+  for (int i = 0; i < 14; ++i)
+    lines += std::string(i ? "," : "") + "\"" + [] {
+      std::string line;
+      for (int c = 0; c < 25; ++c) line += "意";
+      return line;
+    }() + "\"";
   ImportResult full = import(R"("danweiyijian":[)" + lines + "]");
   ASSERT_TRUE(full.ok()) << full.violations[0].message;
   EXPECT_EQ(full.record.lines(Field::UnitOpinion).size(), 14u);

@@ -14,11 +14,11 @@
 #include "check/completeness_check.h"
 #include "document/document_actions.h"
 #include "exchange/record_import.h"
-#include "record/amount.h"
 #include "format/xdx_reader.h"
 #include "format/xdx_writer.h"
-#include "record/gbk.h"
 #include "random_text.h"
+#include "record/amount.h"
+#include "record/gbk.h"
 #include "test_support.h"
 
 using namespace velmora;
@@ -67,7 +67,8 @@ Json linesOf(const std::string& text) {
 // that is no number cannot be derived, and import refuses it.
 std::string anAmount(std::string typed) {
   const auto point = typed.find('.');
-  if (point != std::string::npos) typed.erase(std::remove(typed.begin() + static_cast<long>(point) + 1, typed.end(), '.'), typed.end());
+  if (point != std::string::npos)
+    typed.erase(std::remove(typed.begin() + static_cast<long>(point) + 1, typed.end(), '.'), typed.end());
   return typed;
 }
 
@@ -88,7 +89,8 @@ Json randomRecordJson(test::RandomText& src, bool filtered = true) {
         break;
       }
       case Kind::Masked:
-        doc[key] = src.below(2) ? std::string() : src.allowed(d.allowed, d.byteLimit, d.byteLimit);  // all twelve digits
+        doc[key] =
+            src.below(2) ? std::string() : src.allowed(d.allowed, d.byteLimit, d.byteLimit);  // all twelve digits
         break;
       case Kind::LongText: {
         const std::string text = maybe(src.text(src.below(4) ? 12 : 200), d.byteLimit, true);
@@ -154,9 +156,9 @@ TEST(RecordRoundTrip, EveryImportedRecordReadsBackTheSame) {
     const Json taken = randomRecordJson(src, true);
     // The same record with one text as it came, unfiltered.
     Json raw = taken;
-    const std::vector<std::string> texts = {"ProjectName", "KeyWord", "ApplyOutlay", "Presider", "Department",
-                                            "ContactAddress", "OutlayBank", "ProjectAnalyze", "HuoYe", "MainActor",
-                                            "Production"};
+    const std::vector<std::string> texts = {"ProjectName", "KeyWord",        "ApplyOutlay", "Presider",
+                                            "Department",  "ContactAddress", "OutlayBank",  "ProjectAnalyze",
+                                            "HuoYe",       "MainActor",      "Production"};
     const std::string& key = texts[static_cast<std::size_t>(src.below(static_cast<int>(texts.size())))];
     if (raw[key].is_array() && !raw[key].empty() && raw[key][0].is_array())
       raw[key][0][0] = src.text(6);
@@ -170,7 +172,9 @@ TEST(RecordRoundTrip, EveryImportedRecordReadsBackTheSame) {
       const ImportResult imported = importRecordJson(json.dump());
       if (filtered) {
         EXPECT_TRUE(imported.ok()) << "seed " << kSeed << ", record " << i << ": "
-                                   << (imported.ok() ? "" : imported.violations[0].key + " " + imported.violations[0].message);
+                                   << (imported.ok()
+                                           ? ""
+                                           : imported.violations[0].key + " " + imported.violations[0].message);
       }
       if (!imported.ok()) {
         ++refused;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <sys/stat.h>
+#include <regex>
 
 #include "check/completeness_check.h"
 #include "document/document_actions.h"

@@ -147,8 +147,9 @@ TEST(SaveFailures, ADocumentTooLargeToOpenAgainIsNotWritten) {
   p.saveAnswers.push_back(dir.path("a.xdx"));
   EXPECT_EQ(saveDocument(s, p), SaveOutcome::Failed);
   ASSERT_EQ(p.shown.size(), 2u);
-  EXPECT_EQ(p.shown[1].text, "无法保存：这样保存的文档无法再打开（元素、属性、注释或实体引用过多（超过 100000 个），不是申报文档）；"
-                             "MaskName 含有 150000 个需转义的字符.");
+  EXPECT_EQ(p.shown[1].text,
+            "无法保存：这样保存的文档无法再打开（元素、属性、注释或实体引用过多（超过 100000 个），不是申报文档）；"
+            "MaskName 含有 150000 个需转义的字符.");
   EXPECT_EQ(readFile(dir.path("a.xdx")), earlierDocument());
 
   // A long text below both limits is written and opens again.

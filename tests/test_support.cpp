@@ -100,15 +100,9 @@ Record completeRecord() {
       case Kind::Text:
         if (isUserField(d.id)) r.setText(d.id, "填");
         break;
-      case Kind::Masked:
-        r.setText(d.id, "123456789012");
-        break;
-      case Kind::Choice:
-        r.setChoice(d.id, 1);
-        break;
-      case Kind::LongText:
-        r.setLines(d.id, {"第一行", "第二行"});
-        break;
+      case Kind::Masked: r.setText(d.id, "123456789012"); break;
+      case Kind::Choice: r.setChoice(d.id, 1); break;
+      case Kind::LongText: r.setLines(d.id, {"第一行", "第二行"}); break;
       case Kind::Table:
         for (int row = 0; row < d.table.storedRows; ++row)
           for (int c = 0; c < d.table.columns; ++c)
@@ -123,8 +117,8 @@ Record completeRecord() {
 }
 
 std::string document(const std::string& body, const std::string& encoding) {
-  std::string text = "<?xml version=\"1.0\" encoding=\"" + encoding + "\" standalone=\"yes\"?>\n<XMLPackage>" +
-                     body + "</XMLPackage>\n";
+  std::string text = "<?xml version=\"1.0\" encoding=\"" + encoding + "\" standalone=\"yes\"?>\n<XMLPackage>" + body +
+                     "</XMLPackage>\n";
   if (encoding == "GBK" || encoding == "gbk") return gbk(text);
   return text;
 }
@@ -177,12 +171,13 @@ std::string firstDifference(const Record& a, const Record& b) {
                       : d.kind == Kind::Choice   ? a.choice(d.id) == b.choice(d.id)
                                                  : a.text(d.id) == b.text(d.id);
     if (same) continue;
-    if (d.kind != Kind::Table) return std::string(d.name) + ": " + quoted(a.valueText(d.id)) + " became " + quoted(b.valueText(d.id));
+    if (d.kind != Kind::Table)
+      return std::string(d.name) + ": " + quoted(a.valueText(d.id)) + " became " + quoted(b.valueText(d.id));
     for (std::size_t r = 0; r < a.rows(d.id).size(); ++r)
       for (std::size_t c = 0; c < a.rows(d.id)[r].size(); ++c)
         if (a.rows(d.id)[r][c] != b.rows(d.id)[r][c])
-          return std::string(d.name) + "[" + std::to_string(r) + "][" + std::to_string(c) + "]: " +
-                 quoted(a.rows(d.id)[r][c]) + " became " + quoted(b.rows(d.id)[r][c]);
+          return std::string(d.name) + "[" + std::to_string(r) + "][" + std::to_string(c) +
+                 "]: " + quoted(a.rows(d.id)[r][c]) + " became " + quoted(b.rows(d.id)[r][c]);
   }
   return "";
 }

@@ -91,16 +91,26 @@ TEST(Record, CatalogueHoldsSixtyOneUserFieldsWithTheirLimits) {
     Kind kind;
     int limit;
   } cases[] = {
-      {"ProjectName", Kind::Text, 80},       {"KeyWord3", Kind::Text, 50},
-      {"Presider", Kind::Text, 20},          {"InputDate", Kind::Text, 8},
-      {"ExpectCompleteDate", Kind::Text, 6}, {"IDcard", Kind::Text, 18},
-      {"ContactMail", Kind::Text, 25},       {"PostCode", Kind::Text, 6},
-      {"ContactTelArea", Kind::Text, 6},     {"ContactMobile", Kind::Text, 15},
-      {"OutlayAccounts", Kind::Text, 25},    {"OutlayPostcode", Kind::Text, 20},
-      {"OutlayPromises2", Kind::Text, 0},    {"MaskName", Kind::Text, 0},
-      {"ProjectReasoning", Kind::LongText, 8050}, {"ProjectAnalyze", Kind::LongText, 3100},
-      {"danweiyijian", Kind::LongText, 700}, {"HuoYe", Kind::LongText, 11100},
-      {"EduCode", Kind::Masked, 12},         {"OutlayGrid3", Kind::Table, 0},
+      {"ProjectName", Kind::Text, 80},
+      {"KeyWord3", Kind::Text, 50},
+      {"Presider", Kind::Text, 20},
+      {"InputDate", Kind::Text, 8},
+      {"ExpectCompleteDate", Kind::Text, 6},
+      {"IDcard", Kind::Text, 18},
+      {"ContactMail", Kind::Text, 25},
+      {"PostCode", Kind::Text, 6},
+      {"ContactTelArea", Kind::Text, 6},
+      {"ContactMobile", Kind::Text, 15},
+      {"OutlayAccounts", Kind::Text, 25},
+      {"OutlayPostcode", Kind::Text, 20},
+      {"OutlayPromises2", Kind::Text, 0},
+      {"MaskName", Kind::Text, 0},
+      {"ProjectReasoning", Kind::LongText, 8050},
+      {"ProjectAnalyze", Kind::LongText, 3100},
+      {"danweiyijian", Kind::LongText, 700},
+      {"HuoYe", Kind::LongText, 11100},
+      {"EduCode", Kind::Masked, 12},
+      {"OutlayGrid3", Kind::Table, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -121,7 +131,9 @@ TEST(Record, InitialValues) {
   EXPECT_EQ(r.rows(Field::OutlayGrid3)[0], (Row(4, "          年")));
   EXPECT_EQ(r.rows(Field::OutlayGrid3)[1], (Row(4, "")));
   for (const auto& d : allFields())
-    if (d.kind == Kind::Choice) { EXPECT_EQ(r.choice(d.id), -1) << d.name; }
+    if (d.kind == Kind::Choice) {
+      EXPECT_EQ(r.choice(d.id), -1) << d.name;
+    }
   EXPECT_TRUE(r.text(Field::BudgetTotal).empty());
 }
 
@@ -130,11 +142,7 @@ TEST(Record, LongTextLinesAndText) {
     const char* text;
     Lines lines;
   } cases[] = {
-      {"", {}},
-      {"\n", {""}},
-      {"abc", {"abc"}},
-      {"a\n\n", {"a", ""}},
-      {"第一行\n\n第三行", {"第一行", "", "第三行"}},
+      {"", {}}, {"\n", {""}}, {"abc", {"abc"}}, {"a\n\n", {"a", ""}}, {"第一行\n\n第三行", {"第一行", "", "第三行"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(rowName(c.text));

@@ -180,7 +180,8 @@ TEST(XdxReader, ElementsAreMatchedByTheirNameAsWritten) {
     }
   }
   // A table's rows are found the same way.
-  auto r = readXdxBytes(document(R"(<ver>VL2011v1.0</ver><MainActor><m:MainActor1 xmlns:m="u">a,b</m:MainActor1></MainActor>)"));
+  auto r = readXdxBytes(
+      document(R"(<ver>VL2011v1.0</ver><MainActor><m:MainActor1 xmlns:m="u">a,b</m:MainActor1></MainActor>)"));
   EXPECT_EQ(content(r).rows[index(Field::MainActor)][0], "");
 }
 

@@ -230,7 +230,8 @@ PrintOutcome sendToPrinter(PrintSystem& system, const QString& printer, const QS
   const PrinterStatus status = system.printer(printer);
   switch (status.reach) {
     case PrinterStatus::Reach::NoConnection:
-      return failed(QStringLiteral("无法连接打印系统，打印机“%1”没有收到作业：%2").arg(printer, orUnstated(status.message)));
+      return failed(
+          QStringLiteral("无法连接打印系统，打印机“%1”没有收到作业：%2").arg(printer, orUnstated(status.message)));
     case PrinterStatus::Reach::NoPrinter:
       return failed(QStringLiteral("打印系统中没有打印机“%1”，它可能已被删除。").arg(printer));
     case PrinterStatus::Reach::Reached: break;
@@ -238,8 +239,7 @@ PrintOutcome sendToPrinter(PrintSystem& system, const QString& printer, const QS
   if (!status.accepting)
     return failed(QStringLiteral("打印机“%1”不接受作业：%2").arg(printer, orUnstated(status.message)));
   const Submission sent = system.submit(printer, title, pdf, options);
-  if (sent.job == 0)
-    return failed(QStringLiteral("打印机“%1”没有接收作业：%2").arg(printer, orUnstated(sent.error)));
+  if (sent.job == 0) return failed(QStringLiteral("打印机“%1”没有接收作业：%2").arg(printer, orUnstated(sent.error)));
   // A paused printer keeps the job until someone resumes it.
   if (status.stopped) return queued(printer, status.message);
   for (int waited = 0;; waited += kJobWatchStep) {

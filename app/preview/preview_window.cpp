@@ -68,12 +68,21 @@ bool& choicesKept() {
 // The options Qt's dialog left for CUPS, less those the preview decides.
 JobOptions dialogsCupsOptions(QPrinter& printer) {
   static const QStringList decided = {
-      QStringLiteral("copies"),      QStringLiteral("collate"),    QStringLiteral("Collate"),
+      QStringLiteral("copies"),
+      QStringLiteral("collate"),
+      QStringLiteral("Collate"),
       QStringLiteral("multiple-document-handling"),
-      QStringLiteral("outputorder"), QStringLiteral("OutputOrder"), QStringLiteral("sides"),
-      QStringLiteral("Duplex"),      QStringLiteral("media"),       QStringLiteral("PageSize"),
-      QStringLiteral("PageRegion"),  QStringLiteral("page-ranges"), QStringLiteral("page-set"),
-      QStringLiteral("landscape"),   QStringLiteral("orientation-requested"),
+      QStringLiteral("outputorder"),
+      QStringLiteral("OutputOrder"),
+      QStringLiteral("sides"),
+      QStringLiteral("Duplex"),
+      QStringLiteral("media"),
+      QStringLiteral("PageSize"),
+      QStringLiteral("PageRegion"),
+      QStringLiteral("page-ranges"),
+      QStringLiteral("page-set"),
+      QStringLiteral("landscape"),
+      QStringLiteral("orientation-requested"),
   };
   JobOptions out;
   const QStringList list = printer.printEngine()->property(kCupsOptionsKey).toStringList();
@@ -104,7 +113,10 @@ class PrintDialog : public QPrintDialog {
  public:
   PrintDialog(QPrinter* printer, QWidget* parent, bool printerInstalled, int pages, WindowServices& services,
               std::function<void(const QString&)> printerChosen, bool fitOffered, bool fitChecked)
-      : QPrintDialog(printer, parent), printerInstalled_(printerInstalled), pages_(pages), services_(services),
+      : QPrintDialog(printer, parent),
+        printerInstalled_(printerInstalled),
+        pages_(pages),
+        services_(services),
         printerChosen_(std::move(printerChosen)) {
     pagesRadio_ = findChild<QRadioButton*>(QLatin1String(kPagesRadio));
     pagesEdit_ = findChild<QLineEdit*>(QLatin1String(kPagesEdit));
@@ -247,8 +259,13 @@ QByteArray pickPdfPages(const QByteArray& pdf, const std::vector<int>& order, QS
 
 PreviewWindow::PreviewWindow(std::vector<report::Sheet> sheets, WindowServices& services, QWidget* parent,
                              const QPageSize& paper)
-    : QDialog(parent), services_(services), printSystem_(&cupsPrintSystem()), sheets_(std::move(sheets)),
-      view_(new SheetView(nullptr)), scroll_(new QScrollArea(this)), pageBox_(new QSpinBox(this)),
+    : QDialog(parent),
+      services_(services),
+      printSystem_(&cupsPrintSystem()),
+      sheets_(std::move(sheets)),
+      view_(new SheetView(nullptr)),
+      scroll_(new QScrollArea(this)),
+      pageBox_(new QSpinBox(this)),
       zoomLabel_(new QLabel(this)) {
   setWindowTitle(kTitle);
   setModal(true);
@@ -269,7 +286,9 @@ PreviewWindow::PreviewWindow(std::vector<report::Sheet> sheets, WindowServices& 
   auto keyed = [this, bar](const QString& text, auto slot, QList<QKeySequence> keys) {
     QAction* a = bar->addAction(text, this, slot);
     a->setShortcuts(keys);
-    a->setToolTip(keys.isEmpty() ? text : text + QStringLiteral(" (") + keys.first().toString(QKeySequence::NativeText) + QLatin1Char(')'));
+    a->setToolTip(keys.isEmpty() ? text
+                                 : text + QStringLiteral(" (") + keys.first().toString(QKeySequence::NativeText) +
+                                       QLatin1Char(')'));
     return a;
   };
   keyed(QStringLiteral("首页"), &PreviewWindow::first, {QKeySequence(Qt::Key_Home)});
@@ -431,7 +450,8 @@ void PreviewWindow::tell(const PrintOutcome& outcome) {
 void PreviewWindow::printTo(QPrinter& printer, const DialogExtras& extras) {
   const std::vector<int> chosen = chosenPages(printer, extras.pageSet);
   if (chosen.empty()) {
-    tell({PrintOutcome::Kind::Failed, QStringLiteral("没有要打印的页：所选的页不在第1至%1页之内。").arg(view_->count())});
+    tell({PrintOutcome::Kind::Failed,
+          QStringLiteral("没有要打印的页：所选的页不在第1至%1页之内。").arg(view_->count())});
     return;
   }
   printer.setDocName(kJobTitle);
@@ -439,7 +459,7 @@ void PreviewWindow::printTo(QPrinter& printer, const DialogExtras& extras) {
   // Only generated sheets are scaled; a PDF file is printed as it is.
   const report::Placement placement =
       extras.fitToPrintable && !opened_ ? fitPlacement(printer.pageLayout().pageSize(), minimumMarginsInPoints(printer))
-                      : report::Placement{};
+                                        : report::Placement{};
   if (toFile) {
     printToFile(printer, chosen, placement);
   } else {
@@ -597,8 +617,8 @@ QPrintDialog* PreviewWindow::makePrintDialog(QPrinter& printer) {
   if (!printerInstalled) printer.setPageSize(view_->paper());
   printer.setFromTo(1, n);
   auto* dialog = new PrintDialog(
-      &printer, this, printerInstalled, n, services_, [this](const QString& name) { showPaperOf(name); },
-      !opened_, last.fitToPrintable);
+      &printer, this, printerInstalled, n, services_, [this](const QString& name) { showPaperOf(name); }, !opened_,
+      last.fitToPrintable);
   dialog->setMinMax(1, n);
   dialog->setOptions(printOptions(printerInstalled));
   return dialog;
@@ -648,7 +668,8 @@ void PreviewWindow::saveReport() {
   if (!chosen) return;
   const QString path = QString::fromStdString(*chosen);
   QString error;
-  if (!saveAs(path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive) ? path : path + QStringLiteral(".pdf"), &error))
+  if (!saveAs(path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive) ? path : path + QStringLiteral(".pdf"),
+              &error))
     services_.showErrorOver(this, kTitle.toStdString(), error.toStdString());
 }
 

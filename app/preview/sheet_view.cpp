@@ -75,7 +75,8 @@ void SheetView::setZoom(double zoom) {
 QRect SheetView::pageRect(int i) const {
   int y = kSheetGap;
   int widest = 0;
-  for (int k = 0; k < count(); ++k) widest = std::max(widest, static_cast<int>(pageInches(k).width() * pixelsPerInch()));
+  for (int k = 0; k < count(); ++k)
+    widest = std::max(widest, static_cast<int>(pageInches(k).width() * pixelsPerInch()));
   for (int k = 0; k < count(); ++k) {
     const QSizeF in = pageInches(k);
     const QSize px(static_cast<int>(in.width() * pixelsPerInch()), static_cast<int>(in.height() * pixelsPerInch()));

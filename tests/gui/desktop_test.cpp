@@ -1,8 +1,8 @@
 #include <QDropEvent>
+#include <QFile>
 #include <QInputMethodEvent>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QFile>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QShortcut>
@@ -21,7 +21,8 @@ TEST_F(Desktop, StandardButtonsSpeakChinese) {
   ASSERT_TRUE(installChineseTranslations(*qApp));
   QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), QStringLiteral("?"),
                   QMessageBox::Yes | QMessageBox::No);
-  EXPECT_TRUE(box.button(QMessageBox::Yes)->text().contains(QStringLiteral("是"))) << box.button(QMessageBox::Yes)->text().toStdString();
+  EXPECT_TRUE(box.button(QMessageBox::Yes)->text().contains(QStringLiteral("是")))
+      << box.button(QMessageBox::Yes)->text().toStdString();
   EXPECT_TRUE(box.button(QMessageBox::No)->text().contains(QStringLiteral("否")));
 }
 
@@ -90,12 +91,13 @@ QString keyName(const QKeySequence& keys) {
 // Ctrl+9" (or "to") names the nine between.
 std::set<QString> keysNamedIn(QString text) {
   text.remove(QRegularExpression(QStringLiteral("<[^>]*>|[*`]")));
-  static const QRegularExpression key(QStringLiteral(
-      "(?<![A-Za-z0-9+])((?:(?:Ctrl|Shift|Alt)\\+)+(?:F\\d{1,2}|PageUp|PageDown|Enter|Tab|Esc|[A-Z0-9])"
-      "|F\\d{1,2}|Tab|Esc)(?![A-Za-z0-9])"));
+  static const QRegularExpression key(
+      QStringLiteral("(?<![A-Za-z0-9+])((?:(?:Ctrl|Shift|Alt)\\+)+(?:F\\d{1,2}|PageUp|PageDown|Enter|Tab|Esc|[A-Z0-9])"
+                     "|F\\d{1,2}|Tab|Esc)(?![A-Za-z0-9])"));
   std::set<QString> out;
   auto add = [&](QString name) {
-    name.replace(QStringLiteral("PageUp"), QStringLiteral("PgUp")).replace(QStringLiteral("PageDown"), QStringLiteral("PgDown"));
+    name.replace(QStringLiteral("PageUp"), QStringLiteral("PgUp"))
+        .replace(QStringLiteral("PageDown"), QStringLiteral("PgDown"));
     const QKeySequence keys = QKeySequence::fromString(name, QKeySequence::PortableText);
     EXPECT_FALSE(keys.isEmpty()) << name.toStdString();
     out.insert(keyName(keys));

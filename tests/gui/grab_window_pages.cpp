@@ -31,7 +31,8 @@ int main(int argc, char** argv) {
   for (int i = 0; i < window.pages()->count(); ++i) {
     window.pages()->setCurrentIndex(i);
     QApplication::processEvents();
-    window.grab().save(QStringLiteral("%1/page%2.png").arg(QString::fromLocal8Bit(argv[1])).arg(i + 1, 2, 10, QLatin1Char('0')));
+    window.grab().save(
+        QStringLiteral("%1/page%2.png").arg(QString::fromLocal8Bit(argv[1])).arg(i + 1, 2, 10, QLatin1Char('0')));
   }
   return 0;
 }

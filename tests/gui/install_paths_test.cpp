@@ -39,8 +39,10 @@ class ScopedEnv {
     qputenv(name, value);
   }
   ~ScopedEnv() {
-    if (had_) qputenv(name_, old_);
-    else qunsetenv(name_);
+    if (had_)
+      qputenv(name_, old_);
+    else
+      qunsetenv(name_);
   }
 
  private:

@@ -94,7 +94,8 @@ TEST_F(ScreenReader, EveryChoiceListIsLabelledByItsName) {
   const struct {
     const char* list;
     QString label;
-  } results[] = {{"ExpectProduction1", QStringLiteral("预期最终成果3")}, {"ExpectProduction2", QStringLiteral("预期最终成果4")}};
+  } results[] = {{"ExpectProduction1", QStringLiteral("预期最终成果3")},
+                 {"ExpectProduction2", QStringLiteral("预期最终成果4")}};
   for (const auto& r : results) {
     auto* list = find<ChoiceBox>(r.list);
     EXPECT_FALSE(list->currentText().isEmpty()) << r.list;

@@ -17,8 +17,8 @@ class ScriptedWindowServices : public WindowServices {
   // left), and which dialog was asked, over which window.
   std::deque<std::optional<std::string>> reportPaths;
   std::vector<ReportFileDialog> reportDialogs;
-  std::vector<std::string> reportProposals;  // what each of them proposed
-  std::vector<std::string> errorTitles;  // of the error boxes shown over a window
+  std::vector<std::string> reportProposals;    // what each of them proposed
+  std::vector<std::string> errorTitles;        // of the error boxes shown over a window
   std::vector<std::string> informationTitles;  // of the information boxes shown over a window
   QWidget* lastOver = nullptr;
 

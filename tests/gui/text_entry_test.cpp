@@ -87,9 +87,7 @@ void drop(QWidget* w, const QString& text) {
 
 void enter(Path path, QWidget* w, const QString& text) {
   switch (path) {
-    case Path::Typing:
-      keys(w, text);
-      break;
+    case Path::Typing: keys(w, text); break;
     case Path::InputMethod: {
       QInputMethodEvent commit;
       commit.setCommitString(text);
@@ -104,25 +102,23 @@ void enter(Path path, QWidget* w, const QString& text) {
       QApplication::clipboard()->setText(text);
       contextMenuPaste(w);
       break;
-    case Path::Drop:
-      drop(w, text);
-      break;
+    case Path::Drop: drop(w, text); break;
   }
   settle();
 }
 
 struct FieldCase {
-  const char* name;     // the field (or table)
-  int row, column;      // a table's cell; -1 for other fields
-  QString before;       // already in the field
-  QString offered;      // what the user brings in
-  QString typedKeeps;   // what typing keeps of it, and a drop or the context menu
-  bool filtered;        // a key filter: Ctrl+V, a drop and the input method bring nothing
-  bool emptyMenu;       // the context menu has no entries
+  const char* name;    // the field (or table)
+  int row, column;     // a table's cell; -1 for other fields
+  QString before;      // already in the field
+  QString offered;     // what the user brings in
+  QString typedKeeps;  // what typing keeps of it, and a drop or the context menu
+  bool filtered;       // a key filter: Ctrl+V, a drop and the input method bring nothing
+  bool emptyMenu;      // the context menu has no entries
 };
 
-const QString kLong = repeat(QStringLiteral("课"), 38);       // 76 of 80 bytes
-const QString kOpinion = repeat(QStringLiteral("意"), 348);   // 696 of 700 bytes
+const QString kLong = repeat(QStringLiteral("课"), 38);      // 76 of 80 bytes
+const QString kOpinion = repeat(QStringLiteral("意"), 348);  // 696 of 700 bytes
 
 const FieldCase kFields[] = {
     {"ProjectName", -1, -1, kLong, QStringLiteral("题目\x01很长"), QStringLiteral("题目"), false, false},
@@ -269,8 +265,7 @@ TEST_F(TextEntry, TheGateHoldsBehindEveryHandler) {
 TEST_F(TextEntry, TextFromAPdfKeepsItsLetters) {
   const QString pdf = QStringLiteral("A scienti\uFB01c re\uFB02ection, 100\u00A0000 Na\u00EFve \u00D8");
   const QString pdfPlain = QStringLiteral("A scientific reflection, 100 000 Nave ");  // ï and Ø dropped
-  const QString lines =
-      QStringLiteral("第一行\u2028第二行\u2029第三行\r\n第四行\f第五\u2003行\r第六行™\n");
+  const QString lines = QStringLiteral("第一行\u2028第二行\u2029第三行\r\n第四行\f第五\u2003行\r第六行™\n");
   struct Case {
     const char* field;
     QString offered;

@@ -107,7 +107,6 @@ TEST_F(Usability, KeyboardCommandsReachEveryAction) {
   closer.start();
   press(QKeySequence(Qt::CTRL | Qt::Key_P));
   EXPECT_TRUE(previewTitle.startsWith(QStringLiteral("报表预览"))) << previewTitle.toStdString();
-
 }
 
 // Each button of the panel names its shortcut in its tooltip (the save
@@ -179,11 +178,19 @@ TEST_F(Usability, EveryControlHasItsOwnAccessibleName) {
     const char* control;
     const char* name;
   } expected[] = {
-      {"ProjectName", "课题名称"},        {"ProjectClass", "课题类别"},    {"Presider", "负责人"},
-      {"EduCode", "教育电子身份证号"},    {"IDcard", "身份证号"},          {"ContactTelHome", "住宅电话"},
-      {"MainActor", "主要参加者（限填15人，不包括负责人）"},             {"FinallyProduction", "最终研究成果"},
-      {"ProjectReasoning", "设计论证"},   {"tuijian1", "第一推荐人意见:（请填写推荐意见、推荐人姓名、专业职称、职务、研究专长）"},
-      {"MaskName", "课题名称"},           {"verifylist", "检查结果"},      {"openxmlfile", "打开"},
+      {"ProjectName", "课题名称"},
+      {"ProjectClass", "课题类别"},
+      {"Presider", "负责人"},
+      {"EduCode", "教育电子身份证号"},
+      {"IDcard", "身份证号"},
+      {"ContactTelHome", "住宅电话"},
+      {"MainActor", "主要参加者（限填15人，不包括负责人）"},
+      {"FinallyProduction", "最终研究成果"},
+      {"ProjectReasoning", "设计论证"},
+      {"tuijian1", "第一推荐人意见:（请填写推荐意见、推荐人姓名、专业职称、职务、研究专长）"},
+      {"MaskName", "课题名称"},
+      {"verifylist", "检查结果"},
+      {"openxmlfile", "打开"},
   };
   for (const auto& e : expected) EXPECT_EQ(accessibleName(find(e.control)).toStdString(), e.name) << e.control;
 

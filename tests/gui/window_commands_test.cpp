@@ -20,7 +20,9 @@ TEST_F(WindowCommands, ProblemListLeadsToThePages) {
   struct Case {
     const char* line;
     int page;
-  } cases[] = {{"09、经费预算  未填写", 8}, {"11、活页  未填写", 10}, {"01、课题名称  未填写", 0},
+  } cases[] = {{"09、经费预算  未填写", 8},
+               {"11、活页  未填写", 10},
+               {"01、课题名称  未填写", 0},
                {"02、邮政编码  应该为6位", 1}};
   for (const auto& c : cases) {
     auto items = list->findItems(QString::fromUtf8(c.line), Qt::MatchExactly);

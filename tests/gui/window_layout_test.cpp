@@ -1,14 +1,14 @@
-#include <map>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QLineEdit>
-#include <QSet>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QSet>
 #include <QTabBar>
 #include <QTimer>
 #include <QToolButton>
+#include <map>
 
 #include "window_fixture.h"
 
@@ -36,9 +36,9 @@ TEST_F(WindowLayout, FrameCaptionAndPanel) {
 }
 
 TEST_F(WindowLayout, ElevenTabsAllVisibleAtTheInitialSize) {
-  const char* captions[] = {"基本资料", "负责人信息", "主要参加者", "相关成果", "承担课题", "设计论证",
-                            "可行性分析", "预期成果", "经费", "推荐意见", "活页"};
-  const char* sheets[] = {"TabSheet9", "TabSheet1", "TabSheet2", "TabSheet3", "TabSheet4", "TabSheet5",
+  const char* captions[] = {"基本资料",   "负责人信息", "主要参加者", "相关成果", "承担课题", "设计论证",
+                            "可行性分析", "预期成果",   "经费",       "推荐意见", "活页"};
+  const char* sheets[] = {"TabSheet9", "TabSheet1", "TabSheet2", "TabSheet3",  "TabSheet4", "TabSheet5",
                           "TabSheet6", "TabSheet7", "TabSheet8", "TabSheet10", "TabSheet11"};
   QTabWidget* tabs = window->pages();
   ASSERT_EQ(tabs->count(), 11);
@@ -56,9 +56,10 @@ TEST_F(WindowLayout, EveryFieldIsFoundByItsElementName) {
     QWidget* w = window->findChild<QWidget*>(nameOf(d.id));
     EXPECT_NE(w, nullptr) << d.name;
   }
-  for (const char* name : {"ProjectID", "passby", "Label67", "lbl8", "lbl9", "Label41", "Presider1", "EduCode1",
-                           "Edit4", "Edit1", "Memo1", "Memo3", "GroupBox1", "GroupBox2", "verifydata",
-                           "verifylist", "openxmlfile", "savexmlfile", "helpinfo", "printreport"})
+  for (const char* name :
+       {"ProjectID",  "passby",     "Label67",     "lbl8",        "lbl9",     "Label41",    "Presider1",
+        "EduCode1",   "Edit4",      "Edit1",       "Memo1",       "Memo3",    "GroupBox1",  "GroupBox2",
+        "verifydata", "verifylist", "openxmlfile", "savexmlfile", "helpinfo", "printreport"})
     find(name);
 }
 
@@ -109,9 +110,10 @@ TEST_F(WindowLayout, PictureButtonsTakeTabFocusOnlyAndFocusStartsInTheProblemLis
 
 TEST_F(WindowLayout, FocusOrderOfPageOneSkipsHiddenFields) {
   find("ProjectName")->setFocus();
-  const char* expected[] = {"KeyWord", "ProjectClass", "SubjectClass", "Edit4", "Presider", "EduCode",
-                            "InputDate", "ExpectCompleteDate", "Basis", "GuideNum", "ExpectProduction1",
-                            "ResearchClass", "ApplyOutlay", "Edit1", "KeyWord2", "KeyWord3"};
+  const char* expected[] = {"KeyWord",     "ProjectClass", "SubjectClass",      "Edit4",
+                            "Presider",    "EduCode",      "InputDate",         "ExpectCompleteDate",
+                            "Basis",       "GuideNum",     "ExpectProduction1", "ResearchClass",
+                            "ApplyOutlay", "Edit1",        "KeyWord2",          "KeyWord3"};
   for (const char* name : expected) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     ASSERT_NE(QApplication::focusWidget(), nullptr);
@@ -153,18 +155,22 @@ TEST_F(WindowLayout, TabVisitsThePanelTheTabsAndThePageInTheStoredOrder) {
     int page;
     std::vector<const char*> fields;  // enabled and shown ones at start, in order
   } cases[] = {
-      {0, {"ProjectName", "KeyWord", "ProjectClass", "SubjectClass", "Edit4", "Presider", "EduCode", "InputDate",
-           "ExpectCompleteDate", "Basis", "GuideNum", "ExpectProduction1", "ResearchClass", "ApplyOutlay", "Edit1",
-           "KeyWord2", "KeyWord3"}},
-      {1, {"Nation", "Sex", "IDcard", "ContactMail", "ContactAddress", "PostCode", "BelongSystem", "ContactTelArea",
-           "ContactTelHome", "ContactTelDepartmet", "ContactMobile", "BelongCity", "Department", "Birthday", "Age",
-           "Tutor", "LastDiploma", "DutySpecial", "LastDegree", "ResearchSpecial", "DutyAdmin"}},
+      {0,
+       {"ProjectName", "KeyWord", "ProjectClass", "SubjectClass", "Edit4", "Presider", "EduCode", "InputDate",
+        "ExpectCompleteDate", "Basis", "GuideNum", "ExpectProduction1", "ResearchClass", "ApplyOutlay", "Edit1",
+        "KeyWord2", "KeyWord3"}},
+      {1, {"Nation",        "Sex",          "IDcard",         "ContactMail",    "ContactAddress",
+           "PostCode",      "BelongSystem", "ContactTelArea", "ContactTelHome", "ContactTelDepartmet",
+           "ContactMobile", "BelongCity",   "Department",     "Birthday",       "Age",
+           "Tutor",         "LastDiploma",  "DutySpecial",    "LastDegree",     "ResearchSpecial",
+           "DutyAdmin"}},
       {2, {"MainActor"}},
       {5, {"Memo1", "ProjectReasoning"}},
       {6, {"Memo3", "ProjectAnalyze"}},
       {7, {"ExpectProduction", "FinallyProduction"}},
-      {8, {"OutlayAddress", "OutlayBank", "OutlayPostcode", "OutlayPromises", "OutlayDepartment", "OutlayGrid",
-           "OutlayGrid2", "OutlayGrid3", "OutlayPromises2"}},
+      {8,
+       {"OutlayAddress", "OutlayBank", "OutlayPostcode", "OutlayPromises", "OutlayDepartment", "OutlayGrid",
+        "OutlayGrid2", "OutlayGrid3", "OutlayPromises2"}},
       {9, {"tuijian1", "tuijian2", "danweiyijian", "jiaoyujuyijian"}},
       {10, {"HuoYe", "MaskName"}},
   };
@@ -173,7 +179,7 @@ TEST_F(WindowLayout, TabVisitsThePanelTheTabsAndThePageInTheStoredOrder) {
     QApplication::processEvents();
     find("verifylist")->setFocus(Qt::TabFocusReason);
     QStringList expected{QStringLiteral("openxmlfile"), QStringLiteral("savexmlfile"), QStringLiteral("helpinfo"),
-                         QStringLiteral("printreport"), QStringLiteral("verifydata"), QStringLiteral("PageControl1")};
+                         QStringLiteral("printreport"), QStringLiteral("verifydata"),  QStringLiteral("PageControl1")};
     for (const char* f : c.fields) expected << QString::fromLatin1(f);
     expected << QStringLiteral("verifylist");  // and round again
     QStringList visited;
@@ -193,7 +199,8 @@ TEST_F(WindowLayout, OnlyTheNamedControlsShowTooltips) {
       {QStringLiteral("Birthday"), QStringLiteral("格式：19710809")},
       {QStringLiteral("IDcard"), QStringLiteral("身份证号只允许填写数字和字母X，不可复制粘贴")},
       {QStringLiteral("Department"), QStringLiteral("按单位和部门公章全称填写")},
-      {QStringLiteral("MainActor"), QStringLiteral("本页需要填写：姓名、性别、年龄、职称、职务、研究专长、工作单位七项数据")},
+      {QStringLiteral("MainActor"),
+       QStringLiteral("本页需要填写：姓名、性别、年龄、职称、职务、研究专长、工作单位七项数据")},
       {QStringLiteral("Production"),
        QStringLiteral("本页需要填写成果名称、作者、成果形式、发表刊物或出版单位、发表出版时间五项内容")},
       {QStringLiteral("ResearchedProject"),
@@ -296,19 +303,33 @@ TEST_F(WindowLayout, ControlsStandWhereTheFormPutsThem) {
   for (const Case& c : cases) {
     QRect g = find(c.name)->geometry();
     const QRect& e = c.geometry;
-    if (e.x()) { EXPECT_EQ(g.x(), e.x()) << c.name; }
+    if (e.x()) {
+      EXPECT_EQ(g.x(), e.x()) << c.name;
+    }
     EXPECT_EQ(g.y(), e.y()) << c.name;
-    if (e.width()) { EXPECT_EQ(g.width(), e.width()) << c.name; }
-    if (e.height()) { EXPECT_EQ(g.height(), e.height()) << c.name; }
+    if (e.width()) {
+      EXPECT_EQ(g.width(), e.width()) << c.name;
+    }
+    if (e.height()) {
+      EXPECT_EQ(g.height(), e.height()) << c.name;
+    }
   }
   // Page 01's labels: the first column at x 8, the second at 288 or 240.
   struct LabelCase {
     const char* text;
     int x;
-  } labels[] = {{"课题名称：", 8},   {"关键词1：", 8},  {"选题依据：", 8},
-                {"学科分类：", 8},   {"研究类型：", 8}, {"负责人：  ", 8},
-                {"申报日期：", 8},   {"指南题号：", 288}, {"课题类别：", 288},
-                {"申请经费（万元）：", 288}, {"教育电子身份证号：     ", 240}, {"预期完成时间：   ", 240}};
+  } labels[] = {{"课题名称：", 8},
+                {"关键词1：", 8},
+                {"选题依据：", 8},
+                {"学科分类：", 8},
+                {"研究类型：", 8},
+                {"负责人：  ", 8},
+                {"申报日期：", 8},
+                {"指南题号：", 288},
+                {"课题类别：", 288},
+                {"申请经费（万元）：", 288},
+                {"教育电子身份证号：     ", 240},
+                {"预期完成时间：   ", 240}};
   for (const LabelCase& l : labels) {
     QLabel* label = labelOnPage(window.get(), 0, QString::fromUtf8(l.text));
     ASSERT_NE(label, nullptr) << l.text;
@@ -320,7 +341,8 @@ TEST_F(WindowLayout, HeadingsAndNotesOverTheTablesOfPageEight) {
   window->pages()->setCurrentIndex(7);
   QApplication::processEvents();
   QLabel* heading = labelOnPage(window.get(), 7, QStringLiteral("主要阶段性成果（限报10项）"));
-  QLabel* note = labelOnPage(window.get(), 7, QStringLiteral("需填写序号、研究阶段、阶段成果名称、成果形式、负责人五项内容"));
+  QLabel* note =
+      labelOnPage(window.get(), 7, QStringLiteral("需填写序号、研究阶段、阶段成果名称、成果形式、负责人五项内容"));
   ASSERT_TRUE(heading && note);
   // The note stands under the heading, inside the 40-pixel band over the table.
   const QWidget* page = window->pages()->widget(7);

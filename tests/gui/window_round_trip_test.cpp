@@ -13,8 +13,8 @@
 #include "document/document_actions.h"
 #include "exchange/record_import.h"
 #include "exchange/record_json.h"
-#include "record/gbk.h"
 #include "random_text.h"
+#include "record/gbk.h"
 #include "window_fixture.h"
 
 using namespace velmora;
@@ -78,16 +78,18 @@ class WindowRoundTrip : public WindowTest {
 
 TEST_F(WindowRoundTrip, WhatTheWindowTakesIsSavedAndOpenedTheSame) {
   RandomText random(kSeed);
-  const char* lineFields[] = {"ProjectName", "KeyWord", "Presider", "Department", "ContactMail", "ContactAddress",
-                              "Tutor", "OutlayBank", "OutlayAddress", "ApplyOutlay"};
+  const char* lineFields[] = {"ProjectName",    "KeyWord", "Presider",   "Department",    "ContactMail",
+                              "ContactAddress", "Tutor",   "OutlayBank", "OutlayAddress", "ApplyOutlay"};
   const char* longTexts[] = {"ProjectReasoning", "ProjectAnalyze", "HuoYe", "tuijian1", "danweiyijian"};
   const char* tables[] = {"MainActor", "Production", "ResearchedProject"};
   TempDir dir;
   int filled = 0;  // texts and cells that took something in
   for (int round = 0; round < kRounds; ++round) {
     SCOPED_TRACE("seed " + std::to_string(kSeed) + ", round " + std::to_string(round));
-    for (const char* name : lineFields) bringIn(find(name), QString::fromStdString(random.text(6)), random.below(2) == 1);
-    for (const char* name : longTexts) bringIn(find(name), QString::fromStdString(random.text(random.below(4) ? 10 : 120)), random.below(2) == 1);
+    for (const char* name : lineFields)
+      bringIn(find(name), QString::fromStdString(random.text(6)), random.below(2) == 1);
+    for (const char* name : longTexts)
+      bringIn(find(name), QString::fromStdString(random.text(random.below(4) ? 10 : 120)), random.below(2) == 1);
     for (const char* name : tables) {
       auto* table = find<RecordTable>(name);
       intoCell(table, 1 + random.below(2), random.below(3), QString::fromStdString(random.text(5)));
@@ -131,25 +133,25 @@ struct PdfPiece {
 const PdfPiece kPdfPieces[] = {
     {"教育", "教育", "教育", 0},
     {"scienti", "scienti", "scienti", 0},
-    {"\xEF\xAC\x81", "fi", "fi", 0},        // U+FB01 ligature fi
-    {"\xEF\xAC\x82", "fl", "fl", 0},        // U+FB02 ligature fl
-    {"\xEF\xAC\x83", "ffi", "ffi", 0},      // U+FB03 ligature ffi
-    {"\xC2\xA0", " ", " ", 0},              // no-break space
-    {"\xE2\x80\x89", " ", " ", 0},          // thin space
-    {"\xE2\x80\xAF", " ", " ", 0},          // narrow no-break space
-    {"\xE2\x80\xA8", "\n", " ", 0},         // line separator
-    {"\xE2\x80\xA9", "\n", " ", 0},         // paragraph separator
-    {"\x0C", "\n", " ", 0},                 // form feed
+    {"\xEF\xAC\x81", "fi", "fi", 0},    // U+FB01 ligature fi
+    {"\xEF\xAC\x82", "fl", "fl", 0},    // U+FB02 ligature fl
+    {"\xEF\xAC\x83", "ffi", "ffi", 0},  // U+FB03 ligature ffi
+    {"\xC2\xA0", " ", " ", 0},          // no-break space
+    {"\xE2\x80\x89", " ", " ", 0},      // thin space
+    {"\xE2\x80\xAF", " ", " ", 0},      // narrow no-break space
+    {"\xE2\x80\xA8", "\n", " ", 0},     // line separator
+    {"\xE2\x80\xA9", "\n", " ", 0},     // paragraph separator
+    {"\x0C", "\n", " ", 0},             // form feed
     {"\r\n", "\n", " ", 0},
-    {"\xE2\x84\xA2", "TM", "TM", 0},        // trade mark sign
-    {"\xC2\xB2", "2", "2", 0},              // superscript two
+    {"\xE2\x84\xA2", "TM", "TM", 0},                      // trade mark sign
+    {"\xC2\xB2", "2", "2", 0},                            // superscript two
     {"\xEF\xBD\x98", "\xEF\xBD\x98", "\xEF\xBD\x98", 0},  // full-width x: GBK has it
     {"\xE2\x91\xA0", "\xE2\x91\xA0", "\xE2\x91\xA0", 0},  // circled one: GBK has it
     {"\xE3\x80\x80", "\xE3\x80\x80", "\xE3\x80\x80", 0},  // ideographic space: GBK has it
-    {"\xC3\xAF", "", "", 1},                // i with diaeresis: neither it nor a plain form
-    {"\xC3\x98", "", "", 1},                // O with stroke
-    {"\xE2\x80\xA2", "", "", 1},            // bullet
-    {"\xF0\x9F\x98\x80", "", "", 1},        // emoji
+    {"\xC3\xAF", "", "", 1},                              // i with diaeresis: neither it nor a plain form
+    {"\xC3\x98", "", "", 1},                              // O with stroke
+    {"\xE2\x80\xA2", "", "", 1},                          // bullet
+    {"\xF0\x9F\x98\x80", "", "", 1},                      // emoji
 };
 
 }  // namespace
@@ -176,8 +178,8 @@ TEST_F(WindowRoundTrip, PdfTextIsSavedInItsPlainForm) {
         const bool last = i == pieces - 1;
         // A one-line field joins lines with a blank; the break that ends the
         // text goes.
-        const bool endingBreak = !t.multiLine && last && std::string_view(p.oneLine) == " " &&
-                                 std::string_view(p.multiLine) == "\n";
+        const bool endingBreak =
+            !t.multiLine && last && std::string_view(p.oneLine) == " " && std::string_view(p.multiLine) == "\n";
         t.expected += endingBreak ? "" : t.multiLine ? p.multiLine : p.oneLine;
         t.dropped += p.dropped;
       }
@@ -219,7 +221,8 @@ TEST_F(WindowRoundTrip, PdfTextIsSavedInItsPlainForm) {
 TEST_F(WindowRoundTrip, ALongTextFilledToItsLimitImportsAgain) {
   TempDir dir;
   bringIn(find("danweiyijian"), QString(400, QChar(0x610F)), false);  // 意, more than fits
-  for (const char* name : {"ProjectName", "Presider", "ContactMail"}) bringIn(find(name), QStringLiteral("必填"), false);
+  for (const char* name : {"ProjectName", "Presider", "ContactMail"})
+    bringIn(find(name), QStringLiteral("必填"), false);
   const Lines& shown = state().record().lines(Field::UnitOpinion);
   ASSERT_GT(shown.size(), 5u);  // wrapped into lines
   std::size_t bytes = 0;

@@ -78,9 +78,12 @@ TEST(ReportFill, EmptyFieldsEmptyTheirItems) {
   const FormState s = test::openedFixture("sample.xdx");
   Report r = filledReport(s.record(), true);
   fillReport(r, Record::blank(), false);
-  for (const auto& [page, name] : std::vector<std::pair<const char*, const char*>>{
-           {"Page1", "ProjectName"}, {"Page1", "ProjectID"}, {"Page4", "MainActor11"}, {"Page9", "OutlayGrid311"},
-           {"Page14", "HuoYe"}, {"Page10", "tuijian1"}})
+  for (const auto& [page, name] : std::vector<std::pair<const char*, const char*>>{{"Page1", "ProjectName"},
+                                                                                   {"Page1", "ProjectID"},
+                                                                                   {"Page4", "MainActor11"},
+                                                                                   {"Page9", "OutlayGrid311"},
+                                                                                   {"Page14", "HuoYe"},
+                                                                                   {"Page10", "tuijian1"}})
     EXPECT_TRUE(item(r, page, name).text.isEmpty()) << page << "." << name;
   EXPECT_TRUE(item(r, "Page1", "informal").visible);
   EXPECT_EQ(item(loadReport(), "Page1", "ProjectName").text, QString());

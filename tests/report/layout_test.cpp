@@ -29,7 +29,7 @@ TEST(ReportLayout, LookupsIgnoreCase) {
   } cases[] = {
       {"Report1.Page1", "educode", "EduCode"},
       {"report1.page4", "MAINACTOR159", "MainActor159"},
-      {"Page14", "projectid", "ProjectID"},   // inside the flow area's block
+      {"Page14", "projectid", "ProjectID"},  // inside the flow area's block
       {"Report1.Page6", "projectreasoning", "ProjectReasoning"},
   };
   for (const auto& c : cases) {
@@ -131,16 +131,13 @@ TEST(ReportLayout, RulesStandWhereTheFormPutsThem) {
       {"Page1", false, 3.0, 8.35, 4.5, true},   // under the date
       {"Page4", true, 1.65, 0.5, 0.7, false},   // the first two rows
       {"Page4", true, 1.8, 1.2, 1.7, false},    // from y 1.2 to 2.9
-      {"Page4", true, 3.3, 1.2, 0.4, false},
-      {"Page4", true, 4.1, 1.2, 0.4, false},
-      {"Page4", true, 6.4, 1.2, 0.4, false},
-      {"Page4", true, 7.1, 1.2, 0.4, false},
-      {"Page4", true, 6.0, 4.55, 5.5, false},   // participants, full height
-      {"Page4", false, 1.2, 9.7, 6.8, false},   // the last data row
-      {"Page8", true, 7.1, 8.2, 2.4, false},    // down to the frame's foot
-      {"Page9", false, 1.5, 5.0, 6.1, false},
-      {"Page9", true, 6.3, 1.0, 3.0, false},
-      {"Page14", true, 4.25, 0.2, 0.3, true},   // in the block's number box
+      {"Page4", true, 3.3, 1.2, 0.4, false},   {"Page4", true, 4.1, 1.2, 0.4, false},
+      {"Page4", true, 6.4, 1.2, 0.4, false},   {"Page4", true, 7.1, 1.2, 0.4, false},
+      {"Page4", true, 6.0, 4.55, 5.5, false},  // participants, full height
+      {"Page4", false, 1.2, 9.7, 6.8, false},  // the last data row
+      {"Page8", true, 7.1, 8.2, 2.4, false},   // down to the frame's foot
+      {"Page9", false, 1.5, 5.0, 6.1, false},  {"Page9", true, 6.3, 1.0, 3.0, false},
+      {"Page14", true, 4.25, 0.2, 0.3, true},  // in the block's number box
   };
   auto near = [](double a, double b) { return std::abs(a - b) < 1e-9; };
   for (const auto& c : cases) {

@@ -58,11 +58,19 @@ TEST(PdfCommand, ExitCodesAndMessages) {
   } cases[] = {
       {{"pdf", QString::fromStdString(fixture("sample.xdx")), out}, 0, "", true},
       {{"pdf", QString::fromStdString(fixture("formal.xdx")), out}, 0, "", true},
-      {{"pdf", QString::fromStdString(fixture("wrong-version.xdx")), out}, 2, "wrong-version.xdx：您选择的文档不是用本申报系统生成的\n", false},
-      {{"pdf", QString::fromStdString(fixture("malformed.xdx")), out}, 2, "malformed.xdx：XML 格式错误（第 4 行", false},
+      {{"pdf", QString::fromStdString(fixture("wrong-version.xdx")), out},
+       2,
+       "wrong-version.xdx：您选择的文档不是用本申报系统生成的\n",
+       false},
+      {{"pdf", QString::fromStdString(fixture("malformed.xdx")), out},
+       2,
+       "malformed.xdx：XML 格式错误（第 4 行",
+       false},
       {{"pdf", dir.filePath(QStringLiteral("missing.xdx")), out}, 2, "missing.xdx：无法打开文件", false},
       {{"pdf", QString::fromStdString(fixture("sample.xdx")), dir.filePath(QStringLiteral("no/such/dir.pdf"))},
-       2, "dir.pdf：无法写入文件“", false},
+       2,
+       "dir.pdf：无法写入文件“",
+       false},
       {{"pdf", QString::fromStdString(fixture("sample.xdx"))}, 2, "用法: velmora-cli pdf [选项] IN OUT.pdf", false},
   };
   for (const auto& c : cases) {
@@ -201,7 +209,8 @@ TEST(PdfCommand, FontsEmbeddedAndTextExtractable) {
     EXPECT_EQ(cols[cols.size() - 4], "yes") << "subset: " << line.toStdString();
     EXPECT_FALSE(line.contains(u"JP")) << line.toStdString();
   }
-  QString text = tool(QStringLiteral("pdftotext"), {out, QStringLiteral("-")}).normalized(QString::NormalizationForm_KC);
+  QString text =
+      tool(QStringLiteral("pdftotext"), {out, QStringLiteral("-")}).normalized(QString::NormalizationForm_KC);
   text.remove(QRegularExpression(QStringLiteral("\\s")));
   const FormState s = openedFixture("sample.xdx");
   int checked = 0;

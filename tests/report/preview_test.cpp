@@ -35,7 +35,8 @@ class Preview : public ::testing::Test {
  protected:
   void SetUp() override {
     PreviewWindow::forgetPrintChoices();
-    window = std::make_unique<PreviewWindow>(test::sheetsOf(test::openedFixture("sample.xdx").record(), false), services, nullptr);
+    window = std::make_unique<PreviewWindow>(test::sheetsOf(test::openedFixture("sample.xdx").record(), false),
+                                             services, nullptr);
     window->resize(900, 700);
     window->show();
     QApplication::processEvents();
@@ -76,8 +77,10 @@ TEST(PreviewPaper, WithoutAPrinterThePaperOfTheLocale) {
   struct Case {
     const char* locale;
     QPageSize::PageSizeId paper;
-  } cases[] = {{"zh_CN", QPageSize::A4}, {"en_US", QPageSize::Letter}, {"de_DE", QPageSize::A4}, {"en_GB", QPageSize::A4}};
-  for (const Case& c : cases) EXPECT_EQ(paperForLocale(QLocale(QString::fromLatin1(c.locale))).id(), c.paper) << c.locale;
+  } cases[] = {
+      {"zh_CN", QPageSize::A4}, {"en_US", QPageSize::Letter}, {"de_DE", QPageSize::A4}, {"en_GB", QPageSize::A4}};
+  for (const Case& c : cases)
+    EXPECT_EQ(paperForLocale(QLocale(QString::fromLatin1(c.locale))).id(), c.paper) << c.locale;
   EXPECT_TRUE(QPrinterInfo::availablePrinters().isEmpty());
   EXPECT_EQ(defaultPaper().id(), paperForLocale(QLocale::system()).id());
 }
@@ -215,8 +218,8 @@ TEST_F(Preview, SaveAndOpenGoThroughTheWindowsDialogs) {
     const char* name;
     const char* action;
     std::optional<std::string> answer;
-    std::string error;         // the box's text; empty: no box
-    const char* written;       // a file the action must have written
+    std::string error;    // the box's text; empty: no box
+    const char* written;  // a file the action must have written
     int sheetsShownAfter;
   } cases[] = {
       {"save cancelled", "保存", std::nullopt, "", nullptr, 11},
@@ -347,9 +350,12 @@ TEST(FileSheetOrder, CopiesCollationReverse) {
     bool collate, reverse;
     std::vector<int> expected;
   } cases[] = {
-      {{0, 1, 2}, 1, false, false, {0, 1, 2}},      {{0, 1, 2}, 2, true, false, {0, 1, 2, 0, 1, 2}},
-      {{0, 1, 2}, 2, false, false, {0, 0, 1, 1, 2, 2}}, {{0, 1, 2}, 1, true, true, {2, 1, 0}},
-      {{4, 6}, 3, false, true, {6, 6, 6, 4, 4, 4}},  {{}, 2, true, false, {}},
+      {{0, 1, 2}, 1, false, false, {0, 1, 2}},
+      {{0, 1, 2}, 2, true, false, {0, 1, 2, 0, 1, 2}},
+      {{0, 1, 2}, 2, false, false, {0, 0, 1, 1, 2, 2}},
+      {{0, 1, 2}, 1, true, true, {2, 1, 0}},
+      {{4, 6}, 3, false, true, {6, 6, 6, 4, 4, 4}},
+      {{}, 2, true, false, {}},
       {{1}, 0, true, false, {1}},
   };
   for (const Case& c : cases) EXPECT_EQ(fileSheetOrder(c.chosen, c.copies, c.collate, c.reverse), c.expected);
@@ -516,8 +522,7 @@ TEST_F(Preview, AnOpenedPdfPrintsSavesAndGivesWayToTheReport) {
            control<QRadioButton>(d, "pagesRadioButton")->setChecked(true);
            control<QLineEdit>(d, "pagesLineEdit")->setText(QStringLiteral("3,1"));
          });
-         EXPECT_EQ(test::sheetNumbers(readAll(dir.filePath(QStringLiteral("printed.pdf")))),
-                   (std::vector<int>{3, 7}));
+         EXPECT_EQ(test::sheetNumbers(readAll(dir.filePath(QStringLiteral("printed.pdf")))), (std::vector<int>{3, 7}));
        },
        true, 3},
       {"saved as a copy",

@@ -157,8 +157,11 @@ TEST_F(Printing, TheJobArrivesAsChosen) {
     const char* option;  // a word the job's options must hold, if any
   } cases[] = {
       {"all sheets", [](QPrintDialog&) {}, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, QPageSize::A4, "sides=one-sided"},
-      {"typed selection", [](QPrintDialog& d) { typePages(d, QStringLiteral("1,3,5-7")); }, {1, 3, 5, 6, 7},
-       QPageSize::A4, nullptr},
+      {"typed selection",
+       [](QPrintDialog& d) { typePages(d, QStringLiteral("1,3,5-7")); },
+       {1, 3, 5, 6, 7},
+       QPageSize::A4,
+       nullptr},
       {"from-to", [](QPrintDialog& d) { chooseFromTo(d, 4, 6); }, {4, 5, 6}, QPageSize::A4, nullptr},
       {"two copies collated",
        [](QPrintDialog& d) {
@@ -166,29 +169,39 @@ TEST_F(Printing, TheJobArrivesAsChosen) {
          control<QSpinBox>(d, "copies")->setValue(2);
          control<QCheckBox>(d, "collate")->setChecked(true);
        },
-       {2, 3, 2, 3}, QPageSize::A4, nullptr},
+       {2, 3, 2, 3},
+       QPageSize::A4,
+       nullptr},
       {"two copies uncollated",
        [](QPrintDialog& d) {
          chooseFromTo(d, 2, 3);
          control<QSpinBox>(d, "copies")->setValue(2);
          control<QCheckBox>(d, "collate")->setChecked(false);
        },
-       {2, 2, 3, 3}, QPageSize::A4, nullptr},
+       {2, 2, 3, 3},
+       QPageSize::A4,
+       nullptr},
       {"duplex",
        [](QPrintDialog& d) {
          chooseFromTo(d, 1, 2);
          control<QRadioButton>(d, "duplexLong")->setChecked(true);
        },
-       {1, 2}, QPageSize::A4, "sides=two-sided-long-edge"},
+       {1, 2},
+       QPageSize::A4,
+       "sides=two-sided-long-edge"},
       {"Letter",
        [](QPrintDialog& d) {
          choosePrinter(d, "velmora-letter");
          chooseFromTo(d, 1, 1);
        },
-       {1}, QPageSize::Letter, "media=Letter"},
+       {1},
+       QPageSize::Letter,
+       "media=Letter"},
       {"reverse order",
        [](QPrintDialog& d) { control<QCheckBox>(d, "reverse")->setChecked(true); },
-       {11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1}, QPageSize::A4, "outputorder=reverse"},
+       {11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1},
+       QPageSize::A4,
+       "outputorder=reverse"},
       {"reverse order of two collated copies",
        [](QPrintDialog& d) {
          chooseFromTo(d, 2, 3);
@@ -196,7 +209,9 @@ TEST_F(Printing, TheJobArrivesAsChosen) {
          control<QCheckBox>(d, "collate")->setChecked(true);
          control<QCheckBox>(d, "reverse")->setChecked(true);
        },
-       {3, 2, 3, 2}, QPageSize::A4, "outputorder=reverse"},
+       {3, 2, 3, 2},
+       QPageSize::A4,
+       "outputorder=reverse"},
       {"odd sheets of a typed selection",
        [](QPrintDialog& d) {
          typePages(d, QStringLiteral("2-7"));
@@ -204,13 +219,17 @@ TEST_F(Printing, TheJobArrivesAsChosen) {
          ASSERT_EQ(set->count(), 3);
          set->setCurrentIndex(1);
        },
-       {3, 5, 7}, QPageSize::A4, nullptr},
+       {3, 5, 7},
+       QPageSize::A4,
+       nullptr},
       {"even sheets from an even sheet on",
        [](QPrintDialog& d) {
          chooseFromTo(d, 2, 6);
          control<QComboBox>(d, "pageSetCombo")->setCurrentIndex(2);
        },
-       {2, 4, 6}, QPageSize::A4, nullptr},
+       {2, 4, 6},
+       QPageSize::A4,
+       nullptr},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -254,8 +273,8 @@ TEST_F(Printing, TheJobsTextCopiesOutAsPrinted) {
     const std::optional<Job> job = nextJob(&seen);
     ASSERT_TRUE(job) << "no job arrived";
     QProcess pdftotext;
-    pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), job->path,
-                                                  QStringLiteral("-")});
+    pdftotext.start(QStringLiteral("pdftotext"),
+                    {QStringLiteral("-enc"), QStringLiteral("UTF-8"), job->path, QStringLiteral("-")});
     ASSERT_TRUE(pdftotext.waitForFinished(30'000));
     const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
     EXPECT_TRUE(text.contains(QString::fromUtf8(c.text))) << text.left(400).toStdString();
@@ -278,10 +297,20 @@ TEST_F(Printing, APrintersTroubleIsTold) {
     std::vector<std::string> said;  // the box's text holds each
     bool printsAfter;               // the job comes out once the trouble ends
   } cases[] = {
-      {"refusing jobs", QStringLiteral("cupsreject"), QStringLiteral("cupsaccept"), QStringLiteral("纸盒已取出"),
-       "error", {"打印机“velmora-letter”不接受作业：纸盒已取出"}, false},
-      {"paused", QStringLiteral("cupsdisable"), QStringLiteral("cupsenable"), QStringLiteral("卡纸"), "information",
-       {"打印机已暂停，作业已排队", "打印机“velmora-letter”", "卡纸"}, true},
+      {"refusing jobs",
+       QStringLiteral("cupsreject"),
+       QStringLiteral("cupsaccept"),
+       QStringLiteral("纸盒已取出"),
+       "error",
+       {"打印机“velmora-letter”不接受作业：纸盒已取出"},
+       false},
+      {"paused",
+       QStringLiteral("cupsdisable"),
+       QStringLiteral("cupsenable"),
+       QStringLiteral("卡纸"),
+       "information",
+       {"打印机已暂停，作业已排队", "打印机“velmora-letter”", "卡纸"},
+       true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -503,7 +532,8 @@ TEST_F(Printing, AnOpenedPdfGoesToThePrinterAsItIs) {
          control<QCheckBox>(d, "collate")->setChecked(true);
          control<QCheckBox>(d, "reverse")->setChecked(true);
        },
-       {7, 5, 7, 5}, {"page-ranges=2-3", "outputorder=reverse"}},
+       {7, 5, 7, 5},
+       {"page-ranges=2-3", "outputorder=reverse"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -542,16 +572,31 @@ TEST_F(Printing, ThePreviewSendsAndTellsThroughItsPrintSystem) {
     std::vector<int> sheets;
     JobOptions options;
   } cases[] = {
-      {"printed", false, {}, nullptr, {4, 5},
-       {{"copies", "3"}, {"collate", "false"},
-        {"multiple-document-handling", "separate-documents-uncollated-copies"}, {"outputorder", "reverse"},
-        {"sides", "two-sided-short-edge"}, {"media", "Letter"}}},
+      {"printed",
+       false,
+       {},
+       nullptr,
+       {4, 5},
+       {{"copies", "3"},
+        {"collate", "false"},
+        {"multiple-document-handling", "separate-documents-uncollated-copies"},
+        {"outputorder", "reverse"},
+        {"sides", "two-sided-short-edge"},
+        {"media", "Letter"}}},
       {"refused", false, {}, "error", {4, 5}, {}},
       {"paused", false, {}, "information", {4, 5}, {}},
-      {"an opened file", true, {}, nullptr, {1, 2},
-       {{"copies", "3"}, {"collate", "false"},
-        {"multiple-document-handling", "separate-documents-uncollated-copies"}, {"outputorder", "reverse"},
-        {"sides", "two-sided-short-edge"}, {"media", "Letter"}, {"page-ranges", "2"}}},
+      {"an opened file",
+       true,
+       {},
+       nullptr,
+       {1, 2},
+       {{"copies", "3"},
+        {"collate", "false"},
+        {"multiple-document-handling", "separate-documents-uncollated-copies"},
+        {"outputorder", "reverse"},
+        {"sides", "two-sided-short-edge"},
+        {"media", "Letter"},
+        {"page-ranges", "2"}}},
   };
   cases[0].system.states = {JobState::Completed};
   cases[1].system.states = {JobState::Aborted};

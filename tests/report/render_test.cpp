@@ -2,19 +2,19 @@
 // sheet sequence, page numbers, continuation, cut cells and marks.
 #include <gtest/gtest.h>
 
+#include <poppler-qt6.h>
 #include <QBuffer>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRawFont>
 #include <QRegularExpression>
-#include <poppler-qt6.h>
-#include <qpdf/Buffer.hh>
-#include <qpdf/QPDF.hh>
-#include <qpdf/QPDFWriter.hh>
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <qpdf/Buffer.hh>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFWriter.hh>
 
 #include "bench/maximal_record.h"
 #include "record/gbk.h"
@@ -120,9 +120,9 @@ TEST_F(Rendered, FormalSheetsCarryWatermarkAndBanner) {
   };
   const auto formal = sheetsOf(state_->record(), true);
   const std::map<QString, std::vector<double>> expected = {
-      {"Page1", {3.5}}, {"Page2", {}},          {"Page4", {3.5}},      {"Page5", {3.5}},
-      {"Page6", {3.4, 3.4}}, {"Page7", {3.4, 3.4}}, {"Page8", {3.5}}, {"Page9", {3.5}},
-      {"Page10", {3.5}}, {"Page11", {3.5}},    {"Page14", {3.4, 3.4}},
+      {"Page1", {3.5}},      {"Page2", {}},         {"Page4", {3.5}},       {"Page5", {3.5}},
+      {"Page6", {3.4, 3.4}}, {"Page7", {3.4, 3.4}}, {"Page8", {3.5}},       {"Page9", {3.5}},
+      {"Page10", {3.5}},     {"Page11", {3.5}},     {"Page14", {3.4, 3.4}},
   };
   for (const auto& s : formal) {
     SCOPED_TRACE(s.page.toStdString());
@@ -130,7 +130,9 @@ TEST_F(Rendered, FormalSheetsCarryWatermarkAndBanner) {
     std::vector<double> widths;
     for (const auto& [at, w] : found) widths.push_back(std::round(w * 10) / 10);
     EXPECT_EQ(widths, expected.at(s.page));
-    if (!found.empty() && widths.front() == 3.5) { EXPECT_LE(found.front().first, s.page == "Page9" ? 1u : 0u); }
+    if (!found.empty() && widths.front() == 3.5) {
+      EXPECT_LE(found.front().first, s.page == "Page9" ? 1u : 0u);
+    }
   }
   for (const auto& s : sheetsOf(state_->record(), false)) EXPECT_TRUE(pictures(s).empty()) << s.page.toStdString();
 }
@@ -345,8 +347,8 @@ TEST(RenderedSheets, NoTextCrossesARuleOrTheFrame) {
         if (!t) continue;
         for (const QLineF& r : rules) {
           const bool across = r.x1() > t->box.left() + touch && r.x1() < t->box.right() - touch;
-          const bool beside = std::min(r.y1(), r.y2()) < t->box.bottom() - touch &&
-                              std::max(r.y1(), r.y2()) > t->box.top() + touch;
+          const bool beside =
+              std::min(r.y1(), r.y2()) < t->box.bottom() - touch && std::max(r.y1(), r.y2()) > t->box.top() + touch;
           EXPECT_FALSE(across && beside) << "sheet " << s + 1 << " " << t->item.toStdString() << " \""
                                          << t->text.left(12).toStdString() << "\" at x " << r.x1() / report::kLayoutDpi;
         }
@@ -362,8 +364,10 @@ TEST(RenderedSheets, NoTextCrossesARuleOrTheFrame) {
           const bool across = x > g.left() + 0.005 && x < g.right() - 0.005;
           const bool beside = std::min(r.y1(), r.y2()) / report::kLayoutDpi < g.bottom() - 0.01 &&
                               std::max(r.y1(), r.y2()) / report::kLayoutDpi > g.top() + 0.01;
-          EXPECT_FALSE(across && beside) << "sheet " << s + 1 << " character " << g.left() << ".." << g.right() << " " << g.top() << ".." << g.bottom() << " "
-                                         << pages[s].chars.mid(static_cast<qsizetype>(c), 1).toStdString() << " at x " << x;
+          EXPECT_FALSE(across && beside) << "sheet " << s + 1 << " character " << g.left() << ".." << g.right() << " "
+                                         << g.top() << ".." << g.bottom() << " "
+                                         << pages[s].chars.mid(static_cast<qsizetype>(c), 1).toStdString() << " at x "
+                                         << x;
         }
       }
     }
@@ -390,7 +394,8 @@ double pointsOf(const report::TextOp& op) { return op.box.height() / report::kLi
 // that it prints whole; only what does not fit at 6.5 pt is dropped, the
 // last line ending in "…", and the sheet names the cell.
 TEST(RenderedCells, CutCellsPrintWholeOrSayTheyAreCut) {
-  const std::string title = "甲乙丙丁戊己庚辛壬癸子丑寅卯辰巳午未申酉戌亥天地玄黄宇宙洪荒日月盈昃辰宿列张寒来暑往秋收冬藏";
+  const std::string title =
+      "甲乙丙丁戊己庚辛壬癸子丑寅卯辰巳午未申酉戌亥天地玄黄宇宙洪荒日月盈昃辰宿列张寒来暑往秋收冬藏";
   std::string endless;
   for (int i = 0; i < 4; ++i) endless += title;
   struct Case {
@@ -417,7 +422,8 @@ TEST(RenderedCells, CutCellsPrintWholeOrSayTheyAreCut) {
       EXPECT_TRUE(printed.endsWith(u'…')) << printed.toStdString();
       EXPECT_TRUE(text.startsWith(printed.chopped(1)));
       EXPECT_GT(printed.size(), 60);
-      EXPECT_EQ(report::incompleteNotice(sheets), QStringLiteral("打印时未能完整显示：研究成果第1行“成果名称”（第 4 页）"));
+      EXPECT_EQ(report::incompleteNotice(sheets),
+                QStringLiteral("打印时未能完整显示：研究成果第1行“成果名称”（第 4 页）"));
     } else {
       EXPECT_EQ(printed, text);
       EXPECT_TRUE(sheets[3].incomplete.empty());
@@ -469,7 +475,8 @@ TEST(RenderedCells, RunningTextsStayInTheirCell) {
     if (c.cut) {
       EXPECT_TRUE(printed.endsWith(u'…'));
       EXPECT_TRUE(QString::fromStdString(c.text).startsWith(printed.chopped(1)));
-      EXPECT_EQ(report::incompleteNotice(sheets), QStringLiteral("打印时未能完整显示：主要参加者第1行“研究专长”（第 3 页）"));
+      EXPECT_EQ(report::incompleteNotice(sheets),
+                QStringLiteral("打印时未能完整显示：主要参加者第1行“研究专长”（第 3 页）"));
     } else {
       EXPECT_EQ(printed, QString::fromStdString(c.text));
       EXPECT_TRUE(report::incompleteNotice(sheets).isEmpty());
@@ -495,8 +502,10 @@ TEST(RenderedText, FacesOfTheLayout) {
     const char* item;  // a fixed text's first characters
     const char* family;
   } cases[] = {
-      {"申请者（签章）", "AR PL UKai CN"}, {"年     月", "AR PL UKai CN"},
-      {"申请者的承诺与成果使用授权", "Noto Sans CJK SC"}, {"一、", "Noto Serif CJK SC"},
+      {"申请者（签章）", "AR PL UKai CN"},
+      {"年     月", "AR PL UKai CN"},
+      {"申请者的承诺与成果使用授权", "Noto Sans CJK SC"},
+      {"一、", "Noto Serif CJK SC"},
   };
   const auto sheets = sheetsOf(openedFixture("sample.xdx").record(), false);
   for (const Case& c : cases) {
@@ -544,7 +553,7 @@ TEST(RenderedText, KaiFaceCoversItsTexts) {
 TEST(RenderedText, IdeographsCopyOutUnchanged) {
   Record rec = openedFixture("sample.xdx").record();
   const std::string mixed = "文化直骨长门风马鬼龙";
-  rec.setText(Field::Department, mixed);        // 宋体 on the cover
+  rec.setText(Field::Department, mixed);  // 宋体 on the cover
   rec.setText(Field::Bank, mixed);        // Arial with its Chinese partner
   const auto text = pdfText(pdfOf(rec, false));
   EXPECT_TRUE(text[0].contains(QString::fromStdString(mixed)));

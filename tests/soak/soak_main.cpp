@@ -68,8 +68,8 @@ QTemporaryDir* workFolder = nullptr;
 
 void printRepeat(std::FILE* out) {
   std::fprintf(out, "soak: seed %llu, step %ld; repeat with: soak --seed %llu --steps %ld --trace\n",
-               static_cast<unsigned long long>(runningSeed), runningStep,
-               static_cast<unsigned long long>(runningSeed), runningStep);
+               static_cast<unsigned long long>(runningSeed), runningStep, static_cast<unsigned long long>(runningSeed),
+               runningStep);
 }
 
 // Runs when a sanitizer ends the process: its report above says what went

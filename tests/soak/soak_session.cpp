@@ -16,8 +16,8 @@
 #include <QTabBar>
 #include <QTest>
 #include <QUrl>
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <deque>
 #include <filesystem>
 
@@ -55,29 +55,90 @@ QString fromCodePoint(char32_t cp) { return QString::fromUcs4(&cp, 1); }
 // Texts a user types or pastes: the form's own language, what its fields
 // expect, and what they must refuse.
 const char* const kPhrases[] = {
-    "课题研究", "教育科学规划", "中小学", "语文教学改革", "张三", "李四", "北京市海淀区", "实验学校", "研究报告", "论文",
-    "，", "。", "（一）", "、", "《教育研究》", "“引号”", "·", "—", "…", "€", "￥", "①②③", "Ⅳ", "㎡", "ü", "é", "ā",
-    "ǎ", "ひらがな", "カタカナ", "Ж", "α", "　", "abc", "Hello world", "test@example.com", "x", "X", "0", "2024",
-    "20240101", "12.5", ".", "..", "100081", "11010519491231002X", " ", "a b", "\\", "'", "\"", "<&>", "]]>", "%s%n",
-    "-1", "+5", "1e5", "1,000", "１２３",
+    "课题研究",
+    "教育科学规划",
+    "中小学",
+    "语文教学改革",
+    "张三",
+    "李四",
+    "北京市海淀区",
+    "实验学校",
+    "研究报告",
+    "论文",
+    "，",
+    "。",
+    "（一）",
+    "、",
+    "《教育研究》",
+    "“引号”",
+    "·",
+    "—",
+    "…",
+    "€",
+    "￥",
+    "①②③",
+    "Ⅳ",
+    "㎡",
+    "ü",
+    "é",
+    "ā",
+    "ǎ",
+    "ひらがな",
+    "カタカナ",
+    "Ж",
+    "α",
+    "　",
+    "abc",
+    "Hello world",
+    "test@example.com",
+    "x",
+    "X",
+    "0",
+    "2024",
+    "20240101",
+    "12.5",
+    ".",
+    "..",
+    "100081",
+    "11010519491231002X",
+    " ",
+    "a b",
+    "\\",
+    "'",
+    "\"",
+    "<&>",
+    "]]>",
+    "%s%n",
+    "-1",
+    "+5",
+    "1e5",
+    "1,000",
+    "１２３",
 };
 // Characters GBK has no place for.
 const char* const kOutsideGbk[] = {
-    "😀", "👩‍👩‍👧", "𠀀", "한국어", "ｱｲｳ", "مرحبا", "\u00A0", "\u200B", "\u200D", "\uFEFF", "\uFFFD", "ﬁ",
-    "\u2028", "\u2029", "\u0301", "\U0010FFFD", "\uE000",
+    "😀",      "👩‍👩‍👧",
+    "𠀀",     "한국어",
+    "ｱｲｳ",    "مرحبا",
+    "\u00A0", "\u200B",
+    "\u200D", "\uFEFF",
+    "\uFFFD", "ﬁ",
+    "\u2028", "\u2029",
+    "\u0301", "\U0010FFFD",
+    "\uE000",
 };
 // What a clipboard or a key may carry that no field may keep.
-const char* const kControls[] = {"\x01", "\x07", "\x08", "\x0b", "\x0c", "\x1b", "\x7f", "\r", "\n", "\r\n", "\t",
-                                 "\u0085", "\u009F"};
+const char* const kControls[] = {"\x01", "\x07", "\x08", "\x0b", "\x0c",   "\x1b",  "\x7f",
+                                 "\r",   "\n",   "\r\n", "\t",   "\u0085", "\u009F"};
 
 struct CodeRange {
   char32_t first, last;
   int weight;
 };
 const CodeRange kRanges[] = {
-    {0x20, 0x7E, 4},     {0x00, 0x1F, 1},      {0x7F, 0x9F, 1},     {0xA0, 0x24F, 1},   {0x370, 0x3FF, 1},
-    {0x400, 0x4FF, 1},   {0x600, 0x6FF, 1},    {0x2000, 0x206F, 1}, {0x3000, 0x30FF, 1}, {0x3400, 0x4DBF, 1},
-    {0x4E00, 0x9FFF, 4}, {0xAC00, 0xD7A3, 1},  {0xE000, 0xF8FF, 1}, {0xFF00, 0xFFEF, 1}, {0xFFF0, 0xFFFF, 1},
+    {0x20, 0x7E, 4},       {0x00, 0x1F, 1},       {0x7F, 0x9F, 1},     {0xA0, 0x24F, 1},    {0x370, 0x3FF, 1},
+    {0x400, 0x4FF, 1},     {0x600, 0x6FF, 1},     {0x2000, 0x206F, 1}, {0x3000, 0x30FF, 1}, {0x3400, 0x4DBF, 1},
+    {0x4E00, 0x9FFF, 4},   {0xAC00, 0xD7A3, 1},   {0xE000, 0xF8FF, 1}, {0xFF00, 0xFFEF, 1}, {0xFFF0, 0xFFFF, 1},
     {0x1F300, 0x1FAFF, 1}, {0x20000, 0x2A6DF, 1},
 };
 
@@ -94,29 +155,52 @@ struct KeyChoice {
 };
 constexpr int S = Qt::ShiftModifier, C = Qt::ControlModifier, A = Qt::AltModifier, K = Qt::KeypadModifier;
 const KeyChoice kKeys[] = {
-    {Qt::Key_Return, 0, "\r", "Enter"},           {Qt::Key_Enter, K, "\r", "keypad Enter"},
-    {Qt::Key_Escape, 0, "\x1b", "Escape"},        {Qt::Key_Tab, 0, "\t", "Tab"},
-    {Qt::Key_Backtab, S, "", "Backtab"},          {Qt::Key_Delete, 0, "\x7f", "Delete"},
-    {Qt::Key_Backspace, 0, "\b", "Backspace"},    {Qt::Key_Left, 0, "", "Left"},
-    {Qt::Key_Right, 0, "", "Right"},              {Qt::Key_Up, 0, "", "Up"},
-    {Qt::Key_Down, 0, "", "Down"},                {Qt::Key_Home, 0, "", "Home"},
-    {Qt::Key_End, 0, "", "End"},                  {Qt::Key_PageUp, 0, "", "PageUp"},
-    {Qt::Key_PageDown, 0, "", "PageDown"},        {Qt::Key_Space, 0, " ", "Space"},
-    {Qt::Key_F2, 0, "", "F2"},                    {Qt::Key_F4, 0, "", "F4"},
-    {Qt::Key_Insert, 0, "", "Insert"},            {Qt::Key_Left, S, "", "Shift+Left"},
-    {Qt::Key_Right, S, "", "Shift+Right"},        {Qt::Key_Up, S, "", "Shift+Up"},
-    {Qt::Key_Down, S, "", "Shift+Down"},          {Qt::Key_Home, S, "", "Shift+Home"},
-    {Qt::Key_End, S, "", "Shift+End"},            {Qt::Key_Left, C, "", "Ctrl+Left"},
-    {Qt::Key_Right, C, "", "Ctrl+Right"},         {Qt::Key_Home, C, "", "Ctrl+Home"},
-    {Qt::Key_End, C, "", "Ctrl+End"},             {Qt::Key_Backspace, C, "\b", "Ctrl+Backspace"},
-    {Qt::Key_Delete, C, "\x7f", "Ctrl+Delete"},   {Qt::Key_A, C, "a", "Ctrl+A"},
-    {Qt::Key_C, C, "c", "Ctrl+C"},                {Qt::Key_V, C, "v", "Ctrl+V"},
-    {Qt::Key_X, C, "x", "Ctrl+X"},                {Qt::Key_Z, C, "z", "Ctrl+Z"},
-    {Qt::Key_Y, C, "y", "Ctrl+Y"},                {Qt::Key_Z, C | S, "Z", "Ctrl+Shift+Z"},
-    {Qt::Key_K, C, "k", "Ctrl+K"},                {Qt::Key_Insert, S, "", "Shift+Insert"},
-    {Qt::Key_Insert, C, "", "Ctrl+Insert"},       {Qt::Key_Delete, S, "\x7f", "Shift+Delete"},
-    {Qt::Key_Tab, C, "\t", "Ctrl+Tab"},           {Qt::Key_PageDown, C, "", "Ctrl+PageDown"},
-    {Qt::Key_PageUp, C, "", "Ctrl+PageUp"},       {Qt::Key_Down, A, "", "Alt+Down"},
+    {Qt::Key_Return, 0, "\r", "Enter"},
+    {Qt::Key_Enter, K, "\r", "keypad Enter"},
+    {Qt::Key_Escape, 0, "\x1b", "Escape"},
+    {Qt::Key_Tab, 0, "\t", "Tab"},
+    {Qt::Key_Backtab, S, "", "Backtab"},
+    {Qt::Key_Delete, 0, "\x7f", "Delete"},
+    {Qt::Key_Backspace, 0, "\b", "Backspace"},
+    {Qt::Key_Left, 0, "", "Left"},
+    {Qt::Key_Right, 0, "", "Right"},
+    {Qt::Key_Up, 0, "", "Up"},
+    {Qt::Key_Down, 0, "", "Down"},
+    {Qt::Key_Home, 0, "", "Home"},
+    {Qt::Key_End, 0, "", "End"},
+    {Qt::Key_PageUp, 0, "", "PageUp"},
+    {Qt::Key_PageDown, 0, "", "PageDown"},
+    {Qt::Key_Space, 0, " ", "Space"},
+    {Qt::Key_F2, 0, "", "F2"},
+    {Qt::Key_F4, 0, "", "F4"},
+    {Qt::Key_Insert, 0, "", "Insert"},
+    {Qt::Key_Left, S, "", "Shift+Left"},
+    {Qt::Key_Right, S, "", "Shift+Right"},
+    {Qt::Key_Up, S, "", "Shift+Up"},
+    {Qt::Key_Down, S, "", "Shift+Down"},
+    {Qt::Key_Home, S, "", "Shift+Home"},
+    {Qt::Key_End, S, "", "Shift+End"},
+    {Qt::Key_Left, C, "", "Ctrl+Left"},
+    {Qt::Key_Right, C, "", "Ctrl+Right"},
+    {Qt::Key_Home, C, "", "Ctrl+Home"},
+    {Qt::Key_End, C, "", "Ctrl+End"},
+    {Qt::Key_Backspace, C, "\b", "Ctrl+Backspace"},
+    {Qt::Key_Delete, C, "\x7f", "Ctrl+Delete"},
+    {Qt::Key_A, C, "a", "Ctrl+A"},
+    {Qt::Key_C, C, "c", "Ctrl+C"},
+    {Qt::Key_V, C, "v", "Ctrl+V"},
+    {Qt::Key_X, C, "x", "Ctrl+X"},
+    {Qt::Key_Z, C, "z", "Ctrl+Z"},
+    {Qt::Key_Y, C, "y", "Ctrl+Y"},
+    {Qt::Key_Z, C | S, "Z", "Ctrl+Shift+Z"},
+    {Qt::Key_K, C, "k", "Ctrl+K"},
+    {Qt::Key_Insert, S, "", "Shift+Insert"},
+    {Qt::Key_Insert, C, "", "Ctrl+Insert"},
+    {Qt::Key_Delete, S, "\x7f", "Shift+Delete"},
+    {Qt::Key_Tab, C, "\t", "Ctrl+Tab"},
+    {Qt::Key_PageDown, C, "", "Ctrl+PageDown"},
+    {Qt::Key_PageUp, C, "", "Ctrl+PageUp"},
+    {Qt::Key_Down, A, "", "Alt+Down"},
     {Qt::Key_Up, A, "", "Alt+Up"},
 };
 
@@ -235,7 +319,10 @@ std::vector<IllegalValue> Session::illegalValues() const {
 QString Session::randomTypedText() {
   QString t;
   switch (pick(10)) {
-    case 0: case 1: case 2: case 3:
+    case 0:
+    case 1:
+    case 2:
+    case 3:
       for (int n = 1 + pick(2); n > 0; --n) t += fromPool(kPhrases, pick(1000));
       break;
     case 4:
@@ -247,12 +334,8 @@ QString Session::randomTypedText() {
     case 6:
       for (int n = 1 + pick(3); n > 0; --n) t += fromPool(kOutsideGbk, pick(1000));
       break;
-    case 7:
-      t = chance(0.5) ? QStringLiteral("11010519491231002x") : QStringLiteral("2024123");
-      break;
-    case 8:
-      t = fromPool(kControls, pick(1000));
-      break;
+    case 7: t = chance(0.5) ? QStringLiteral("11010519491231002x") : QStringLiteral("2024123"); break;
+    case 8: t = fromPool(kControls, pick(1000)); break;
     default: {
       const QString phrase = fromPool(kPhrases, pick(1000));
       while (t.size() < 40 + pick(120)) t += phrase;
@@ -309,11 +392,11 @@ QString Session::randomPasteText() {
       }
       break;
     }
-    case 8:
-      break;  // an empty clipboard
+    case 8: break;  // an empty clipboard
     case 9: {
-      const char* const shaped[] = {"11010519491231002X", "11010519491231002x", "20240101", "202612", "1234.50",
-                                    "1,234", "-5", " 12 ", "１２３", "123456789012", "1234-5678-9012", "0.0.0"};
+      const char* const shaped[] = {
+          "11010519491231002X", "11010519491231002x", "20240101", "202612", "1234.50", "1,234", "-5", " 12 ", "１２３",
+          "123456789012",       "1234-5678-9012",     "0.0.0"};
       t = QString::fromUtf8(shaped[pick(12)]);
       break;
     }
@@ -374,8 +457,8 @@ bool Session::click(QWidget* w, QPoint local, Qt::MouseButton button, Qt::Keyboa
   if (p.isNull()) p = QPoint(1, 1);  // QTest takes (0, 0) for "the middle"
   QWidget* under = top->childAt(p);
   note(std::string(doubleClick ? "double-click" : "click") + (button == Qt::MiddleButton ? " (middle)" : "") +
-       (modifiers & Qt::ShiftModifier ? " (shift)" : "") + (modifiers & Qt::ControlModifier ? " (ctrl)" : "") +
-       " at " + std::to_string(p.x()) + "," + std::to_string(p.y()) + " on " + describe(under ? under : top));
+       (modifiers & Qt::ShiftModifier ? " (shift)" : "") + (modifiers & Qt::ControlModifier ? " (ctrl)" : "") + " at " +
+       std::to_string(p.x()) + "," + std::to_string(p.y()) + " on " + describe(under ? under : top));
   if (doubleClick)
     QTest::mouseDClick(handle, button, modifiers, p);
   else
@@ -447,7 +530,8 @@ void Session::actInputMethod() {
   note("input method commits " + shortText(commit) + " (replacing " + std::to_string(start) + "," +
        std::to_string(length) + ") into " + describe(w));
   {
-    QList<QInputMethodEvent::Attribute> attributes{{QInputMethodEvent::Cursor, static_cast<int>(preedit.size()), 1, {}}};
+    QList<QInputMethodEvent::Attribute> attributes{
+        {QInputMethodEvent::Cursor, static_cast<int>(preedit.size()), 1, {}}};
     QInputMethodEvent e(preedit, attributes);
     QApplication::sendEvent(w, &e);
   }
@@ -640,8 +724,11 @@ void Session::actOpen() {
     s.openAnswers.push_back(std::nullopt);
   else
     s.openAnswers.push_back(documentAnswer().toStdString());
-  note("open: answers " + std::string(answer < 3 ? "Yes" : answer < 8 ? "No" : "Cancel") + ", " +
-       (s.openAnswers.back() ? *s.openAnswers.back() : std::string("cancel")));
+  note("open: answers " +
+       std::string(answer < 3   ? "Yes"
+                   : answer < 8 ? "No"
+                                : "Cancel") +
+       ", " + (s.openAnswers.back() ? *s.openAnswers.back() : std::string("cancel")));
   if (chance(0.85)) {
     clickSomewhere(window_->findChild<QWidget*>(QStringLiteral("openxmlfile")));
   } else {
@@ -678,7 +765,9 @@ void Session::actFillRequired() {
   }
 }
 
-void Session::actSideButton(const char* name) { clickSomewhere(window_->findChild<QWidget*>(QString::fromLatin1(name))); }
+void Session::actSideButton(const char* name) {
+  clickSomewhere(window_->findChild<QWidget*>(QString::fromLatin1(name)));
+}
 
 // Closing the window: the question whether to save first is answered; when
 // the window does close, a new one takes its place.
@@ -704,11 +793,11 @@ void Session::step() {
     void (Session::*run)();
   };
   static const Action kActions[] = {
-      {180, &Session::actType},      {220, &Session::actKey},          {40, &Session::actInputMethod},
-      {160, &Session::actClick},     {120, &Session::actClickField},   {50, &Session::actSwitchPage},
-      {90, &Session::actPaste},      {15, &Session::actContextMenu},   {15, &Session::actDrop},
-      {30, &Session::actCheck},      {30, &Session::actProblemLine},   {15, &Session::actOpen},
-      {15, &Session::actSave},       {7, &Session::actFillRequired},   {4, &Session::actClose},
+      {180, &Session::actType},  {220, &Session::actKey},        {40, &Session::actInputMethod},
+      {160, &Session::actClick}, {120, &Session::actClickField}, {50, &Session::actSwitchPage},
+      {90, &Session::actPaste},  {15, &Session::actContextMenu}, {15, &Session::actDrop},
+      {30, &Session::actCheck},  {30, &Session::actProblemLine}, {15, &Session::actOpen},
+      {15, &Session::actSave},   {7, &Session::actFillRequired}, {4, &Session::actClose},
   };
   int total = 4;  // the help and print buttons
   for (const Action& a : kActions) total += a.weight;

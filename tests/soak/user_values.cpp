@@ -90,19 +90,18 @@ class Examiner {
           report(name, "item " + std::to_string(item) + " of a list of " + std::to_string(d.list->size()), {});
         return;
       }
-      case Kind::LongText:
-        return longText(d, name);
-      case Kind::Table:
-        return table(d, name);
+      case Kind::LongText: return longText(d, name);
+      case Kind::Table: return table(d, name);
     }
   }
 
   void text(const FieldDef& d, const std::string& where, const std::string& t) {
     if (auto p = characterProblem(t, false)) return report(where, *p, t);
     if (d.byteLimit > 0 && gbkByteLength(t) > static_cast<std::size_t>(d.byteLimit))
-      return report(where, "over its limit of " + std::to_string(d.byteLimit) + " GBK bytes (" +
-                               std::to_string(gbkByteLength(t)) + ")",
-                    t);
+      return report(
+          where,
+          "over its limit of " + std::to_string(d.byteLimit) + " GBK bytes (" + std::to_string(gbkByteLength(t)) + ")",
+          t);
     std::optional<std::string> p;
     if (d.id == Field::IDcard) p = onlyCharacters(t, "0123456789Xx", "digits and X");
     if (d.id == Field::InputDate || d.id == Field::ExpectCompleteDate) p = onlyCharacters(t, "0123456789", "digits");
@@ -117,8 +116,9 @@ class Examiner {
         return report(name + " line " + std::to_string(i + 1), *p, lines[i]);
     const std::size_t bytes = longTextBytes(lines);
     if (bytes > static_cast<std::size_t>(d.byteLimit))
-      report(name, "over its limit of " + std::to_string(d.byteLimit) + " GBK bytes (" + std::to_string(bytes) +
-                       " in the characters of " + std::to_string(lines.size()) + " lines)",
+      report(name,
+             "over its limit of " + std::to_string(d.byteLimit) + " GBK bytes (" + std::to_string(bytes) +
+                 " in the characters of " + std::to_string(lines.size()) + " lines)",
              textFromLines(lines));
   }
 

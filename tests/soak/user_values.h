@@ -11,9 +11,9 @@
 namespace velmora::soak {
 
 struct IllegalValue {
-  std::string where;   // element name, "[row][column]" added for a cell
+  std::string where;  // element name, "[row][column]" added for a cell
   std::string reason;
-  std::string value;   // the offending value, shortened and escaped for a terminal
+  std::string value;  // the offending value, shortened and escaped for a terminal
 
   std::string describe() const { return where + ": " + reason + ": " + value; }
 };

@@ -24,8 +24,8 @@ TEST(UserValues, FreshAndBlankRecordsAreLegal) {
   // A blank record (a document holding only its version tag) lacks the fixed
   // cells of the amount tables: no user empties them, but a document may.
   Record blank = Record::blank();
-  EXPECT_EQ(places(blank).front(), "OutlayGrid[0][0] | a fixed cell changed from \"" +
-                                       Record::initial().cell(Field::OutlayGrid, 0, 0) + "\"");
+  EXPECT_EQ(places(blank).front(),
+            "OutlayGrid[0][0] | a fixed cell changed from \"" + Record::initial().cell(Field::OutlayGrid, 0, 0) + "\"");
   EXPECT_EQ(places(blank, &blank), std::vector<std::string>{});
 }
 
@@ -110,8 +110,8 @@ TEST(UserValues, TablesAndAmounts) {
   EXPECT_EQ(only(r), "OutlayGrid2[1][2] | holds 'e' where only digits and the point go");
   r.setCell(Field::OutlayGrid2, 1, 2, "");
   r.setCell(Field::OutlayGrid, 2, 1, "改过的名称");
-  EXPECT_EQ(only(r), "OutlayGrid[2][1] | a fixed cell changed from \"" + Record::initial().cell(Field::OutlayGrid, 2, 1) +
-                         "\"");
+  EXPECT_EQ(only(r),
+            "OutlayGrid[2][1] | a fixed cell changed from \"" + Record::initial().cell(Field::OutlayGrid, 2, 1) + "\"");
   r = Record::initial();
   r.setCell(Field::Production, 9, 4, "a\nb");
   EXPECT_EQ(only(r), "Production[9][4] | control character U+000A");
@@ -122,8 +122,8 @@ TEST(UserValues, ChoiceOutsideItsList) {
   r.setChoice(Field::Sex, 1);
   EXPECT_EQ(places(r), std::vector<std::string>{});
   r.setChoice(Field::Sex, vocab::Sex.size());
-  EXPECT_EQ(only(r), "Sex | item " + std::to_string(vocab::Sex.size()) + " of a list of " +
-                         std::to_string(vocab::Sex.size()));
+  EXPECT_EQ(only(r),
+            "Sex | item " + std::to_string(vocab::Sex.size()) + " of a list of " + std::to_string(vocab::Sex.size()));
 }
 
 TEST(UserValues, BaselineValuesAreNotExamined) {
@@ -136,8 +136,9 @@ TEST(UserValues, BaselineValuesAreNotExamined) {
 
   now.setText(Field::ProjectName, std::string(99, 'a'));  // the user's edit
   now.setCell(Field::OutlayGrid, 1, 2, "x");
-  EXPECT_EQ(places(now, &opened), (std::vector<std::string>{"ProjectName | over its limit of 80 GBK bytes (99)",
-                                                             "OutlayGrid[1][2] | holds 'x' where only digits and the point go"}));
+  EXPECT_EQ(places(now, &opened),
+            (std::vector<std::string>{"ProjectName | over its limit of 80 GBK bytes (99)",
+                                      "OutlayGrid[1][2] | holds 'x' where only digits and the point go"}));
 }
 
 TEST(UserValues, ReportEscapesWhatATerminalCannotShow) {

@@ -9,11 +9,11 @@
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QTabBar>
 #include <QTemporaryDir>
-#include <QMessageBox>
-#include <QProcess>
 #include <QTest>
 #include <QTimer>
 #include <memory>
@@ -34,7 +34,9 @@ void xdo(const QStringList& args) {
   ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
 }
 
-QStringList at(QPoint global) { return {QStringLiteral("mousemove"), QString::number(global.x()), QString::number(global.y())}; }
+QStringList at(QPoint global) {
+  return {QStringLiteral("mousemove"), QString::number(global.x()), QString::number(global.y())};
+}
 
 // Answers the modal windows that open, each with the next of `answers` (the
 // last one again once they run out): a key, or "type:TEXT", which types the
@@ -168,11 +170,12 @@ TEST_F(RealInput, MiddleClickPasteKeepsTheFieldsRules) {
   struct Case {
     const char* field;
     int page;
-    QString before;   // typed first
-    QString pasted;   // the primary selection
-    QString kept;     // the field afterwards
+    QString before;  // typed first
+    QString pasted;  // the primary selection
+    QString kept;    // the field afterwards
   } cases[] = {
-      {"ProjectName", 0, QString(), QString(QStringLiteral("课")).repeated(45), QString(QStringLiteral("课")).repeated(40)},
+      {"ProjectName", 0, QString(), QString(QStringLiteral("课")).repeated(45),
+       QString(QStringLiteral("课")).repeated(40)},
       // A filtered field takes no pasted text, by the middle button as by Ctrl+V.
       {"IDcard", 1, QStringLiteral("11"), QStringLiteral("01ab0x"), QStringLiteral("11")},
       {"InputDate", 0, QStringLiteral("2011"), QStringLiteral("0801"), QStringLiteral("2011")},
@@ -423,8 +426,8 @@ TEST_F(RealInput, ARefusedOpenKeepsTheEditsUnsaved) {
   key(QStringLiteral("ctrl+o"));
   for (int i = 0; i < 100 && answer.kinds.size() < 3; ++i) QTest::qWait(100);
   waitForBoxes();
-  ASSERT_EQ(answer.kinds, (QStringList{QStringLiteral("QMessageBox"), QStringLiteral("QFileDialog"),
-                                       QStringLiteral("QMessageBox")}));
+  ASSERT_EQ(answer.kinds,
+            (QStringList{QStringLiteral("QMessageBox"), QStringLiteral("QFileDialog"), QStringLiteral("QMessageBox")}));
   EXPECT_EQ(answer.texts.last(), QStringLiteral("您选择的文档不是用本申报系统生成的"));
   EXPECT_EQ(name->text(), QStringLiteral("draft"));
   EXPECT_TRUE(state().modified());
