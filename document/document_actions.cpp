@@ -2,6 +2,7 @@
 
 #include "document/messages.h"
 #include "format/atomic_file.h"
+#include "format/file_system.h"
 #include "format/guid.h"
 #include "format/xdx_reader.h"
 #include "format/xdx_writer.h"
@@ -9,7 +10,7 @@
 namespace velmora {
 
 std::string withDefaultExtension(const std::string& path) {
-  auto slash = path.find_last_of('/');
+  auto slash = path.find_last_of(kPathSeparators);
   auto name = slash == std::string::npos ? path : path.substr(slash + 1);
   if (name.find('.') == std::string::npos) return path + ".xdx";
   return path;

@@ -7,6 +7,7 @@
 #include "document/messages.h"
 #include "document/prompter.h"
 #include "format/comma_text.h"
+#include "format/file_system.h"
 #include "format/xdx_reader.h"
 #include "record/amount.h"
 
@@ -39,10 +40,14 @@ void readTableRow(Record& r, Field table, int storedRow, const std::string& rowT
 }  // namespace
 
 std::string absolutePath(std::string path) {
-  if (path.empty() || path.front() == '/') return path;
+  if (path.empty()) return path;
+  const std::filesystem::path given = systemPath(path);
+  // Windows: "\\a.xdx" and "D:a.xdx" are relative to a drive, and either
+  // slash separates; the path is kept in the system's own form.
+  if (given.is_absolute()) return utf8Path(std::filesystem::path(given).make_preferred());
   std::error_code error;
-  std::filesystem::path made = std::filesystem::absolute(std::filesystem::path(path), error);
-  return error ? path : made.string();
+  std::filesystem::path made = std::filesystem::absolute(given, error);
+  return error ? path : utf8Path(made.make_preferred());
 }
 
 FormState::FormState() {

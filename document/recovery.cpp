@@ -1,11 +1,5 @@
 #include "document/recovery.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -16,6 +10,10 @@
 #include <random>
 
 #include "format/atomic_file.h"
+#include "format/file_system.h"
+#ifdef _WIN32
+#include "format/windows_system.h"
+#endif
 
 namespace velmora {
 namespace {
@@ -28,35 +26,16 @@ bool endsWith(const std::string& s, const std::string& tail) {
   return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-// Creates the folder and its parents, private to the user.
-bool makeFolders(const std::string& folder) {
-  for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
-    const std::string part = folder.substr(0, slash);
-    if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
-    if (slash == std::string::npos) return true;
-  }
-}
-
-std::string readSmallFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// Opens and locks a slot's lock file without waiting; -1 when a running
-// window holds it (or it cannot be opened).
-int tryLock(const std::string& path, int flags) {
-  int fd = ::open(path.c_str(), flags | O_RDWR | O_CLOEXEC, 0600);
-  if (fd < 0) return -1;
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    ::close(fd);
-    return -1;
-  }
-  return fd;
-}
-
 }  // namespace
 
 std::string defaultRecoveryFolder() {
+#ifdef _WIN32
+  // The user's own application data on this machine, never roaming: copies
+  // are of this machine's windows.
+  for (const wchar_t* name : {L"LOCALAPPDATA", L"TEMP"})
+    if (const wchar_t* v = ::_wgetenv(name); v && v[0]) return utf8FromWide(v) + "\\velmora\\recovery";
+  return "C:\\velmora\\recovery";
+#else
   std::string state;
   if (const char* x = std::getenv("XDG_STATE_HOME"); x && x[0] == '/') {
     state = x;
@@ -66,11 +45,12 @@ std::string defaultRecoveryFolder() {
     state = "/tmp";
   }
   return state + "/velmora/recovery";
+#endif
 }
 
 RecoverySlot::RecoverySlot(std::string folder) : folder_(std::move(folder)) {
   std::random_device random;
-  base_ = folder_ + "/window-" + std::to_string(::getpid()) + "-" + std::to_string(random() % 1000000);
+  base_ = folder_ + "/window-" + std::to_string(processId()) + "-" + std::to_string(random() % 1000000);
   thread_ = std::thread([this] { run(); });
 }
 
@@ -81,11 +61,10 @@ RecoverySlot::~RecoverySlot() {
   }
   wake_.notify_one();
   thread_.join();
-  if (lockFd_ >= 0) {
+  if (lock_) {
     // A copy still there is found by its name and its free lock.
-    struct stat copy {};
-    if (::stat(copyPath().c_str(), &copy) != 0) ::unlink((base_ + kLock).c_str());
-    ::close(lockFd_);
+    if (!modifiedAt(copyPath())) removeFile(base_ + kLock);
+    lock_.reset();
   }
 }
 
@@ -135,10 +114,10 @@ void RecoverySlot::run() {
 }
 
 bool RecoverySlot::claim() {
-  if (lockFd_ >= 0) return true;
-  if (!makeFolders(folder_)) return false;
-  lockFd_ = tryLock(base_ + kLock, O_CREAT);
-  return lockFd_ >= 0;
+  if (lock_) return true;
+  if (!makePrivateFolders(folder_)) return false;
+  lock_ = tryLockFile(base_ + kLock);
+  return lock_ != nullptr;
 }
 
 void RecoverySlot::write(const Job& job) {
@@ -156,43 +135,35 @@ void RecoverySlot::write(const Job& job) {
 }
 
 void RecoverySlot::remove() {
-  if (lockFd_ < 0) return;  // nothing was ever written
-  ::unlink((base_ + kCopy).c_str());
-  ::unlink((base_ + kOrigin).c_str());
+  if (!lock_) return;  // nothing was ever written
+  removeFile(base_ + kCopy);
+  removeFile(base_ + kOrigin);
 }
 
 std::vector<LeftCopy> findLeftCopies(const std::string& folder) {
   std::vector<LeftCopy> found;
-  DIR* dir = ::opendir(folder.c_str());
-  if (!dir) return found;
   std::vector<std::string> slots;
-  while (dirent* entry = ::readdir(dir)) {
-    const std::string name = entry->d_name;
+  for (const std::string& name : folderEntries(folder)) {
     for (const char* ending : {kLock, kCopy})
       if (endsWith(name, ending)) slots.push_back(folder + "/" + name.substr(0, name.size() - std::strlen(ending)));
   }
-  ::closedir(dir);
   std::sort(slots.begin(), slots.end());
   slots.erase(std::unique(slots.begin(), slots.end()), slots.end());
   for (const std::string& base : slots) {
-    int fd = tryLock(base + kLock, O_CREAT);
-    if (fd < 0) continue;  // its window still runs
-    struct stat copy {};
-    if (::stat((base + kCopy).c_str(), &copy) != 0) {
+    FileLock lock = tryLockFile(base + kLock);
+    if (!lock) continue;  // its window still runs
+    const auto savedAt = modifiedAt(base + kCopy);
+    if (!savedAt) {
       // A window that ended before its first copy: nothing to offer.
-      ::unlink((base + kOrigin).c_str());
-      ::unlink((base + kLock).c_str());
-      ::close(fd);
+      removeFile(base + kOrigin);
+      removeFile(base + kLock);
       continue;
     }
     LeftCopy left;
     left.xdx = base + kCopy;
     left.origin = readSmallFile(base + kOrigin);
-    left.savedAt = copy.st_mtime;
-    left.lock = std::shared_ptr<int>(new int(fd), [](int* p) {
-      ::close(*p);
-      delete p;
-    });
+    left.savedAt = *savedAt;
+    left.lock = std::move(lock);
     found.push_back(std::move(left));
   }
   std::sort(found.begin(), found.end(), [](const LeftCopy& a, const LeftCopy& b) { return a.savedAt > b.savedAt; });
@@ -205,17 +176,17 @@ std::string baseOf(const LeftCopy& copy) { return copy.xdx.substr(0, copy.xdx.si
 
 void removeLeftCopy(const LeftCopy& copy) {
   const std::string base = baseOf(copy);
-  ::unlink(copy.xdx.c_str());
-  ::unlink((base + kOrigin).c_str());
-  ::unlink((base + kLock).c_str());
+  removeFile(copy.xdx);
+  removeFile(base + kOrigin);
+  removeFile(base + kLock);
 }
 
 std::string setLeftCopyAside(const LeftCopy& copy) {
   const std::string base = baseOf(copy);
   std::string aside = copy.xdx + ".broken";
-  ::rename(copy.xdx.c_str(), aside.c_str());
-  ::unlink((base + kOrigin).c_str());
-  ::unlink((base + kLock).c_str());
+  moveFile(copy.xdx, aside);
+  removeFile(base + kOrigin);
+  removeFile(base + kLock);
   return aside;
 }
 

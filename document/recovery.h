@@ -5,8 +5,8 @@
 // Every running window owns one slot in the recovery folder, named after the
 // process: `<slot>.xdx` (the record as an XDX document), `<slot>.origin` (the
 // path of the document the edits started from, UTF-8, possibly empty) and
-// `<slot>.lock`, locked with flock() for as long as the window runs. The
-// kernel drops the lock when the process ends in any way, so a copy whose
+// `<slot>.lock`, locked (flock(), LockFileEx on Windows) for as long as the
+// window runs. The system drops the lock when the process ends in any way, so a copy whose
 // lock can be taken was left by a window that no longer runs.
 #include <condition_variable>
 #include <ctime>
@@ -18,9 +18,12 @@
 #include <thread>
 #include <vector>
 
+#include "format/file_system.h"
+
 namespace velmora {
 
-// $XDG_STATE_HOME/velmora/recovery, else ~/.local/state/velmora/recovery.
+// $XDG_STATE_HOME/velmora/recovery, else ~/.local/state/velmora/recovery;
+// on Windows %LOCALAPPDATA%\velmora\recovery.
 std::string defaultRecoveryFolder();
 
 // This window's slot. Copies are written on a thread of their own, so that
@@ -59,7 +62,7 @@ class RecoverySlot {
   bool claim();
 
   std::string folder_, base_;
-  int lockFd_ = -1;
+  FileLock lock_;
   mutable std::mutex mutex_;
   std::condition_variable wake_, idle_;
   std::optional<Job> pending_;
@@ -74,7 +77,7 @@ class RecoverySlot {
 struct LeftCopy {
   std::string xdx, origin;
   std::time_t savedAt = 0;
-  std::shared_ptr<int> lock;  // the open lock file descriptor
+  FileLock lock;
 };
 
 // Left copies, newest first. Lock files of slots without a copy are removed.

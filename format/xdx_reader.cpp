@@ -1,12 +1,9 @@
 #include "format/xdx_reader.h"
 
-#include <fcntl.h>
 #include <libxml/SAX2.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -18,6 +15,8 @@
 #include <optional>
 
 #include "format/comma_text.h"
+#include "format/file_read.h"
+#include "format/xdx_gbk.h"
 #include "record/gbk.h"
 
 namespace velmora {
@@ -41,6 +40,9 @@ void initLibxml() {
   std::call_once(once, [] {
     xmlInitParser();
     xmlSetExternalEntityLoader(refuseExternalEntity);
+#ifdef _WIN32
+    registerGbkEncodings();
+#endif
     for (const char* label : kGbkLabels) xmlAddEncodingAlias("GBK", label);
   });
 }
@@ -593,37 +595,14 @@ ReadResult readXdxBytes(std::string_view bytes) {
 }
 
 ReadResult readXdxFile(const std::string& path) {
-  // Non-blocking only for the open itself: a named pipe without a writer
-  // would otherwise hang the program; read to its end, it is simply empty.
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return plainError("无法打开文件“" + path + "”：" + std::strerror(errno));
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  struct Closer {
-    int fd;
-    ~Closer() { ::close(fd); }
-  } closer{fd};
-  struct stat st {};
-  if (::fstat(fd, &st) != 0) return plainError("无法打开文件“" + path + "”：" + std::strerror(errno));
-  if (S_ISDIR(st.st_mode)) return plainError("无法打开文件“" + path + "”：" + std::strerror(EISDIR));
-  if (static_cast<std::size_t>(st.st_size) > kMaxDocumentBytes) return tooLarge();
-  std::string bytes;
-  // One byte beyond the size the file says it has: reading a regular file
-  // then ends without growing the buffer (a pipe or a growing file grows it).
-  bytes.resize(static_cast<std::size_t>(st.st_size) + 1);
-  std::size_t got = 0;
-  for (;;) {
-    if (got == bytes.size()) bytes.resize(bytes.size() + 65536);
-    ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return plainError("无法读取文件“" + path + "”：" + std::strerror(errno));
-    }
-    if (n == 0) break;
-    got += static_cast<std::size_t>(n);
-    if (got > kMaxDocumentBytes) return tooLarge();
+  FileRead file = readWholeFile(path, kMaxDocumentBytes);
+  switch (file.outcome) {
+    case FileRead::Outcome::CannotOpen: return plainError("无法打开文件“" + path + "”：" + file.reason);
+    case FileRead::Outcome::CannotRead: return plainError("无法读取文件“" + path + "”：" + file.reason);
+    case FileRead::Outcome::TooLarge: return tooLarge();
+    case FileRead::Outcome::Read: break;
   }
-  bytes.resize(got);
-  return readXdxBytes(bytes);
+  return readXdxBytes(file.bytes);
 }
 
 }  // namespace velmora

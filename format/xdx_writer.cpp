@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "format/comma_text.h"
+#include "format/xdx_gbk.h"
 #include "format/xdx_reader.h"
 #include "record/gbk.h"
 
@@ -132,6 +133,9 @@ std::string buildXdx(const Record& record, const std::vector<std::string>& probl
 
   xmlChar* mem = nullptr;
   int size = 0;
+#ifdef _WIN32
+  registerGbkEncodings();
+#endif
   xmlDocDumpMemoryEnc(doc.get(), &mem, &size, "GBK");
   if (!mem) throw std::runtime_error("文档无法按 GBK 编码生成");
   std::string out(reinterpret_cast<const char*>(mem), static_cast<std::size_t>(size));

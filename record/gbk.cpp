@@ -1,6 +1,16 @@
 #include "record/gbk.h"
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#else
 #include <iconv.h>
+#endif
 
 #include <cerrno>
 #include <vector>
@@ -8,6 +18,68 @@
 namespace velmora {
 namespace {
 
+#ifdef _WIN32
+// Code page 936 as Windows itself reads and writes it: the table of every
+// other program on the applicant's machine.
+constexpr UINT kGbkCodePage = 936;
+
+std::optional<std::wstring> toWide(UINT codePage, std::string_view in) {
+  if (in.empty()) return std::wstring();
+  const int size = static_cast<int>(in.size());
+  const int n = ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, in.data(), size, nullptr, 0);
+  if (n <= 0) return std::nullopt;
+  std::wstring out(static_cast<std::size_t>(n), L'\0');
+  ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, in.data(), size, out.data(), n);
+  return out;
+}
+
+// A character the code page lacks is an error, never a best-fit neighbour
+// or a question mark.
+std::optional<std::string> fromWide(UINT codePage, const std::wstring& in) {
+  if (in.empty()) return std::string();
+  const int size = static_cast<int>(in.size());
+  BOOL usedDefault = FALSE;
+  BOOL* lossy = codePage == CP_UTF8 ? nullptr : &usedDefault;
+  const DWORD flags = codePage == CP_UTF8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+  const int n = ::WideCharToMultiByte(codePage, flags, in.data(), size, nullptr, 0, nullptr, lossy);
+  if (n <= 0 || usedDefault) return std::nullopt;
+  std::string out(static_cast<std::size_t>(n), '\0');
+  ::WideCharToMultiByte(codePage, flags, in.data(), size, out.data(), n, nullptr, lossy);
+  return out;
+}
+
+// Code page 936 also maps its user-defined areas (AAA1–AFFE, F8A1–FEFE,
+// A140–A7A0) to the private-use characters; the GBK table of Linux
+// defines none of them. Neither side takes them, so that a document opens,
+// and a text fits, alike on both systems.
+bool hasPrivateUse(const std::wstring& wide) {
+  for (wchar_t c : wide)
+    if (c >= 0xE000 && c <= 0xF8FF) return true;
+  return false;
+}
+
+class Converter {
+ public:
+  Converter(UINT to, UINT from) : to_(to), from_(from) {}
+  std::optional<std::string> convert(std::string_view in) const {
+    const auto wide = toWide(from_, in);
+    if (!wide || hasPrivateUse(*wide)) return std::nullopt;
+    return fromWide(to_, *wide);
+  }
+
+ private:
+  UINT to_, from_;
+};
+
+Converter& toGbk() {
+  static Converter c(kGbkCodePage, CP_UTF8);
+  return c;
+}
+Converter& fromGbk() {
+  static Converter c(CP_UTF8, kGbkCodePage);
+  return c;
+}
+#else
 // One converter per direction and thread: opening iconv descriptors is far more
 // expensive than converting a field's text.
 class Converter {
@@ -61,6 +133,7 @@ Converter& fromGbk() {
   thread_local Converter c("UTF-8", "GBK");
   return c;
 }
+#endif
 
 bool isAscii(std::string_view s) {
   for (unsigned char ch : s)

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian packages (Debian 12 "bookworm") that building the
-# programs needs ("programs", what ./run.sh asks for) or that building and
+# programs needs ("programs", what ./run.sh asks for), that building and
 # running every test and benchmark needs as well ("all", the default, what
-# ./test.sh asks for). When they are all present it does nothing and prints
-# nothing. apt-get needs root: run as root or with sudo at hand.
+# ./test.sh asks for), or that the Windows build needs ("windows", what
+# scripts/build-windows.sh asks for). When they are all present it does
+# nothing and prints nothing. apt-get needs root: run as root or with sudo
+# at hand.
 set -euo pipefail
 set_name=${1:-all}
 
@@ -41,10 +43,20 @@ tests=(
   dpkg-dev lintian appstream desktop-file-utils
   shared-mime-info libglib2.0-bin xdg-utils libfile-mimeinfo-perl man-db
 )
+# The Windows build (scripts/build-windows.sh): MinGW-w64 with posix threads,
+# zlib for Windows, Wine to run the tests, NSIS for the installer, and
+# dpkg-dev for fetching the sources of the libraries it cross-builds. The
+# Linux Qt is the cross build's host tools (moc, rcc, uic); GoogleTest's
+# source comes with libgtest-dev.
+windows=(
+  g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 nsis dpkg-dev xvfb openbox xdotool
+  libgtest-dev qt6-base-dev qt6-base-dev-tools libcli11-dev nlohmann-json3-dev cmake ninja-build pkg-config
+)
 case $set_name in
   programs) wanted=("${programs[@]}") ;;
   all) wanted=("${programs[@]}" "${tests[@]}") ;;
-  *) echo "usage: $0 [programs|all]" >&2; exit 2 ;;
+  windows) wanted=("${windows[@]}") ;;
+  *) echo "usage: $0 [programs|all|windows]" >&2; exit 2 ;;
 esac
 
 missing() {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "record/gbk.h"
 #include "test_support.h"
 
@@ -51,4 +53,55 @@ TEST(Gbk, ConvertsBothWays) {
 TEST(Gbk, FirstCharactersCountsCharactersNotBytes) {
   EXPECT_EQ(firstCharacters("课题名称abc", 3), "课题名");
   EXPECT_EQ(firstCharacters("ab", 40), "ab");
+}
+
+// The GBK table every build must read and write alike: glibc's, as the
+// Linux build's iconv has it (tests/fixtures/gbk_table.txt, one line per lead
+// byte). Code page 936 on Windows is the system's own table; wherever both
+// define a character they must agree, both ways, and each build must define
+// exactly what the file lists (on Windows the code page's user-defined
+// areas are refused), so that a document reads alike on both systems and
+// the file cannot drift from the Linux build's table.
+TEST(Gbk, EveryCharacterTheTableDefinesConvertsAsTheTableSays) {
+  const std::string table = test::readFile(test::fixture("gbk_table.txt"));
+  ASSERT_FALSE(table.empty());
+  std::size_t lines = 0, agreed = 0, onlyTable = 0, onlyHere = 0;
+  std::size_t at = 0;
+  while (at < table.size()) {
+    std::size_t end = table.find('\n', at);
+    if (end == std::string::npos) end = table.size();
+    const std::string_view line(table.data() + at, end - at);
+    at = end + 1;
+    if (line.empty() || line[0] == '#') continue;
+    ++lines;
+    const int lead = std::stoi(std::string(line.substr(0, 2)), nullptr, 16);
+    std::size_t pos = 3;
+    for (int trail = 0x40; trail <= 0xFE; ++trail) {
+      ASSERT_LT(pos, line.size()) << "line of lead " << lead << " ends early";
+      const std::size_t start = pos;
+      const char32_t listed = nextCodePoint(line, pos);
+      const std::string listedUtf8(line.substr(start, pos - start));
+      const std::string code{static_cast<char>(lead), static_cast<char>(trail)};
+      SCOPED_TRACE(::testing::Message() << std::hex << std::uppercase << lead << trail);
+      const auto decoded = gbkToUtf8(code);
+      if (listed == 0xFFFD) {
+        if (decoded) ++onlyHere;
+        continue;
+      }
+      if (!decoded) {
+        ++onlyTable;
+        continue;
+      }
+      EXPECT_EQ(*decoded, listedUtf8);
+      EXPECT_EQ(utf8ToGbk(listedUtf8).value_or("none"), code);
+      ++agreed;
+    }
+  }
+  EXPECT_EQ(lines, 126u);
+  EXPECT_GT(agreed, 21000u);
+  // 0x80 is the euro sign in both tables; 0xFF is no character.
+  EXPECT_EQ(gbkToUtf8("\x80").value_or("none"), "€");
+  EXPECT_FALSE(gbkToUtf8("\xFF").has_value());
+  EXPECT_EQ(onlyTable, 0u);
+  EXPECT_EQ(onlyHere, 0u);
 }

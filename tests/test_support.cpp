@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
@@ -42,10 +43,20 @@ Answer ScriptedPrompter::askYesNoCancel(const std::string& t) {
   return a;
 }
 
-std::string fixture(const std::string& name) { return std::string(VELMORA_FIXTURES) + "/" + name; }
+namespace {
+// A UTF-8 path as the streams take it on every system (on Windows a narrow
+// path would be read in the ANSI code page).
+std::filesystem::path utf8Path(const std::string& path) { return std::u8string(path.begin(), path.end()); }
+}  // namespace
+
+std::string fixture(const std::string& name) {
+  std::filesystem::path path = utf8Path(std::string(VELMORA_FIXTURES) + "/" + name);
+  const std::u8string utf8 = path.make_preferred().u8string();
+  return std::string(utf8.begin(), utf8.end());
+}
 
 std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(utf8Path(path), std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path);
   std::ostringstream s;
   s << in.rdbuf();
@@ -53,7 +64,7 @@ std::string readFile(const std::string& path) {
 }
 
 void writeFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary);
+  std::ofstream out(utf8Path(path), std::ios::binary);
   out << bytes;
 }
 
@@ -64,9 +75,29 @@ std::string gbk(const std::string& utf8) {
 }
 
 TempDir::TempDir() {
+#ifdef _WIN32
+  // No mkdtemp: a random name, made only if it is new.
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const auto candidate = std::filesystem::temp_directory_path() / ("velmora-test-" + std::to_string(random()));
+    if (std::filesystem::create_directory(candidate)) {
+      dir_ = candidate;
+      dir_.make_preferred();
+      return;
+    }
+  }
+  throw std::runtime_error("no temporary folder");
+#else
   std::string tmpl = (std::filesystem::temp_directory_path() / "velmora-test-XXXXXX").string();
   if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
   dir_ = tmpl;
+#endif
+}
+
+std::string TempDir::path(const std::string& name) const {
+  std::filesystem::path joined = dir_ / std::filesystem::path(std::u8string(name.begin(), name.end()));
+  const std::u8string utf8 = joined.make_preferred().u8string();
+  return std::string(utf8.begin(), utf8.end());
 }
 
 TempDir::~TempDir() {

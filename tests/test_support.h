@@ -48,7 +48,8 @@ class TempDir {
  public:
   TempDir();
   ~TempDir();
-  std::string path(const std::string& name) const { return (dir_ / name).string(); }
+  // The UTF-8 path of a UTF-8 name inside the folder, on every system.
+  std::string path(const std::string& name) const;
   const std::filesystem::path& dir() const { return dir_; }
 
  private:
