@@ -25,7 +25,8 @@ else
   sanitized=1
   cat build-asan/ctest.log
 fi
-# The soak's seeds are new every run: name them, so that any can be replayed.
+# Name the soak's seeds (a fixed first one, then one after another), so that
+# any can be replayed alone.
 grep -h '^soak: seed [0-9]*: ' build-asan/Testing/Temporary/LastTest.log 2>/dev/null | sort -u || true
 
 echo "== All tests"
