@@ -16,6 +16,7 @@
 #include "app/page_tabs.h"
 #include "app/pages.h"
 #include "app/read_only_look.h"
+#include "app/required_child.h"
 #include "app/text_fit.h"
 #include "app/window_fonts.h"
 #include "app/window_palette.h"
@@ -85,7 +86,7 @@ MainWindow::MainWindow(WindowServices& services, QWidget* parent, std::string re
 
   panel_ = new SidePanel(this);
   layout->addWidget(panel_);
-  notices_ = new NoticeLine(panel_->findChild<QLabel*>(QStringLiteral("notice")));
+  notices_ = new NoticeLine(requiredChild<QLabel>(panel_, "notice"));
   connect(&InputNotices::instance(), &InputNotices::charactersDropped, this,
           [this](int count) { notices_->showPassing(QStringLiteral("已略去 %1 个无法保存的字符").arg(count)); });
   // The copy is written on the slot's thread; its outcome is shown here.
@@ -102,14 +103,14 @@ MainWindow::MainWindow(WindowServices& services, QWidget* parent, std::string re
   connect(panel_->verifylist, &QListWidget::currentRowChanged, this, [this](int row) { onProblemChosen(row); });
   connect(panel_->verifylist, &QListWidget::itemClicked, this,
           [this](QListWidgetItem* item) { onProblemChosen(panel_->verifylist->row(item)); });
-  findChild<QLabel*>(QStringLiteral("Label41"))->installEventFilter(this);
+  requiredChild<QLabel>(this, "Label41")->installEventFilter(this);
   // A tab clicked leaves the field being edited: its leave check comes first.
   pageControl_->tabBar()->installEventFilter(this);
 
   // Looked up once: refresh() runs after every key.
-  shown_ = {findChild<QLabel*>(QStringLiteral("ProjectID")),    findChild<QLineEdit*>(QStringLiteral("Presider1")),
-            findChild<MaskedEdit*>(QStringLiteral("EduCode1")), findChild<QLabel*>(QStringLiteral("Label67")),
-            findChild<QLabel*>(QStringLiteral("lbl8")),         findChild<QLabel*>(QStringLiteral("passby"))};
+  shown_ = {requiredChild<QLabel>(this, "ProjectID"),    requiredChild<QLineEdit>(this, "Presider1"),
+            requiredChild<MaskedEdit>(this, "EduCode1"), requiredChild<QLabel>(this, "Label67"),
+            requiredChild<QLabel>(this, "lbl8"),         requiredChild<QLabel>(this, "passby")};
   bindFields();
   setTabOrder();
   addShortcuts();
@@ -193,8 +194,7 @@ void MainWindow::setTabOrder() {
                                 "tuijian1", "tuijian2", "danweiyijian", "jiaoyujuyijian", "HuoYe", "MaskName"};
   QWidget* previous = nullptr;
   for (const char* name : kOrder) {
-    QWidget* w = findChild<QWidget*>(QString::fromLatin1(name));
-    if (!w) continue;
+    QWidget* w = requiredChild<QWidget>(this, name);
     if (previous) QWidget::setTabOrder(previous, w);
     previous = w;
     // The tab control follows the side panel, before the fields of its pages;

@@ -5,6 +5,7 @@
 #include "bench/maximal_record.h"
 #include "check/completeness_check.h"
 #include "document/document_actions.h"
+#include "document/null_prompter.h"
 #include "format/atomic_file.h"
 #include "format/comma_text.h"
 #include "format/xdx_writer.h"
@@ -13,15 +14,11 @@ using namespace velmora;
 
 namespace {
 
-class NoDialogs : public Prompter {
+// Saving answers its dialog with `savePath`; nothing else asks.
+class NoDialogs : public NullPrompter {
  public:
   std::string savePath;
-  std::optional<std::string> askOpenPath() override { return std::nullopt; }
   std::optional<std::string> askSavePath(const std::string&) override { return savePath; }
-  void showMessage(const std::string&) override {}
-  void showInformation(const std::string&) override {}
-  void showError(const std::string&) override {}
-  bool confirm(const std::string&) override { return false; }
 };
 
 std::string tempPath(const char* name) { return "/tmp/velmora-bench-" + std::to_string(::getpid()) + "-" + name; }

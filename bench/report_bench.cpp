@@ -9,21 +9,14 @@
 #include "bench/hostile_documents.h"
 #include "bench/maximal_record.h"
 #include "document/document_actions.h"
+#include "document/null_prompter.h"
 #include "report/report_fill.h"
 #include "report/report_pdf.h"
 #include "report/report_render.h"
 
 namespace {
 
-class NoDialogs : public velmora::Prompter {
- public:
-  std::optional<std::string> askOpenPath() override { return std::nullopt; }
-  std::optional<std::string> askSavePath(const std::string&) override { return std::nullopt; }
-  void showMessage(const std::string&) override {}
-  void showInformation(const std::string&) override {}
-  void showError(const std::string&) override {}
-  bool confirm(const std::string&) override { return false; }
-};
+using NoDialogs = velmora::NullPrompter;
 
 void BM_GenerateAllSheets(benchmark::State& state) {
   const velmora::Record rec = velmora::bench::maximalRecord();

@@ -14,6 +14,7 @@
 
 #include "app/long_text_edit.h"
 #include "app/main_window.h"
+#include "app/null_window_services.h"
 #include "app/window_fonts.h"
 #include "bench/hostile_documents.h"
 #include "bench/maximal_record.h"
@@ -23,22 +24,7 @@
 
 namespace {
 
-class NoDialogs : public velmora::WindowServices {
- public:
-  std::optional<std::string> askOpenPath() override { return std::nullopt; }
-  std::optional<std::string> askSavePath(const std::string&) override { return std::nullopt; }
-  void showMessage(const std::string&) override {}
-  void showInformation(const std::string&) override {}
-  void showError(const std::string&) override {}
-  bool confirm(const std::string&) override { return false; }
-  std::optional<std::string> askReportPath(velmora::ReportFileDialog, QWidget*, const std::string&) override {
-    return std::nullopt;
-  }
-  void showErrorOver(QWidget*, const std::string&, const std::string&) override {}
-  void showInformationOver(QWidget*, const std::string&, const std::string&) override {}
-  void openExternally(const std::string&) override {}
-  void beep() override {}
-};
+using NoDialogs = velmora::NullWindowServices;
 
 void CreateWindowAndOpen(benchmark::State& state, const velmora::Record& r) {
   const std::string path = "/tmp/velmora-window-bench-" + std::to_string(::getpid()) + ".xdx";

@@ -9,6 +9,7 @@
 
 #include "check/completeness_check.h"
 #include "document/document_actions.h"
+#include "document/null_prompter.h"
 #include "format/xdx_reader.h"
 #include "format/xdx_writer.h"
 #include "fuzz/fuzz_support.h"
@@ -23,19 +24,16 @@ using namespace velmora;
   std::abort();
 }
 
-class CountingPrompter : public Prompter {
+class CountingPrompter : public NullPrompter {
  public:
   int errors = 0, informations = 0, others = 0;
   std::string lastError;
-  std::optional<std::string> askOpenPath() override { return std::nullopt; }
-  std::optional<std::string> askSavePath(const std::string&) override { return std::nullopt; }
   void showMessage(const std::string&) override { ++others; }
   void showInformation(const std::string&) override { ++informations; }
   void showError(const std::string& text) override {
     ++errors;
     lastError = text;
   }
-  bool confirm(const std::string&) override { return false; }
 };
 
 // A record with unsaved edits, so that a half-applied document would show.
