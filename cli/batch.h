@@ -41,6 +41,12 @@ struct Batch {
 // cannot be read. Links to folders are followed, each folder once.
 Batch collectDocuments(const std::vector<std::string>& inputs);
 
+// A path the program made below `folder` (a folder as the user gave it),
+// written with the separator `folder` is written with: on Windows the system
+// joins names with a backslash, which a folder given as "D:/申报/2026"
+// should not see mixed into its documents' names. Unchanged on Linux.
+std::string inStyleOf(const std::string& folder, std::string path);
+
 // Prints "PATH：无法读取文件夹：REASON" for each unreadable folder, a line
 // for each skipped entry and "未找到 .xdx 文档：PATH" for each empty folder;
 // true when there was any.

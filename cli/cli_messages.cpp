@@ -1,15 +1,11 @@
 #include "cli/cli_messages.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <iostream>
 #include <string_view>
 
 #include "cli/cli_prompter.h"
 #include "cli/display_name.h"
+#include "cli/file_probe.h"
 #include "document/document_actions.h"
 
 namespace velmora::cli {
@@ -57,22 +53,15 @@ enum class Start { Markup, Empty, Other };
 // nothing at all, or with anything else. Only regular files are looked at: a
 // pipe or a device has been read already and is no document file.
 Start howFileStarts(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return Start::Other;
-  char head[512];
-  struct stat st {};
-  ssize_t n = -1;
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
-    while ((n = ::read(fd, head, sizeof head)) < 0 && errno == EINTR) {
-    }
-  ::close(fd);
-  if (n < 0) return Start::Other;
+  constexpr std::size_t kLookedAt = 512;
+  const std::optional<std::string> head = regularFileHead(path, kLookedAt);
+  if (!head) return Start::Other;
   // The bytes of UTF-8, UTF-16 and UCS-4 byte-order marks, the zero bytes of
   // wide encodings, and blanks.
   const std::string_view skipped("\xEF\xBB\xBF\xFE\xFF\0 \t\r\n", 10);
-  for (ssize_t i = 0; i < n; ++i)
-    if (skipped.find(head[i]) == std::string_view::npos) return head[i] == '<' ? Start::Markup : Start::Other;
-  return n < static_cast<ssize_t>(sizeof head) ? Start::Empty : Start::Other;
+  for (char c : *head)
+    if (skipped.find(c) == std::string_view::npos) return c == '<' ? Start::Markup : Start::Other;
+  return head->size() < kLookedAt ? Start::Empty : Start::Other;
 }
 
 // A file that is no XML document at all (a link to some other file, a

@@ -1,8 +1,12 @@
 #include "cli/commands.h"
 
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <array>
@@ -17,10 +21,16 @@
 #include "cli/cli_messages.h"
 #include "cli/cli_prompter.h"
 #include "cli/display_name.h"
+#include "cli/file_probe.h"
 #include "cli/output_guard.h"
 #include "document/document_actions.h"
 #include "exchange/record_import.h"
 #include "exchange/record_json.h"
+#include "format/file_read.h"
+#include "format/file_system.h"
+#ifdef _WIN32
+#include "format/windows_system.h"
+#endif
 
 namespace velmora::cli {
 namespace {
@@ -49,6 +59,42 @@ Checked checkDocument(const std::string& path) {
 // source (a pipe, a device such as /dev/zero, a file that grows) no more than
 // one byte beyond the limit is read: the memory held never depends on how
 // much input there is. False with the reason in `error`.
+#ifdef _WIN32
+
+bool readJsonInput(const std::string& path, std::string& bytes, std::string& error) {
+  if (path != "-") {
+    FileRead file = readWholeFile(path, kMaxImportBytes);
+    switch (file.outcome) {
+      case FileRead::Outcome::Read: bytes = std::move(file.bytes); return true;
+      case FileRead::Outcome::TooLarge: error = jsonTooLarge(); return false;
+      case FileRead::Outcome::CannotOpen:
+      case FileRead::Outcome::CannotRead: break;
+    }
+    error = "无法读取文件：" + file.reason;
+    return false;
+  }
+  // Standard input (in binary mode, see main.cpp) is a file, a pipe, a
+  // console or NUL: read to its end, never more than the limit and a byte.
+  bytes.reserve(kMaxImportBytes + 1);
+  char buffer[65536];
+  for (;;) {
+    const int n =
+        ::_read(0, buffer, static_cast<unsigned>(std::min(sizeof buffer, kMaxImportBytes + 1 - bytes.size())));
+    if (n < 0) {
+      error = std::string("无法读取文件：") + std::strerror(errno);
+      return false;
+    }
+    if (n == 0) return true;
+    bytes.append(buffer, static_cast<std::size_t>(n));
+    if (bytes.size() > kMaxImportBytes) {
+      error = jsonTooLarge();
+      return false;
+    }
+  }
+}
+
+#else
+
 bool readJsonInput(const std::string& path, std::string& bytes, std::string& error) {
   const bool standardInput = path == "-";
   // Non-blocking only for the open itself, as for documents: a named pipe
@@ -96,6 +142,8 @@ bool readJsonInput(const std::string& path, std::string& bytes, std::string& err
     }
   }
 }
+
+#endif
 
 // JSON is held to the same size as documents.
 static_assert(kMaxImportBytes == kMaxDocumentBytes);
@@ -153,9 +201,7 @@ namespace {
 std::optional<std::string> documentOutputRefusal(const std::string& read, const std::string& out) {
   if (out.empty()) return std::string("输出文件名为空");
   if (auto why = OutputGuard({read}).refusal(out, false)) return why;
-  struct stat st {};
-  if (::stat(out.c_str(), &st) == 0 && S_ISREG(st.st_mode) && !isXdxDocument(out))
-    return std::string("不是申报文档，不能覆盖");
+  if (isRegularFile(out) && !isXdxDocument(out)) return std::string("不是申报文档，不能覆盖");
   return std::nullopt;
 }
 
@@ -205,6 +251,20 @@ namespace {
 
 constexpr const char* kNoPrintProgram = "velmora-cli：找不到打印程序 velmora-print\n";
 
+// What names one output file: the path itself on Linux; on Windows, whose
+// file systems take "X.pdf" and "x.pdf" for one file, the path in capitals.
+std::string sameFileKey(const std::filesystem::path& output) {
+#ifdef _WIN32
+  const std::wstring name = output.wstring();
+  std::wstring upper(name.size(), L'\0');
+  const int n = ::LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, name.c_str(), static_cast<int>(name.size()),
+                                upper.data(), static_cast<int>(upper.size()), nullptr, nullptr, 0);
+  return utf8FromWide(n > 0 ? upper : name);
+#else
+  return output.string();
+#endif
+}
+
 // The PDF each document of a batch becomes. Names come from the files'
 // names and the paths below the folders given, so two documents can claim
 // one output (a/x.xdx and b/x.xdx, a folder and a file beside it, one file
@@ -216,15 +276,16 @@ std::optional<std::vector<std::string>> pdfOutputs(const std::string& outDir, co
   std::vector<std::string> outputs;
   std::map<std::string, std::vector<std::size_t>> claims;
   for (std::size_t i = 0; i < docs.size(); ++i) {
-    outputs.push_back((fs::path(outDir) / (docs[i].name + ".pdf")).lexically_normal().string());
-    claims[outputs.back()].push_back(i);
+    const fs::path output = (systemPath(outDir) / systemPath(docs[i].name + ".pdf")).lexically_normal();
+    outputs.push_back(inStyleOf(outDir, utf8Path(output)));
+    claims[sameFileKey(output)].push_back(i);
   }
   bool collided = false;
-  for (const auto& [output, claimants] : claims) {
+  for (const auto& [key, claimants] : claims) {
     if (claimants.size() < 2) continue;
     std::string names;
     for (std::size_t i : claimants) names += (names.empty() ? "" : "、") + displayPath(docs[i].path);
-    report(output, "多个文档会写成这同一个文件：" + names + "；未写入任何文件");
+    report(outputs[claimants.front()], "多个文档会写成这同一个文件：" + names + "；未写入任何文件");
     collided = true;
   }
   if (collided) return std::nullopt;
@@ -267,9 +328,15 @@ int pdfCommand(const std::string& outDir, const std::string& paper, const std::v
 
   namespace fs = std::filesystem;
   std::error_code ec;
-  fs::create_directories(outDir, ec);
-  if (!fs::is_directory(outDir)) {
+  fs::create_directories(systemPath(outDir), ec);
+  if (!fs::is_directory(systemPath(outDir))) {
+#ifdef _WIN32
+    // The system's error codes are no errno values; strerror tells them
+    // in the words it uses on Linux.
+    report(outDir, "无法创建输出文件夹：" + std::string(std::strerror(ec ? systemErrno(ec) : ENOTDIR)));
+#else
     report(outDir, "无法创建输出文件夹：" + (ec ? ec.message() : std::strerror(ENOTDIR)));
+#endif
     return kRefused;
   }
   std::vector<std::string> inputs;
@@ -287,7 +354,7 @@ int pdfCommand(const std::string& outDir, const std::string& paper, const std::v
       return;
     }
     std::error_code made;
-    fs::create_directories(fs::path(pdf).parent_path(), made);
+    fs::create_directories(systemPath(pdf).parent_path(), made);
     results[i] = runProgram(program, {docs[i].path, pdf, paper});
   });
   if (incomplete) return kRefused;

@@ -2,12 +2,22 @@
 
 #include <cstdio>
 
+#include "format/file_system.h"
 #include "record/gbk.h"
 
 namespace velmora::cli {
 namespace {
 
 constexpr std::string_view kGbkMark = "〔GBK〕";
+
+// A backslash is written \\, so that a name never reads as an escape. Not
+// on Windows: there it separates folders, no name holds one, and messages
+// quote paths, which must read as the user typed them.
+#ifdef _WIN32
+constexpr bool kBackslashEscaped = false;
+#else
+constexpr bool kBackslashEscaped = true;
+#endif
 
 // The length of the valid UTF-8 sequence at text[pos], 0 when there is none.
 std::size_t utf8Length(std::string_view text, std::size_t pos) {
@@ -56,7 +66,7 @@ void appendShown(std::string& out, std::string_view character) {
     char buf[12];
     std::snprintf(buf, sizeof buf, "\\u%04X", static_cast<unsigned>(cp));
     out += buf;
-  } else if (cp == U'\\') {
+  } else if (cp == U'\\' && kBackslashEscaped) {
     out += "\\\\";
   } else {
     out += character;
@@ -94,11 +104,13 @@ std::string displayPath(std::string_view path) {
   std::string out;
   std::size_t start = 0;
   for (;;) {
-    const std::size_t slash = path.find('/', start);
+    // On Windows a backslash ends a folder's name, as a slash does, and is
+    // shown as it is: it is no character of a name there.
+    const std::size_t slash = path.find_first_of(kPathSeparators, start);
     out +=
         displayComponent(path.substr(start, slash == std::string_view::npos ? std::string_view::npos : slash - start));
     if (slash == std::string_view::npos) return out;
-    out += '/';
+    out += path[slash];
     start = slash + 1;
   }
 }

@@ -11,7 +11,9 @@ namespace velmora::cli {
 // decoded from GBK with the mark "〔GBK〕" when it decodes cleanly, else with
 // its undecodable bytes as \xNN. Control characters are escaped (\xNN, \uNNNN)
 // and a backslash and the mark's bracket are written \\ and \u3014, so that
-// two different paths never show the same.
+// two different paths never show the same. On Windows, where a backslash
+// separates folders as a slash does, it is shown as it is, here and in
+// displayQuote.
 std::string displayPath(std::string_view path);
 
 // The path's bytes in hexadecimal, for a script to find the file by.

@@ -1,7 +1,15 @@
 #include "cli/help_format.h"
 
+#ifdef _WIN32
+#include <io.h>
+
+#include <cstdio>
+
+#include "format/windows_system.h"
+#else
 #include <sys/ioctl.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <vector>
@@ -132,10 +140,21 @@ std::string wrapText(std::string_view text, std::size_t width, std::size_t inden
 }
 
 std::size_t terminalWidth() {
+#ifdef _WIN32
+  // The columns of the console window, not of its buffer, which is often
+  // far wider than what shows.
+  CONSOLE_SCREEN_BUFFER_INFO console{};
+  if (::_isatty(::_fileno(stdout)) && ::GetConsoleScreenBufferInfo(::GetStdHandle(STD_OUTPUT_HANDLE), &console)) {
+    const int columns = console.srWindow.Right - console.srWindow.Left + 1;
+    if (columns >= 40) return static_cast<std::size_t>(columns);
+  }
+  return 80;
+#else
   winsize size{};
   if (::isatty(STDOUT_FILENO) && ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col >= 40)
     return size.ws_col;
   return 80;
+#endif
 }
 
 HelpFormatter::HelpFormatter(std::size_t width) : width_(width) {}

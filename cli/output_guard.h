@@ -3,13 +3,12 @@
 // links, so a link to an input counts as the input), and, where it writes
 // something else than a document, an application document. An office that
 // mistypes an output name must not lose an applicant's work to a PDF.
-#include <sys/types.h>
-
 #include <map>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
+
+#include "cli/file_probe.h"
 
 namespace velmora::cli {
 
@@ -24,7 +23,7 @@ class OutputGuard {
   std::optional<std::string> refusal(const std::string& out, bool documentsToo) const;
 
  private:
-  std::map<std::pair<dev_t, ino_t>, std::string> inputs_;
+  std::map<FileIdentity, std::string> inputs_;
 };
 
 // True for an existing file that is an XDX document: its name (or the name

@@ -1,7 +1,11 @@
 // velmora-cli roster: one table of a round of applications, one row per
 // document, for the office that received them.
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <dlfcn.h>
 #include <unistd.h>
+#endif
 #include <xlsxwriter.h>
 
 #include <algorithm>
@@ -22,8 +26,12 @@
 #include "cli/display_name.h"
 #include "cli/output_guard.h"
 #include "format/atomic_file.h"
+#include "format/file_system.h"
 #include "record/amount.h"
 #include "record/gbk.h"
+#ifdef _WIN32
+#include "format/windows_system.h"
+#endif
 
 namespace velmora::cli {
 namespace {
@@ -143,19 +151,48 @@ struct XlsxWriter {
   decltype(&::workbook_close) workbookClose;
 };
 
+#ifdef _WIN32
+
+// The system's words for a Windows error, in the user's language, with its
+// number, which a search finds whatever the language.
+std::string windowsReason(DWORD error) {
+  wchar_t* text = nullptr;
+  const DWORD n =
+      ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring words = n ? std::wstring(text, n) : std::wstring();
+  ::LocalFree(text);
+  while (!words.empty() && (words.back() == L'\n' || words.back() == L'\r' || words.back() == L' ')) words.pop_back();
+  return (words.empty() ? std::string() : utf8FromWide(words) + " ") + "(" + std::to_string(error) + ")";
+}
+
+#endif
+
 // Loaded once and kept for the process; nullptr (with the loader's reason)
 // when the library is not installed.
 const XlsxWriter* xlsxWriter(std::string& error) {
   static std::string failure;
   static const std::optional<XlsxWriter> loaded = []() -> std::optional<XlsxWriter> {
+#ifdef _WIN32
+    HMODULE lib = ::LoadLibraryW(widePath(VELMORA_XLSXWRITER_SONAME).c_str());
+    if (!lib) {
+      failure = std::string(VELMORA_XLSXWRITER_SONAME) + ": " + windowsReason(::GetLastError());
+      return std::nullopt;
+    }
+    // Through the type of no arguments, which any function's address may
+    // take and give back.
+    auto symbol = [&](const char* name) { return reinterpret_cast<void (*)()>(::GetProcAddress(lib, name)); };
+#else
     void* lib = ::dlopen(VELMORA_XLSXWRITER_SONAME, RTLD_NOW | RTLD_LOCAL);
     if (!lib) {
       failure = ::dlerror();
       return std::nullopt;
     }
+    auto symbol = [&](const char* name) { return ::dlsym(lib, name); };
+#endif
     bool complete = true;
     auto get = [&](auto& fn, const char* name) {
-      fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(::dlsym(lib, name));
+      fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(symbol(name));
       complete = complete && fn;
     };
     XlsxWriter x{};
@@ -192,6 +229,41 @@ std::optional<std::string> rosterXlsx(const std::vector<RosterRow>& rows, const 
   int fd = -1;
   const std::string temporary = temporaryBeside(out, fd, error);
   if (temporary.empty()) return std::nullopt;
+#ifdef _WIN32
+  // Windows holds the temporary locked by opening it unshared, which would
+  // keep libxlsxwriter out: it is closed now. The name alone marks it as
+  // this process's while the process runs.
+  ::_close(fd);
+  struct Remove {
+    const std::string& path;
+    ~Remove() { removeFile(path); }
+  } remove{temporary};
+  // libxlsxwriter built by MinGW opens the workbook by a name in the ANSI
+  // code page, which need not hold the folder's name: it is given the bare
+  // name, which is ASCII, in the folder made current meanwhile.
+  const std::string folder = utf8Path(systemPath(temporary).parent_path());
+  const std::string bareName = utf8Path(systemPath(temporary).filename());
+  struct CurrentFolder {
+    std::wstring before;
+    bool changed = false;
+    explicit CurrentFolder(const std::string& to) {
+      const DWORD n = ::GetCurrentDirectoryW(0, nullptr);
+      before.resize(n);
+      before.resize(::GetCurrentDirectoryW(n, before.data()));
+      changed = !before.empty() && ::SetCurrentDirectoryW(widePath(to).c_str());
+    }
+    ~CurrentFolder() {
+      if (changed) ::SetCurrentDirectoryW(before.c_str());
+    }
+  };
+  std::optional<CurrentFolder> inFolder;
+  inFolder.emplace(folder);
+  if (!inFolder->changed) {
+    error = "无法生成工作簿";
+    return std::nullopt;
+  }
+  lxw_workbook* book = x->workbookNew(bareName.c_str());
+#else
   struct Remove {
     const std::string& path;
     int fd;
@@ -201,6 +273,7 @@ std::optional<std::string> rosterXlsx(const std::vector<RosterRow>& rows, const 
     }
   } remove{temporary, fd};
   lxw_workbook* book = x->workbookNew(temporary.c_str());
+#endif
   if (!book) {
     error = "无法生成工作簿";
     return std::nullopt;
@@ -259,7 +332,10 @@ std::optional<std::string> rosterXlsx(const std::vector<RosterRow>& rows, const 
     error = "无法生成工作簿";
     return std::nullopt;
   }
-  std::ifstream in(temporary, std::ios::binary);
+#ifdef _WIN32
+  inFolder.reset();
+#endif
+  std::ifstream in(systemPath(temporary), std::ios::binary);
   std::ostringstream bytes;
   bytes << in.rdbuf();
   if (!in) {
@@ -270,7 +346,7 @@ std::optional<std::string> rosterXlsx(const std::vector<RosterRow>& rows, const 
 }
 
 std::string lowerExtension(const std::string& path) {
-  std::string ext = std::filesystem::path(path).extension().string();
+  std::string ext = utf8Path(systemPath(path).extension());
   std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
   return ext;
 }

@@ -131,11 +131,11 @@ FileLock tryLockFile(const std::string& path) {
     ::close(fd);
     return nullptr;
   }
-  return FileLock(new int(fd), [](const void* held) {
-    const int* p = static_cast<const int*>(held);
-    ::close(*p);
-    delete p;
-  });
+  return {new int(fd), [](const void* held) {
+            const int* p = static_cast<const int*>(held);
+            ::close(*p);
+            delete p;
+          }};
 }
 
 unsigned long processId() { return static_cast<unsigned long>(::getpid()); }

@@ -22,12 +22,10 @@ inline constexpr const char* kPathSeparators = "/";
 
 // The program holds paths in UTF-8; std::filesystem takes them as such only
 // when told (on Windows a narrow path is read in the ANSI code page).
-inline std::filesystem::path systemPath(const std::string& utf8) {
-  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
+inline std::filesystem::path systemPath(const std::string& utf8) { return {std::u8string(utf8.begin(), utf8.end())}; }
 inline std::string utf8Path(const std::filesystem::path& path) {
   const std::u8string u8 = path.u8string();
-  return std::string(u8.begin(), u8.end());
+  return {u8.begin(), u8.end()};
 }
 
 // Creates the folder and its parents, private to the user. False (errno

@@ -34,3 +34,14 @@ trap cleanup EXIT
 scripts/windows/wine-run.sh cmd /c exit >/dev/null 2>&1 || true
 /usr/lib/wine/wineserver -p 2>/dev/null || true
 ctest --preset windows
+
+# The Windows velmora-cli says and writes what the Linux one does, when
+# there is a Linux one to compare with (test.sh builds it).
+if [[ -x build/velmora-cli ]]; then
+  echo "== velmora-cli on Windows against Linux"
+  tests/windows/cli_same_as_linux.sh build/velmora-cli build-windows/velmora-cli.exe
+fi
+
+echo "== Windows zip"
+version=$(sed -n 's/^project(velmora VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+scripts/windows/package.sh "$version"

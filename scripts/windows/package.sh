@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Makes velmora-<version>-win64.zip in build-windows/: the Windows programs
+# with every DLL they need (walked from their imports), the library
+# velmora-cli opens only when it writes a workbook, and the licence.
+# Usage: package.sh VERSION
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+version=$1
+build=build-windows
+name=velmora-$version-win64
+stage=$build/$name
+rm -rf "$stage" "$build/$name.zip"
+mkdir -p "$stage"
+programs=()
+for p in velmora.exe velmora-cli.exe velmora-print.exe; do
+  [[ -f $build/$p ]] && programs+=("$build/$p") && cp "$build/$p" "$stage/"
+done
+# Loaded by name at run time, so no import leads to it.
+xlsxwriter=$(find "$VELMORA_WINDOWS_PREFIX/bin" -maxdepth 1 -iname 'libxlsxwriter*.dll' -print -quit)
+cp "$xlsxwriter" "$stage/"
+scripts/windows/collect-dlls.sh "$stage" "${programs[@]}" "$xlsxwriter"
+# The debugging symbols stay in build-windows/; libstdc++ alone carries 20 MB.
+x86_64-w64-mingw32-strip --strip-unneeded "$stage"/*.exe "$stage"/*.dll
+cp LICENSE "$stage/LICENSE.txt"
+(cd "$build" && cmake -E tar cf "$name.zip" --format=zip "$name")
+echo "$build/$name.zip"
