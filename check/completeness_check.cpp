@@ -100,8 +100,8 @@ bool incomplete(const Record& r, Field table, int cells) {
 // Applicants without a senior title need two recommenders: the assistant
 // (A.助教) and lecturer (B.讲师) grades.
 bool juniorTitle(const Record& r) {
-  int title = r.choice(Field::DutySpecial);
-  return title == 0 || title == 1;
+  const int title = r.choice(Field::DutySpecial);
+  return title == choiceItem::kAssistant || title == choiceItem::kLecturer;
 }
 
 bool fires(const Record& r, const Rule& rule) {
@@ -110,7 +110,7 @@ bool fires(const Record& r, const Rule& rule) {
     case T::NoChoice: return r.choice(rule.field) < 0;
     case T::EmptyLongText: return r.longTextEmpty(rule.field);
     case T::Incomplete: return incomplete(r, rule.field, rule.cells);
-    case T::GuideNum: return r.choice(Field::Basis) == 0 && r.text(Field::GuideNum).empty();
+    case T::GuideNum: return r.choice(Field::Basis) == choiceItem::kFollowsGuide && r.text(Field::GuideNum).empty();
     case T::FourthResult: {
       return isNationalClass(r.choice(Field::ProjectClass)) && r.choice(Field::ExpectProduction2) < 0;
     }

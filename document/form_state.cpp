@@ -92,7 +92,7 @@ void FormState::editShownLines(Field f, std::size_t first, std::size_t removed, 
 void FormState::rewrapLines(Field f, Lines lines) { record_.setLines(f, std::move(lines)); }
 
 void FormState::purposeRule() {
-  const bool specialTeacherPlan = record_.choice(Field::Purpose) == 1;
+  const bool specialTeacherPlan = record_.choice(Field::Purpose) == choiceItem::kSpecialTeacherPlan;
   if (specialTeacherPlan) record_.setText(Field::ApplyOutlay, {});
   view_.enabled[index(Field::ApplyOutlay)] = !specialTeacherPlan;
   changed(Field::ApplyOutlay);
@@ -128,15 +128,15 @@ void FormState::pickChoice(Field f, int item, Prompter& prompter) {
       break;
     }
     case Field::Age:
-      if (item == 1 && record_.choice(Field::ProjectClass) == 3) {
+      if (item == choiceItem::kFortyOrOver && record_.choice(Field::ProjectClass) == choiceItem::kMinistryYouth) {
         record_.setChoice(Field::ProjectClass, -1);
         changed(Field::ProjectClass);
         prompter.showMessage(std::string(msg::kAgeTooOld));
       }
       break;
     case Field::Basis:
-      if (item == 0) view_.guideNumShown = true;
-      if (item == 1) {
+      if (item == choiceItem::kFollowsGuide) view_.guideNumShown = true;
+      if (item == choiceItem::kOwnTopic) {
         view_.guideNumShown = false;
         record_.setText(Field::GuideNum, {});
         changed(Field::GuideNum);

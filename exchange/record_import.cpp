@@ -321,13 +321,13 @@ class Importer {
       violate("ExpectProduction2", "只有国家一般课题和国家青年基金课题才填写预期最终成果4");
     // Opening empties the outlay of the special teachers' plan: a record
     // holding one would not read back as it was written.
-    if (r().choice(Field::Purpose) == 1 && !r().text(Field::ApplyOutlay).empty())
+    if (r().choice(Field::Purpose) == choiceItem::kSpecialTeacherPlan && !r().text(Field::ApplyOutlay).empty())
       violate("ApplyOutlay", "研究专项为“" + std::string(vocab::Purpose.text(1)) + "”时应为空");
-    else if (r().choice(Field::Purpose) != 1 && r().choice(Field::ProjectClass) >= 0)
+    else if (r().choice(Field::Purpose) != choiceItem::kSpecialTeacherPlan && r().choice(Field::ProjectClass) >= 0)
       derived(Field::ApplyOutlay, classOutlay(r().choice(Field::ProjectClass)),
               "课题类别为“" + std::string(r().choiceText(Field::ProjectClass)) + "”时应为");
-    else if (r().choice(Field::Purpose) != 1 && !anyClassOutlay(r().text(Field::ApplyOutlay)) &&
-             !violated("ApplyOutlay"))
+    else if (r().choice(Field::Purpose) != choiceItem::kSpecialTeacherPlan &&
+             !anyClassOutlay(r().text(Field::ApplyOutlay)) && !violated("ApplyOutlay"))
       // Without a class (the age rule clears it) the field keeps what a class
       // set, or nothing: the user never types into it.
       violate("ApplyOutlay", "应为空或某一课题类别的金额（12、10、3、2）");

@@ -139,9 +139,25 @@ inline constexpr bool isUserField(Field f) { return f != Field::ProjectID && f !
 // The fields a document cannot be saved without.
 inline constexpr std::array<Field, 3> kRequiredToSave{Field::ProjectName, Field::Presider, Field::ContactMail};
 
-// The two national project classes (the first two items of ProjectClass)
-// fix the third expected result and ask for a fourth.
-inline constexpr bool isNationalClass(int projectClassItem) { return projectClassItem == 0 || projectClassItem == 1; }
+// The items of choice lists that rules turn on, by their place in the list
+// (record/vocabulary.cpp holds the texts).
+namespace choiceItem {
+inline constexpr int kNationalGeneral = 0;     // ProjectClass "B.国家一般课题"
+inline constexpr int kNationalYouth = 1;       // ProjectClass "C.国家青年基金课题"
+inline constexpr int kMinistryYouth = 3;       // ProjectClass "E.教育部青年专项课题", under 40 only
+inline constexpr int kSpecialTeacherPlan = 1;  // Purpose "特级教师计划专项": no outlay asked
+inline constexpr int kFollowsGuide = 0;        // Basis "A.依据指南": the guide's number is asked
+inline constexpr int kOwnTopic = 1;            // Basis "B.自选课题"
+inline constexpr int kFortyOrOver = 1;         // Age "B.40岁以上"
+inline constexpr int kAssistant = 0;           // DutySpecial "A.助教（实习研究员）"
+inline constexpr int kLecturer = 1;            // DutySpecial "B.讲师（助理研究员）"
+}  // namespace choiceItem
+
+// The two national project classes fix the third expected result and ask
+// for a fourth.
+inline constexpr bool isNationalClass(int projectClassItem) {
+  return projectClassItem == choiceItem::kNationalGeneral || projectClassItem == choiceItem::kNationalYouth;
+}
 
 // 教育电子身份证号 (EduCode): this many digits, shown as three groups of four.
 inline constexpr int kEduCodeDigits = 12;

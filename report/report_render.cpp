@@ -463,8 +463,8 @@ class Generator {
 
   TextOp placed(const Line& l, QPointF at, const FontSpec& font, const QString& item, double condense, double width) {
     TextOp t = lineOp(l, at.x(), at.y(), font, item);
+    // Callers pass a scale of at most 1: a line is never widened.
     t.condense = std::min(condense, width / std::max(1.0, l.advance));
-    if (t.condense >= 1.0) t.condense = 1.0;
     t.box.setWidth(l.advance * t.condense);
     return t;
   }
