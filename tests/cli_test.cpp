@@ -142,9 +142,20 @@ CliRun cliWith(const RunOptions& o, const std::vector<std::string>& args) {
   startup.hStdError = err.handle;
   PROCESS_INFORMATION process{};
   const std::wstring cwd = velmora::widePath(o.cwd);
-  if (!::CreateProcessW(velmora::widePath(program).c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                        CREATE_UNICODE_ENVIRONMENT, environment.empty() ? nullptr : environment.data(),
-                        cwd.empty() ? nullptr : cwd.c_str(), &startup, &process)) {
+  // Wine now and then fails to start a process under load with
+  // ERROR_INTERNAL_ERROR, which no Windows gives for a valid program; a
+  // second try starts it. Any other failure fails the test at once.
+  auto start = [&] {
+    return ::CreateProcessW(velmora::widePath(program).c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                            CREATE_UNICODE_ENVIRONMENT, environment.empty() ? nullptr : environment.data(),
+                            cwd.empty() ? nullptr : cwd.c_str(), &startup, &process);
+  };
+  bool started = start();
+  for (int attempt = 1; !started && ::GetLastError() == ERROR_INTERNAL_ERROR && attempt < 3; ++attempt) {
+    ::Sleep(200);
+    started = start();
+  }
+  if (!started) {
     ADD_FAILURE() << "cannot run " << program << ": error " << ::GetLastError();
     if (feed != INVALID_HANDLE_VALUE) ::CloseHandle(feed);
     return r;
