@@ -40,9 +40,9 @@ installed_source_version() {
 }
 
 updated=0
-for spec in "$@"; do
-  source_name=${spec%%:*}
-  binary=${spec#*:}
+for wanted in "$@"; do
+  source_name=${wanted%%:*}
+  binary=${wanted#*:}
   version=$(installed_source_version "$binary")
   upstream=${version#*:}
   upstream=${upstream%-*}
