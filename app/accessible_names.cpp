@@ -6,6 +6,7 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QTabWidget>
+#include <algorithm>
 #include <map>
 
 #include "app/page_builder.h"
@@ -48,6 +49,21 @@ QString cleaned(QString text) {
 }
 
 QRect on(QWidget* w, QWidget* page) { return QRect(w->mapTo(page, QPoint()), w->size()); }
+
+// A label's letters: its box without the blanks that pad its text, which
+// reach under the field beside it by as much as the face makes a blank
+// wide (more on one system's fonts than on another's).
+QRect lettersOn(QLabel* l, QWidget* page) {
+  QRect r = on(l, page);
+  if (l->alignment() & (Qt::AlignRight | Qt::AlignHCenter) || l->wordWrap()) return r;
+  const QString text = l->text();
+  qsizetype end = text.size();
+  while (end > 0 && text[end - 1].isSpace()) --end;
+  const int width = l->contentsMargins().left() + l->margin() + std::max(0, l->indent()) +
+                    l->fontMetrics().horizontalAdvance(text.left(end));
+  if (width < r.width()) r.setWidth(width);
+  return r;
+}
 
 struct Placed {
   QWidget* widget;
@@ -114,7 +130,8 @@ void nameFieldsByTheirLabels(QTabWidget* pages) {
     if (page->layout()) page->layout()->activate();
     std::vector<Placed> labels, onPage;
     for (QLabel* l : page->findChildren<QLabel*>())
-      if (!cleaned(l->text()).isEmpty() && !l->text().startsWith(QLatin1Char('<'))) labels.push_back({l, on(l, page)});
+      if (!cleaned(l->text()).isEmpty() && !l->text().startsWith(QLatin1Char('<')))
+        labels.push_back({l, lettersOn(l, page)});
     for (QWidget* w : page->findChildren<QWidget*>())
       if (isControl(w)) onPage.push_back({w, on(w, page)});
     for (const Placed& f : onPage) {

@@ -10,6 +10,7 @@
 #include "app/qt_window_services.h"
 #include "app/translations.h"
 #include "app/window_fonts.h"
+#include "app/window_palette.h"
 #include "document/messages.h"
 
 int main(int argc, char** argv) {
@@ -33,6 +34,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QString::fromUtf8(velmora::msg::kAppTitle.data()));
   QGuiApplication::setDesktopFileName(QStringLiteral("io.github.velmora.Velmora"));
   velmora::registerWindowFonts();
+  velmora::useWindowStyle();
   velmora::installChineseTranslations(app);
 
   velmora::QtWindowServices services;

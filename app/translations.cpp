@@ -8,9 +8,12 @@
 namespace velmora {
 
 bool installChineseTranslations(QCoreApplication& app) {
-  const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+  // Qt's own folder of a system's Qt, or "translations" beside the program
+  // where it brings its Qt along (Windows).
   auto* translator = new QTranslator(&app);
-  if (!translator->load(QStringLiteral("qtbase_zh_CN"), folder)) {
+  const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/translations");
+  if (!translator->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+      !translator->load(QStringLiteral("qtbase_zh_CN"), beside)) {
     delete translator;
     return false;
   }

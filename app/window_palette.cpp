@@ -1,5 +1,8 @@
 #include "app/window_palette.h"
 
+#include <QApplication>
+#include <QStyleFactory>
+
 namespace velmora {
 
 QPalette lightWindowPalette() {
@@ -33,5 +36,7 @@ QPalette lightWindowPalette() {
   p.setColor(QPalette::Disabled, QPalette::Button, face);
   return p;
 }
+
+void useWindowStyle() { QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion"))); }
 
 }  // namespace velmora

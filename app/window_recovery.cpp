@@ -4,6 +4,7 @@
 
 #include "app/main_window.h"
 #include "document/messages.h"
+#include "format/file_system.h"
 #include "format/xdx_writer.h"
 
 namespace velmora {
@@ -71,7 +72,7 @@ void MainWindow::recoverFrom(const LeftCopy& copy, const DocumentContent& conten
   // Copies of earlier versions may name their document relative to a working
   // folder that is not known any more: such a name could point anywhere, so
   // the save dialog then proposes none.
-  state_.setSaveDialogName(copy.origin.starts_with('/') ? copy.origin : std::string());
+  state_.setSaveDialogName(isAbsolutePath(copy.origin) ? copy.origin : std::string());
   state_.setModified(true);
   refresh();
   // This window's own copy takes over before the old one goes.

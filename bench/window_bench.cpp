@@ -16,6 +16,7 @@
 #include "app/main_window.h"
 #include "app/null_window_services.h"
 #include "app/window_fonts.h"
+#include "app/window_palette.h"
 #include "bench/hostile_documents.h"
 #include "bench/maximal_record.h"
 #include "check/completeness_check.h"
@@ -323,6 +324,7 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   velmora::registerWindowFonts();
+  velmora::useWindowStyle();
   for (const auto& shape : velmora::bench::hostileShapes())
     benchmark::RegisterBenchmark((std::string("OpenHostileDocument/") + shape.name).c_str(),
                                  [&shape](benchmark::State& s) { OpenHostileDocument(s, shape); })

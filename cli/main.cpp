@@ -12,16 +12,7 @@
 
 #include "cli/commands.h"
 #include "cli/help_format.h"
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-
-#include <cstdio>
-
-#include "format/windows_system.h"
-// CommandLineToArgvW; after <windows.h>, which it needs.
-#include <shellapi.h>
-#endif
+#include "cli/program_start.h"
 
 namespace {
 
@@ -216,62 +207,13 @@ int run(int argc, char** argv) {
   return rosterCommand(files, out);
 }
 
-#ifdef _WIN32
-
-// The arguments as the user typed them, in UTF-8 as the program holds every
-// path: main's own come in the ANSI code page, which loses every character
-// it lacks (a Chinese name on a Western system).
-std::vector<std::string> argumentsInUtf8() {
-  int count = 0;
-  wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-  std::vector<std::string> args;
-  for (int i = 0; wide && i < count; ++i) args.push_back(velmora::utf8FromWide(wide[i]));
-  ::LocalFree(wide);
-  if (args.empty()) args.emplace_back("velmora-cli");
-  return args;
-}
-
-// Output as bytes, the same bytes as on Linux: no LF becomes CR LF, and the
-// console shows them as UTF-8 (with the escape that clears the progress
-// line) until the program ends, when it gets its code page back.
-class WindowsConsole {
- public:
-  WindowsConsole() : codePage_(::GetConsoleOutputCP()) {
-    ::_setmode(::_fileno(stdin), _O_BINARY);
-    ::_setmode(::_fileno(stdout), _O_BINARY);
-    ::_setmode(::_fileno(stderr), _O_BINARY);
-    if (codePage_) ::SetConsoleOutputCP(CP_UTF8);
-    HANDLE err = ::GetStdHandle(STD_ERROR_HANDLE);
-    DWORD mode = 0;
-    if (::GetConsoleMode(err, &mode)) ::SetConsoleMode(err, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
-  }
-  ~WindowsConsole() {
-    std::cout.flush();
-    std::cerr.flush();
-    std::fflush(nullptr);
-    if (codePage_) ::SetConsoleOutputCP(codePage_);
-  }
-  WindowsConsole(const WindowsConsole&) = delete;
-  WindowsConsole& operator=(const WindowsConsole&) = delete;
-
- private:
-  UINT codePage_;
-};
-
-#endif
-
 }  // namespace
 
 int main(int argc, char** argv) {
-#ifdef _WIN32
-  const WindowsConsole console;
-  std::vector<std::string> args = argumentsInUtf8();
-  std::vector<char*> pointers;
-  for (auto& a : args) pointers.push_back(a.data());
-  pointers.push_back(nullptr);
-  argc = static_cast<int>(args.size());
-  argv = pointers.data();
-#endif
+  const velmora::cli::ConsoleInUtf8 console;
+  velmora::cli::ArgumentsInUtf8 arguments(argc, argv);
+  argc = arguments.count();
+  argv = arguments.values();
   // Nothing escapes as an abort: what no command caught is told in a line.
   try {
     return run(argc, argv);

@@ -3,8 +3,10 @@
 // otherwise. velmora-cli pdf runs it, once per document, so that only
 // printing loads Qt. Needs no display. A text the sheet cannot show whole is
 // named on standard error; the PDF is still written.
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 #include <QGuiApplication>
 #include <QPageSize>
 
@@ -13,6 +15,7 @@
 #include <string>
 
 #include "cli/cli_messages.h"
+#include "cli/program_start.h"
 #include "format/atomic_file.h"
 #include "report/report_fill.h"
 #include "report/report_pdf.h"
@@ -20,6 +23,10 @@
 
 int main(int argc, char** argv) {
   using namespace velmora;
+  const cli::ConsoleInUtf8 console;
+  cli::ArgumentsInUtf8 arguments(argc, argv);
+  argc = arguments.count();
+  argv = arguments.values();
   const std::string paperName = argc == 4 ? argv[3] : "a4";
   if ((argc != 3 && argc != 4) || (paperName != "a4" && paperName != "letter")) {
     std::cerr << "用法: velmora-print IN OUT.pdf [a4|letter]\n";
@@ -29,12 +36,17 @@ int main(int argc, char** argv) {
   const std::string out = argv[2];
   const QPageSize paper(paperName == "letter" ? QPageSize::Letter : QPageSize::A4);
 
-  // System errors in the user's language, as the window shows them.
+#ifndef _WIN32
+  // System errors in the user's language, as the window shows them. (On
+  // Windows the C library tells them in English whatever the locale.)
   std::setlocale(LC_ALL, "");
+#endif
   const std::optional<FormState> state = cli::openReporting(in);
   if (!state) return 2;
 
-  // Fonts and drawing need a GUI application, not a display.
+#ifndef _WIN32
+  // Fonts and drawing need a GUI application, not a display. (Windows' own
+  // platform needs none; its offscreen one finds no fonts.)
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   // Without a session (cron, a service, su) Qt warns about the missing
   // runtime folder on every run; give it a private one.
@@ -45,6 +57,7 @@ int main(int argc, char** argv) {
     if (::stat(runtime.c_str(), &st) == 0 && st.st_uid == ::getuid() && (st.st_mode & 0777) == 0700)
       qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime));
   }
+#endif
   QGuiApplication app(argc, argv);
 
   QString error;

@@ -28,6 +28,10 @@ inline std::string utf8Path(const std::filesystem::path& path) {
   return {u8.begin(), u8.end()};
 }
 
+// Whether a UTF-8 path names its file wherever the program runs: "/..." on
+// Linux; a drive's or a share's root ("C:\...", "\\server\...") on Windows.
+inline bool isAbsolutePath(const std::string& utf8) { return !utf8.empty() && systemPath(utf8).is_absolute(); }
+
 // Creates the folder and its parents, private to the user. False (errno
 // set) when a part cannot be made.
 bool makePrivateFolders(const std::string& folder);

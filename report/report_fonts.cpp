@@ -11,14 +11,37 @@ const QString kSansSc = QStringLiteral("Noto Sans CJK SC");
 // closest Debian has to FangSong.
 const QString kKaiCn = QStringLiteral("AR PL UKai CN");
 
+#ifdef _WIN32
+// Windows' own faces: SimSun (宋体), SimHei (黑体) and FangSong (仿宋) on
+// Chinese Windows, Microsoft YaHei on every Windows since 7 for the
+// Chinese text where those are missing (another language's Windows without
+// its supplemental Chinese fonts). Debian's faces last, for Wine.
+const QString kSimSun = QStringLiteral("SimSun");
+const QString kSimHei = QStringLiteral("SimHei");
+const QString kFangSong = QStringLiteral("FangSong");
+const QString kYaHei = QStringLiteral("Microsoft YaHei");
+const QString kTimes = QStringLiteral("Times New Roman");
+const QString kArial = QStringLiteral("Arial");
+#endif
+
 }  // namespace
 
 std::span<const FaceSubstitution> faceSubstitutions() {
+  // The Chinese faces take their digits and Latin letters from a Latin
+  // face: runs of digits alone, shaped in the CJK faces, come out as glyphs
+  // that the PDF's character map cannot name, so they would not copy out of
+  // the file.
+#ifdef _WIN32
   static const std::array<FaceSubstitution, 6> table{{
-      // The Chinese faces take their digits and Latin letters from a Latin
-      // face: runs of digits alone, shaped in the CJK faces, come out as
-      // glyphs that the PDF's character map cannot name, so they would not
-      // copy out of the file.
+      {u"宋体", {kTimes, kSimSun, kYaHei, kSerifSc}},
+      {u"黑体", {kArial, kSimHei, kYaHei, kSansSc}},
+      {u"仿宋_GB2312", {kTimes, kFangSong, kSimSun, kYaHei, kKaiCn, kSerifSc}},
+      {u"Times New Roman", {kTimes, kSimSun, kYaHei, kSerifSc}},
+      {u"Arial", {kArial, kYaHei, kSansSc}},
+      {u"Monotype Corsiva", {QStringLiteral("Monotype Corsiva"), kTimes, kSimSun, kYaHei, kSerifSc}},
+  }};
+#else
+  static const std::array<FaceSubstitution, 6> table{{
       {u"宋体", {QStringLiteral("Liberation Serif"), kSerifSc}},
       {u"黑体", {QStringLiteral("Liberation Sans"), kSansSc}},
       {u"仿宋_GB2312", {QStringLiteral("Liberation Serif"), kKaiCn, kSerifSc}},
@@ -26,10 +49,17 @@ std::span<const FaceSubstitution> faceSubstitutions() {
       {u"Arial", {QStringLiteral("Liberation Sans"), kSansSc}},
       {u"Monotype Corsiva", {QStringLiteral("Z003"), kSerifSc}},
   }};
+#endif
   return table;
 }
 
-QStringList chineseFaces() { return {kSerifSc, kSansSc, kKaiCn}; }
+QStringList chineseFaces() {
+#ifdef _WIN32
+  return {kSimSun, kSimHei, kFangSong, kYaHei, kSerifSc, kSansSc, kKaiCn};
+#else
+  return {kSerifSc, kSansSc, kKaiCn};
+#endif
+}
 
 QFont reportFont(const FontSpec& style) {
   QFont f;

@@ -201,6 +201,20 @@ QByteArray restoreIdeographs(const QByteArray& pdf, int* rewritten) {
   }
 }
 
+bool drawSheets(QPagedPaintDevice& device, QPainter& painter, const std::vector<Sheet>& sheets,
+                const Placement& placement, const std::function<void(std::size_t)>& onSheet) {
+  const double unitsPerInch = device.logicalDpiX();
+  for (std::size_t i = 0; i < sheets.size(); ++i) {
+    if (onSheet) onSheet(i);
+    if (i && !device.newPage()) return false;
+    painter.save();
+    painter.translate(placement.offset * unitsPerInch);
+    drawSheet(painter, sheets[i], placement.scale * unitsPerInch / kLayoutDpi);
+    painter.restore();
+  }
+  return true;
+}
+
 QByteArray pdfBytes(const std::vector<Sheet>& sheets, const QPageSize& pageSize, const Placement& placement) {
   QBuffer buffer;
   buffer.open(QIODevice::WriteOnly);
@@ -213,15 +227,7 @@ QByteArray pdfBytes(const std::vector<Sheet>& sheets, const QPageSize& pageSize,
     writer.setCreator(QStringLiteral("Velmora课题申报系统（个人版）"));
     writer.setTitle(QStringLiteral("课题申请·评审书"));
     QPainter painter(&writer);
-    for (std::size_t i = 0; i < sheets.size(); ++i) {
-      if (i) writer.newPage();
-      // The writer counts in layout units, so the offset is in inches times
-      // the layout's resolution and the scale applies to the sheet alone.
-      painter.save();
-      painter.translate(placement.offset * kLayoutDpi);
-      drawSheet(painter, sheets[i], placement.scale);
-      painter.restore();
-    }
+    drawSheets(writer, painter, sheets, placement);
   }
   return restoreIdeographs(buffer.data());
 }

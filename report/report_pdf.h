@@ -3,8 +3,11 @@
 // out as the characters that were printed.
 #include <QByteArray>
 #include <QPageSize>
+#include <QPagedPaintDevice>
+#include <QPainter>
 #include <QPointF>
 #include <QString>
+#include <functional>
 #include <vector>
 
 #include "report/sheet.h"
@@ -20,6 +23,13 @@ struct Placement {
   QPointF offset;
   bool operator==(const Placement&) const = default;
 };
+
+// Draws the sheets one page each on `device` through `painter` (begun on
+// it), as `placement` puts them; `onSheet` is told each sheet's index before
+// it is drawn. The device's logical resolution converts inches to its
+// units. False when the device refused a new page.
+bool drawSheets(QPagedPaintDevice& device, QPainter& painter, const std::vector<Sheet>& sheets,
+                const Placement& placement, const std::function<void(std::size_t)>& onSheet = {});
 
 // The PDF of the sheets, one page each, on paper of `pageSize` (portrait),
 // each sheet drawn as `placement` puts it.

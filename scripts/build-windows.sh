@@ -7,8 +7,11 @@
 #      runs reuse: the first run takes about 40 minutes on two cores, Qt
 #      most of it; a later one minutes.
 #   2. The project is built with the "windows" preset into build-windows/.
-#   3. Its tests run under Wine, in a Wine prefix of their own in a
-#      temporary folder, removed afterwards.
+#   3. Its tests run under Wine (scripts/windows/test-under-wine.sh), in a
+#      Wine prefix of their own in a temporary folder, removed afterwards,
+#      on an X server of their own (Xvfb and openbox) as Wine's display.
+#   4. The zip and the installer are made, and the installer is tried
+#      under Wine.
 # Any failure makes the script fail.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -30,18 +33,12 @@ cleanup() {
   rm -rf "$scratch"
 }
 trap cleanup EXIT
-# One Wine server for the whole run: each test is a process of its own.
-scripts/windows/wine-run.sh cmd /c exit >/dev/null 2>&1 || true
-/usr/lib/wine/wineserver -p 2>/dev/null || true
-ctest --preset windows
-
-# The Windows velmora-cli says and writes what the Linux one does, when
-# there is a Linux one to compare with (test.sh builds it).
-if [[ -x build/velmora-cli ]]; then
-  echo "== velmora-cli on Windows against Linux"
-  tests/windows/cli_same_as_linux.sh build/velmora-cli build-windows/velmora-cli.exe
-fi
+tests/x11/with_x_session.sh scripts/windows/test-under-wine.sh
 
 echo "== Windows zip"
 version=$(sed -n 's/^project(velmora VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 scripts/windows/package.sh "$version"
+
+echo "== Windows installer"
+scripts/windows/make-installer.sh "$version"
+tests/windows/installer_test.sh "build-windows/velmora-$version-win64" "build-windows/velmora-$version-win64-setup.exe"

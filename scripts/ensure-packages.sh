@@ -49,8 +49,14 @@ tests=(
 # Linux Qt is the cross build's host tools (moc, rcc, uic); GoogleTest's
 # source comes with libgtest-dev.
 windows=(
-  g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 nsis dpkg-dev xvfb openbox xdotool
+  g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 nsis icoutils librsvg2-bin dpkg-dev xvfb openbox xdotool
   libgtest-dev qt6-base-dev qt6-base-dev-tools libcli11-dev nlohmann-json3-dev cmake ninja-build pkg-config
+  # Qt's own texts in Chinese (the .qm files serve every system), shipped
+  # beside the Windows program.
+  qt6-translations-l10n
+  # Wine's X session (tests/x11/with_x_session.sh) and reading the Windows
+  # PDFs back against the Linux ones.
+  x11-utils poppler-utils
 )
 case $set_name in
   programs) wanted=("${programs[@]}") ;;

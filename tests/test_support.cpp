@@ -8,6 +8,9 @@
 #include <stdexcept>
 
 #include "record/gbk.h"
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace velmora::test {
 
@@ -48,6 +51,16 @@ namespace {
 // path would be read in the ANSI code page).
 std::filesystem::path utf8Path(const std::string& path) { return std::u8string(path.begin(), path.end()); }
 }  // namespace
+
+bool runsUnderWine() {
+#ifdef _WIN32
+  // Wine's ntdll exports its version; Windows' has no such function.
+  const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
+#else
+  return false;
+#endif
+}
 
 std::string fixture(const std::string& name) {
   std::filesystem::path path = utf8Path(std::string(VELMORA_FIXTURES) + "/" + name);

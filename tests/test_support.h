@@ -38,6 +38,10 @@ class ScriptedPrompter : public Prompter {
 };
 
 std::string fixture(const std::string& name);
+// Whether the test runs under Wine rather than on Windows or Linux itself:
+// Wine has neither Windows' faces nor its way of drawing them, so tests
+// that measure the pixels of text in the window's faces do not hold there.
+bool runsUnderWine();
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
 // GBK bytes of a UTF-8 text (for writing documents in tests).

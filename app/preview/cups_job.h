@@ -85,6 +85,11 @@ struct PrintOutcome {
   QString text;  // the box's text
 };
 
+// The failures every way of printing tells alike: the printer is gone, or
+// it did not take the job (`reason` as the system gives it; may be empty).
+PrintOutcome noSuchPrinter(const QString& printer);
+PrintOutcome notReceived(const QString& printer, const QString& reason);
+
 // Checks that the printer is there and accepts jobs, sends the document and
 // watches the job for kJobWatchMilliseconds: aborted or cancelled is a
 // failure, a paused printer queues it. Each text names the printer and the

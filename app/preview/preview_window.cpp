@@ -1,6 +1,5 @@
 #include "app/preview/preview_window.h"
 
-#include <poppler-qt6.h>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFWriter.hh>
@@ -13,7 +12,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPrintDialog>
-#include <QPrintEngine>
 #include <QPrinterInfo>
 #include <QRadioButton>
 #include <QSaveFile>
@@ -35,7 +33,6 @@ namespace {
 
 constexpr double kZoomStep = 1.25;
 const QString kTitle = QStringLiteral("报表预览");
-const QString kJobTitle = QStringLiteral("报表打印");
 
 // Qt's print dialog's controls the preview works with (see
 // printDialogControls()).
@@ -51,11 +48,6 @@ constexpr char kProperties[] = "properties";
 // Our own control, on the dialog's extra tab.
 constexpr char kFitBox[] = "fitToPrintable";
 
-// Where Qt's print dialog leaves the CUPS options of its printer properties
-// (job options, the driver's advanced options) on the printer's engine: a
-// list of names and values (QCUPSSupport's key, not public).
-constexpr auto kCupsOptionsKey = QPrintEngine::PrintEnginePropertyKey(0xfe00);
-
 PrintChoices& lastChoices() {
   static PrintChoices choices;
   return choices;
@@ -63,33 +55,6 @@ PrintChoices& lastChoices() {
 bool& choicesKept() {
   static bool kept = false;
   return kept;
-}
-
-// The options Qt's dialog left for CUPS, less those the preview decides.
-JobOptions dialogsCupsOptions(QPrinter& printer) {
-  static const QStringList decided = {
-      QStringLiteral("copies"),
-      QStringLiteral("collate"),
-      QStringLiteral("Collate"),
-      QStringLiteral("multiple-document-handling"),
-      QStringLiteral("outputorder"),
-      QStringLiteral("OutputOrder"),
-      QStringLiteral("sides"),
-      QStringLiteral("Duplex"),
-      QStringLiteral("media"),
-      QStringLiteral("PageSize"),
-      QStringLiteral("PageRegion"),
-      QStringLiteral("page-ranges"),
-      QStringLiteral("page-set"),
-      QStringLiteral("landscape"),
-      QStringLiteral("orientation-requested"),
-  };
-  JobOptions out;
-  const QStringList list = printer.printEngine()->property(kCupsOptionsKey).toStringList();
-  for (qsizetype i = 0; i + 1 < list.size(); i += 2)
-    // An empty value (an unset billing code) asks for nothing.
-    if (!decided.contains(list[i]) && !list[i + 1].isEmpty()) out.emplace_back(list[i].toUtf8(), list[i + 1].toUtf8());
-  return out;
 }
 
 QString selectionRefusal(const QString& typed, int pages) {
@@ -261,7 +226,6 @@ PreviewWindow::PreviewWindow(std::vector<report::Sheet> sheets, WindowServices& 
                              const QPageSize& paper)
     : QDialog(parent),
       services_(services),
-      printSystem_(&cupsPrintSystem()),
       sheets_(std::move(sheets)),
       view_(new SheetView(nullptr)),
       scroll_(new QScrollArea(this)),
@@ -313,7 +277,7 @@ PreviewWindow::PreviewWindow(std::vector<report::Sheet> sheets, WindowServices& 
   bar->addSeparator();
   keyed(QStringLiteral("打印"), &PreviewWindow::print, {QKeySequence(Qt::CTRL | Qt::Key_P)});
   bar->addAction(QStringLiteral("保存"), this, &PreviewWindow::saveReport);
-  bar->addAction(QStringLiteral("打开"), this, &PreviewWindow::openReport);
+  bar->addAction(QStringLiteral("打开"), this, &PreviewWindow::openReport)->setVisible(canShowPdf());
   backAction_ = bar->addAction(QStringLiteral("返回报表"), this, &PreviewWindow::showReport);
   backAction_->setToolTip(QStringLiteral("不再显示打开的PDF文件，回到生成的报表"));
   backAction_->setVisible(false);
@@ -454,7 +418,7 @@ void PreviewWindow::printTo(QPrinter& printer, const DialogExtras& extras) {
           QStringLiteral("没有要打印的页：所选的页不在第1至%1页之内。").arg(view_->count())});
     return;
   }
-  printer.setDocName(kJobTitle);
+  printer.setDocName(kPrintJobTitle);
   const bool toFile = printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty();
   // Only generated sheets are scaled; a PDF file is printed as it is.
   const report::Placement placement =
@@ -494,46 +458,6 @@ bool PreviewWindow::printToFile(QPrinter& printer, const std::vector<int>& chose
   }
   if (!written) tell({PrintOutcome::Kind::Failed, error});
   return written;
-}
-
-void PreviewWindow::printToPrinter(QPrinter& printer, const std::vector<int>& chosen,
-                                   const report::Placement& placement) {
-  // A job of our own PDF: Qt's print path would write its own PDF, whose
-  // Chinese text copies out as radicals ("⾮正式⽂档"). CUPS makes the
-  // copies, collates them and reverses the order; the pages are picked
-  // here for the sheets, and by CUPS in a PDF file sent whole.
-  StatusWindow status(this);
-  JobChoices choices;
-  choices.copies = printer.copyCount();
-  choices.collate = printer.collateCopies();
-  choices.reverse = printer.pageOrder() == QPrinter::LastPageFirst;
-  switch (printer.duplex()) {
-    case QPrinter::DuplexNone: choices.sides = JobChoices::Sides::One; break;
-    // The sheets are portrait: "auto" binds on the long edge.
-    case QPrinter::DuplexAuto:
-    case QPrinter::DuplexLongSide: choices.sides = JobChoices::Sides::LongEdge; break;
-    case QPrinter::DuplexShortSide: choices.sides = JobChoices::Sides::ShortEdge; break;
-  }
-  const QPageSize paper = printer.pageLayout().pageSize();
-  choices.media = paper.key().toUtf8();
-  choices.further = dialogsCupsOptions(printer);
-  QByteArray pdf;
-  if (opened_) {
-    for (int i : chosen) status.show(QStringLiteral("正在打印第%p页"), i + 1);
-    if (chosen.size() != static_cast<std::size_t>(view_->count())) choices.pageRanges = pageRangesText(chosen);
-    pdf = opened_->bytes;
-  } else {
-    std::vector<report::Sheet> part;
-    for (int i : chosen) {
-      status.show(QStringLiteral("正在打印第%p页"), sheets_[static_cast<std::size_t>(i)].absolute);
-      part.push_back(sheets_[static_cast<std::size_t>(i)]);
-    }
-    pdf = report::pdfBytes(part, paper, placement);
-  }
-  const PrintOutcome outcome =
-      sendToPrinter(*printSystem_, printer.printerName(), kJobTitle, pdf, cupsOptions(choices));
-  status.hide();
-  tell(outcome);
 }
 
 QAbstractPrintDialog::PrintDialogOptions PreviewWindow::printOptions(bool printerInstalled) {
@@ -603,7 +527,7 @@ void PreviewWindow::showPaperOf(const QString& printer) {
 QPrintDialog* PreviewWindow::makePrintDialog(QPrinter& printer) {
   const int n = view_->count();
   const bool printerInstalled = !QPrinterInfo::availablePrinters().isEmpty();
-  printer.setDocName(kJobTitle);
+  printer.setDocName(kPrintJobTitle);
   const PrintChoices& last = lastChoices();
   if (choicesKept()) {
     if (!last.printer.isEmpty() && !QPrinterInfo::printerInfo(last.printer).isNull())
@@ -679,9 +603,9 @@ bool PreviewWindow::openPdf(const QString& path) {
   // The bytes shown are the ones printed and saved, whatever happens to
   // the file meanwhile.
   QByteArray bytes = file.readAll();
-  std::unique_ptr<Poppler::Document> doc = Poppler::Document::loadFromData(bytes);
-  if (!doc || doc->isLocked() || doc->numPages() == 0) return false;
-  view_->setPdf(std::move(doc));
+  std::unique_ptr<PdfPages> pages = loadPdfPages(bytes);
+  if (!pages) return false;
+  view_->setPdf(std::move(pages));
   opened_ = OpenedPdf{path, std::move(bytes)};
   backAction_->setVisible(true);
   incomplete_->hide();  // it speaks of the report, not of the file

@@ -22,6 +22,9 @@ class QPrintDialog;
 
 namespace velmora::preview {
 
+// The name of the print job the preview sends.
+inline const QString kPrintJobTitle = QStringLiteral("报表打印");
+
 // The order in which the chosen sheets go into a file: in reverse when asked,
 // then `copies` times, whole sets one after the other when collated, else
 // each sheet `copies` times in a row.
@@ -141,7 +144,7 @@ class PreviewWindow : public QDialog {
   };
 
   WindowServices& services_;
-  PrintSystem* printSystem_;
+  PrintSystem* printSystem_ = nullptr;
   std::vector<report::Sheet> sheets_;  // the generated report
   std::optional<OpenedPdf> opened_;
   QString proposedPdf_;

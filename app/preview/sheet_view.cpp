@@ -1,7 +1,5 @@
 #include "app/preview/sheet_view.h"
 
-#include <poppler-qt6.h>
-
 #include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
@@ -25,10 +23,8 @@ void SheetView::setSheets(std::vector<report::Sheet> sheets) {
   relayout();
 }
 
-void SheetView::setPdf(std::unique_ptr<Poppler::Document> doc) {
-  pdf_ = std::move(doc);
-  pdf_->setRenderHint(Poppler::Document::Antialiasing);
-  pdf_->setRenderHint(Poppler::Document::TextAntialiasing);
+void SheetView::setPdf(std::unique_ptr<PdfPages> pages) {
+  pdf_ = std::move(pages);
   sheets_.clear();
   relayout();
 }
@@ -53,13 +49,10 @@ QRect SheetView::printableRect(int i) const {
       .toRect();
 }
 
-int SheetView::count() const { return pdf_ ? pdf_->numPages() : static_cast<int>(sheets_.size()); }
+int SheetView::count() const { return pdf_ ? pdf_->count() : static_cast<int>(sheets_.size()); }
 
 QSizeF SheetView::pageInches(int i) const {
-  if (pdf_) {
-    std::unique_ptr<Poppler::Page> page = pdf_->page(i);
-    return page ? page->pageSizeF() / 72.0 : QSizeF(8.27, 11.69);
-  }
+  if (pdf_) return pdf_->pageInches(i);
   // Millimetres are exact for A4 and Letter alike; Qt rounds inches to 0.01.
   return paper_.size(QPageSize::Millimeter) / 25.4;
 }
@@ -104,9 +97,7 @@ void SheetView::paintEvent(QPaintEvent* e) {
     painted_.push_back(i);
     p.fillRect(r, Qt::white);
     if (pdf_) {
-      std::unique_ptr<Poppler::Page> page = pdf_->page(i);
-      const double dpi = pixelsPerInch() * devicePixelRatioF();
-      QImage img = page->renderToImage(dpi, dpi);
+      QImage img = pdf_->render(i, pixelsPerInch() * devicePixelRatioF());
       img.setDevicePixelRatio(devicePixelRatioF());
       p.drawImage(r.topLeft(), img);
     } else {

@@ -6,11 +6,8 @@
 #include <memory>
 #include <vector>
 
+#include "app/preview/pdf_pages.h"
 #include "report/sheet.h"
-
-namespace Poppler {
-class Document;
-}
 
 namespace velmora::preview {
 
@@ -22,7 +19,7 @@ class SheetView : public QWidget {
  public:
   explicit SheetView(QWidget* parent);
   void setSheets(std::vector<report::Sheet> sheets);
-  void setPdf(std::unique_ptr<Poppler::Document> doc);
+  void setPdf(std::unique_ptr<PdfPages> pages);
   // The paper the generated sheets are shown on (portrait); the sheets are
   // laid out from its top-left corner and what lies beyond its edges is
   // not shown, as it would not be printed.
@@ -52,7 +49,7 @@ class SheetView : public QWidget {
   void relayout();
   double pixelsPerInch() const;
   std::vector<report::Sheet> sheets_;
-  std::unique_ptr<Poppler::Document> pdf_;
+  std::unique_ptr<PdfPages> pdf_;
   QPageSize paper_{QPageSize::A4};
   QMarginsF unprintable_;
   double zoom_ = 1.0;

@@ -13,6 +13,8 @@ export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 gcc_runtime=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libstdc++-6.dll)")
 # Wine takes Windows paths here; Z: is the Unix root.
 export WINEPATH="Z:$prefix/bin;Z:$gcc_runtime;Z:/usr/x86_64-w64-mingw32/lib"
+# Qt's plugins (platforms, styles, image formats) from the cross-built Qt.
+export QT_PLUGIN_PATH="Z:$prefix/plugins"
 if [[ ! -d $WINEPREFIX ]]; then
   /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1 || true
 fi

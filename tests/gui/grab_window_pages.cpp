@@ -8,6 +8,7 @@
 
 #include "app/main_window.h"
 #include "app/window_fonts.h"
+#include "app/window_palette.h"
 #include "dark_desktop.h"
 #include "scripted_window_services.h"
 
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   velmora::registerWindowFonts();
+  velmora::useWindowStyle();
   if (argc > 1 && QString::fromLocal8Bit(argv[1]) == QLatin1String("--dark")) {
     QApplication::setPalette(velmora::test::darkDesktopPalette());
     --argc;

@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QTemporaryDir>
 
 #include "app/window_fonts.h"
+#include "app/window_palette.h"
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -12,7 +14,9 @@ int main(int argc, char** argv) {
   // Recovery copies of the windows under test stay out of the user's folders.
   QTemporaryDir state;
   qputenv("XDG_STATE_HOME", state.path().toLocal8Bit());
+  qputenv("LOCALAPPDATA", QDir::toNativeSeparators(state.path()).toLocal8Bit());
   velmora::registerWindowFonts();
+  velmora::useWindowStyle();
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -419,6 +419,7 @@ std::vector<QPoint> lettersOf(QLabel* label, QWidget* page) {
 // A label beside or above a field shows all its letters: none of them lies
 // under a field, table or text, which would paint its ground over them.
 TEST_F(WindowLayout, LabelsBesideTheirFieldsShowWhole) {
+  if (runsUnderWine()) GTEST_SKIP() << "Wine draws the window's faces with faces and metrics of its own";
   struct Case {
     int page;
     const char* label;

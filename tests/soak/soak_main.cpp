@@ -29,6 +29,7 @@
 #include <string>
 
 #include "app/window_fonts.h"
+#include "app/window_palette.h"
 #include "document/document_actions.h"
 #include "soak_session.h"
 #include "test_support.h"
@@ -187,6 +188,7 @@ int main(int argc, char** argv) {
   int qtArgc = 1;  // Qt takes none of the soak's options
   QApplication app(qtArgc, argv);
   velmora::registerWindowFonts();
+  velmora::useWindowStyle();
   velmora::soak::setTrace(trace);
 
   velmora::soak::SoakConfig config;

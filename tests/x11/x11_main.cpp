@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include "app/window_fonts.h"
+#include "app/window_palette.h"
 
 int main(int argc, char** argv) {
   QTemporaryDir state;
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   velmora::registerWindowFonts();
+  velmora::useWindowStyle();
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
