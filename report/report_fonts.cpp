@@ -15,13 +15,17 @@ const QString kKaiCn = QStringLiteral("AR PL UKai CN");
 // Windows' own faces: SimSun (宋体), SimHei (黑体) and FangSong (仿宋) on
 // Chinese Windows, Microsoft YaHei on every Windows since 7 for the
 // Chinese text where those are missing (another language's Windows without
-// its supplemental Chinese fonts). Debian's faces last, for Wine.
+// its supplemental Chinese fonts). Debian's faces after Windows' own, for
+// Wine, which has neither: the Latin ones before any Chinese face, so that
+// digits keep a Latin face there too.
 const QString kSimSun = QStringLiteral("SimSun");
 const QString kSimHei = QStringLiteral("SimHei");
 const QString kFangSong = QStringLiteral("FangSong");
 const QString kYaHei = QStringLiteral("Microsoft YaHei");
 const QString kTimes = QStringLiteral("Times New Roman");
 const QString kArial = QStringLiteral("Arial");
+const QString kSerif = QStringLiteral("Liberation Serif");
+const QString kSans = QStringLiteral("Liberation Sans");
 #endif
 
 }  // namespace
@@ -33,12 +37,12 @@ std::span<const FaceSubstitution> faceSubstitutions() {
   // the file.
 #ifdef _WIN32
   static const std::array<FaceSubstitution, 6> table{{
-      {u"宋体", {kTimes, kSimSun, kYaHei, kSerifSc}},
-      {u"黑体", {kArial, kSimHei, kYaHei, kSansSc}},
-      {u"仿宋_GB2312", {kTimes, kFangSong, kSimSun, kYaHei, kKaiCn, kSerifSc}},
-      {u"Times New Roman", {kTimes, kSimSun, kYaHei, kSerifSc}},
-      {u"Arial", {kArial, kYaHei, kSansSc}},
-      {u"Monotype Corsiva", {QStringLiteral("Monotype Corsiva"), kTimes, kSimSun, kYaHei, kSerifSc}},
+      {u"宋体", {kTimes, kSerif, kSimSun, kYaHei, kSerifSc}},
+      {u"黑体", {kArial, kSans, kSimHei, kYaHei, kSansSc}},
+      {u"仿宋_GB2312", {kTimes, kSerif, kFangSong, kSimSun, kYaHei, kKaiCn, kSerifSc}},
+      {u"Times New Roman", {kTimes, kSerif, kSimSun, kYaHei, kSerifSc}},
+      {u"Arial", {kArial, kSans, kYaHei, kSansSc}},
+      {u"Monotype Corsiva", {QStringLiteral("Monotype Corsiva"), kTimes, kSerif, kSimSun, kYaHei, kSerifSc}},
   }};
 #else
   static const std::array<FaceSubstitution, 6> table{{

@@ -1102,21 +1102,20 @@ TEST(Cli, PdfOutDirRefusesDocumentsThatWouldWriteTheSameFile) {
                {"formal.xdx", "d/x.xdx"}});
   const std::string a = dir.path("a"), b = dir.path("b"), ax = dir.path("a/x.xdx"), bx = dir.path("b/x.xdx"),
                     by = dir.path("b/y.xdx"), cx = dir.path("c/x.XDX"), dx = dir.path("d/x.xdx");
-  const std::string out = dir.path("out");
+  const std::string out = dir.path("out"), outX = dir.path("out/x.pdf");
   struct Case {
     std::vector<std::string> inputs;
     std::string err;  // empty: no collision, every PDF written
   } cases[] = {
       // Files given by name keep only their name: both would be out/x.pdf.
-      {{ax, bx}, out + "/x.pdf：多个文档会写成这同一个文件：" + ax + "、" + bx + "；未写入任何文件\n"},
+      {{ax, bx}, outX + "：多个文档会写成这同一个文件：" + ax + "、" + bx + "；未写入任何文件\n"},
       // A file beside a folder that holds a document of that name.
-      {{a, bx}, out + "/x.pdf：多个文档会写成这同一个文件：" + ax + "、" + bx + "；未写入任何文件\n"},
+      {{a, bx}, outX + "：多个文档会写成这同一个文件：" + ax + "、" + bx + "；未写入任何文件\n"},
       // Two folders with documents of one name, one of them with another
       // case of the extension.
-      {{a, dir.path("c")}, out + "/x.pdf：多个文档会写成这同一个文件：" + ax + "、" + cx + "；未写入任何文件\n"},
+      {{a, dir.path("c")}, outX + "：多个文档会写成这同一个文件：" + ax + "、" + cx + "；未写入任何文件\n"},
       // Two pairs at once: each output one line.
-      {{ax, by, bx, dx},
-       out + "/x.pdf：多个文档会写成这同一个文件：" + ax + "、" + bx + "、" + dx + "；未写入任何文件\n"},
+      {{ax, by, bx, dx}, outX + "：多个文档会写成这同一个文件：" + ax + "、" + bx + "、" + dx + "；未写入任何文件\n"},
       {{ax, by}, ""},
       // One document given twice is one document.
       {{ax, ax, by}, ""},

@@ -30,12 +30,6 @@ ManifestDPIAware true
 !define START_MENU_FOLDER "Velmora"
 !define UNINSTALLER "uninstall.exe"
 
-; Without the window program (a build of the command-line programs only)
-; there is nothing to open a document with or to put in the Start menu.
-!if /FileExists "${STAGE}/velmora.exe"
-  !define HAVE_GUI
-!endif
-
 Name "${APP_NAME}"
 OutFile "${OUTFILE}"
 BrandingText "${PUBLISHER} ${VERSION}"
@@ -119,7 +113,6 @@ Section "-Velmora"
   File "${ICONS}/velmora-xdx.ico"
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
 
-!ifdef HAVE_GUI
   ; SHCTX is HKCU or HKLM as MultiUser chose.
   WriteRegStr SHCTX "Software\Classes\.xdx" "" "${PROGID}"
   WriteRegStr SHCTX "Software\Classes\.xdx\OpenWithProgids" "${PROGID}" ""
@@ -132,7 +125,6 @@ Section "-Velmora"
   ; $SMPROGRAMS is the user's or the common Start menu, as MultiUser chose.
   CreateDirectory "$SMPROGRAMS\${START_MENU_FOLDER}"
   CreateShortcut "$SMPROGRAMS\${START_MENU_FOLDER}\${APP_NAME}.lnk" "$INSTDIR\velmora.exe" "" "$INSTDIR\velmora.ico" 0
-!endif
 
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "${APP_NAME}"
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"

@@ -23,6 +23,7 @@ fail() { echo "make-installer.sh: $*" >&2; exit 1; }
 # The folder's path goes into NSIS strings as it is.
 [[ $build != *[\$\"]* ]] || fail "the path $build holds \$ or \", which makensis would misread"
 [[ -d $stage ]] || fail "no staged folder $stage (scripts/windows/package.sh $version makes it)"
+[[ -f $stage/velmora.exe ]] || fail "no velmora.exe in $stage: the installer opens documents with it"
 [[ -f $stage/LICENSE.txt ]] || fail "$stage has no LICENSE.txt"
 for ico in velmora.ico velmora-xdx.ico; do
   [[ -f $icons/$ico ]] || fail "no $icons/$ico (scripts/windows/make-icons.sh $icons makes it)"

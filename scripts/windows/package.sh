@@ -18,13 +18,12 @@ for p in velmora.exe velmora-cli.exe velmora-print.exe; do
 done
 # Loaded by name at run time, so no import leads to them: the workbook
 # library, and Qt's plugins, which Qt finds in these folders beside the
-# program (the platform, the native style, the image formats of the help's
-# pictures).
+# program (the platform, and the image formats of the pictures the window
+# and the form show; the window draws in Fusion, which Qt itself holds).
 xlsxwriter=$(find "$VELMORA_WINDOWS_PREFIX/bin" -maxdepth 1 -iname 'libxlsxwriter*.dll' -print -quit)
 cp "$xlsxwriter" "$stage/"
 plugins=()
-for plugin in platforms/qwindows.dll styles/qwindowsvistastyle.dll imageformats/qjpeg.dll imageformats/qico.dll \
-  imageformats/qgif.dll; do
+for plugin in platforms/qwindows.dll imageformats/qjpeg.dll imageformats/qico.dll imageformats/qgif.dll; do
   mkdir -p "$stage/$(dirname "$plugin")"
   cp "$VELMORA_WINDOWS_PREFIX/plugins/$plugin" "$stage/$plugin"
   plugins+=("$stage/$plugin")

@@ -23,8 +23,6 @@
 # Uninstalling runs the registered QuietUninstallString, as Windows' own
 # "Apps" list would, and waits for the copy NSIS starts from %TEMP%: after
 # it, no file or folder, shortcut or registry key of the program is left.
-# Where velmora.exe is not in the staged folder, the installer registers no
-# document type and makes no shortcut, and that is checked instead.
 # Prints one line per failed check; exits 1 if there was any.
 set -uo pipefail
 if (($# != 2)); then
@@ -43,8 +41,7 @@ app_name='Velmora课题申报系统（个人版）'
 type_name='XDX数据交换文件'
 progid=Velmora.xdx
 uninstall_key='Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmora'
-gui=no
-[[ -f $stage/velmora.exe ]] && gui=yes
+[[ -f $stage/velmora.exe ]] || { echo "$0: no velmora.exe in $stage" >&2; exit 2; }
 
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
@@ -186,29 +183,23 @@ check_installed() {
 
   # The document type and the shortcut.
   local classes="$hive\\Software\\Classes" lnk="$menu/Velmora/$app_name.lnk"
-  if [[ $gui == yes ]]; then
-    expect ".xdx's type" "$progid" "$(reg_get "$classes\\.xdx" "")"
-    expect ".xdx's OpenWithProgids" "" "$(reg_get "$classes\\.xdx\\OpenWithProgids" "$progid" || echo absent)"
-    expect "$progid's name" "$type_name" "$(reg_get "$classes\\$progid" "")"
-    expect "$progid's DefaultIcon" "\"$inst_win\\velmora-xdx.ico\",0" "$(reg_get "$classes\\$progid\\DefaultIcon" "")"
-    expect "$progid's open command" "\"$inst_win\\velmora.exe\" \"%1\"" \
-      "$(reg_get "$classes\\$progid\\shell\\open\\command" "")"
-    if [[ -f $lnk ]]; then
-      # The target is kept as a list of names, folder by folder, in UTF-16
-      # (its one whole path is in the ANSI code page, "?" for Chinese):
-      # split at the backslashes (\134).
-      local item pattern=""
-      while IFS= read -r item; do
-        pattern+=".*$(printf '%s' "$item" | iconv -f UTF-8 -t UTF-16LE | hex)"
-      done < <(printf '%s\n' "${inst_win#?:\\}\\velmora.exe" | tr '\134' '\n')
-      [[ $(hex <"$lnk") =~ $pattern ]] || fail "the shortcut does not lead to $inst_win\\velmora.exe"
-    else
-      fail "no shortcut $menu_win\\Velmora\\$app_name.lnk"
-    fi
+  expect ".xdx's type" "$progid" "$(reg_get "$classes\\.xdx" "")"
+  expect ".xdx's OpenWithProgids" "" "$(reg_get "$classes\\.xdx\\OpenWithProgids" "$progid" || echo absent)"
+  expect "$progid's name" "$type_name" "$(reg_get "$classes\\$progid" "")"
+  expect "$progid's DefaultIcon" "\"$inst_win\\velmora-xdx.ico\",0" "$(reg_get "$classes\\$progid\\DefaultIcon" "")"
+  expect "$progid's open command" "\"$inst_win\\velmora.exe\" \"%1\"" \
+    "$(reg_get "$classes\\$progid\\shell\\open\\command" "")"
+  if [[ -f $lnk ]]; then
+    # The target is kept as a list of names, folder by folder, in UTF-16
+    # (its one whole path is in the ANSI code page, "?" for Chinese):
+    # split at the backslashes (\134).
+    local item pattern=""
+    while IFS= read -r item; do
+      pattern+=".*$(printf '%s' "$item" | iconv -f UTF-8 -t UTF-16LE | hex)"
+    done < <(printf '%s\n' "${inst_win#?:\\}\\velmora.exe" | tr '\134' '\n')
+    [[ $(hex <"$lnk") =~ $pattern ]] || fail "the shortcut does not lead to $inst_win\\velmora.exe"
   else
-    reg_has "$classes\\.xdx" && fail ".xdx registered, with no velmora.exe to open it"
-    reg_has "$classes\\$progid" && fail "$progid registered, with no velmora.exe to open it"
-    [[ -e $menu/Velmora ]] && fail "a Start menu folder, with no velmora.exe to start"
+    fail "no shortcut $menu_win\\Velmora\\$app_name.lnk"
   fi
   reg_has "$other\\Software\\Classes\\.xdx" && fail ".xdx registered in $other as well"
   reg_has "$other\\Software\\Classes\\$progid" && fail "$progid registered in $other as well"
@@ -216,7 +207,6 @@ check_installed() {
   # The installed programs start.
   local exe out rc
   for exe in velmora-cli.exe velmora.exe; do
-    [[ $exe == velmora.exe && $gui == no ]] && continue
     out=$("$wine" "$inst/$exe" --version 2>&1 | tr -d '\r')
     rc=${PIPESTATUS[0]}
     expect "exit code of $exe --version" 0 "$rc"
@@ -297,12 +287,10 @@ install /S /CurrentUser
 check_installed CurrentUser "$inst_win"
 [[ $per_user_before == no && -e $per_user ]] && fail "the second install went to the default folder"
 printf '笔记\r\n' >"$(unix_path "$inst_win")/我的笔记.txt"
-[[ $gui == yes ]] && "$wine" reg add 'HKCU\Software\Classes\.xdx' /ve /d Other.xdx /f >/dev/null 2>&1
+"$wine" reg add 'HKCU\Software\Classes\.xdx' /ve /d Other.xdx /f >/dev/null 2>&1
 uninstall HKCU
 check_removed CurrentUser "$inst_win" "f 我的笔记.txt "
-if [[ $gui == yes ]]; then
-  expect ".xdx's type, given to another program" Other.xdx "$(reg_get 'HKCU\Software\Classes\.xdx' "")"
-  reg_get 'HKCU\Software\Classes\.xdx\OpenWithProgids' "$progid" >/dev/null && fail "$progid still in OpenWithProgids"
-fi
+expect ".xdx's type, given to another program" Other.xdx "$(reg_get 'HKCU\Software\Classes\.xdx' "")"
+reg_get 'HKCU\Software\Classes\.xdx\OpenWithProgids' "$progid" >/dev/null && fail "$progid still in OpenWithProgids"
 
 ((failures == 0)) || { echo "$failures failed"; exit 1; }
