@@ -550,6 +550,11 @@ QPrintDialog* PreviewWindow::makePrintDialog(QPrinter& printer) {
 
 void PreviewWindow::print() {
   if (view_->count() == 0) return;
+  if (printDialogNeedsPrinter() && QPrinterInfo::availablePrinters().isEmpty()) {
+    tell({PrintOutcome::Kind::Failed,
+          QStringLiteral("没有可以打印的打印机。请先在系统中添加打印机，或用“保存”把报表存为PDF文件。")});
+    return;
+  }
   const QPageSize paperBefore = view_->paper();
   const QMarginsF unprintableBefore = view_->unprintable();
   QPrinter printer(QPrinter::HighResolution);

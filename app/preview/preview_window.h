@@ -116,6 +116,9 @@ class PreviewWindow : public QDialog {
   void printTo(QPrinter& printer, const DialogExtras& extras = {});
   // Runs the print dialog and prints what it chose.
   void print();
+  // Whether the system's print dialog needs a printer to open at all
+  // (Windows' own does; Qt's offers a PDF file without one).
+  static bool printDialogNeedsPrinter();
   bool saveAs(const QString& path, QString* error);
   bool openPdf(const QString& path);
   // Shows the generated report again after a PDF file.

@@ -83,4 +83,6 @@ void PreviewWindow::printToPrinter(QPrinter& printer, const std::vector<int>& ch
   tell(outcome);
 }
 
+bool PreviewWindow::printDialogNeedsPrinter() { return false; }
+
 }  // namespace velmora::preview

@@ -59,4 +59,6 @@ void PreviewWindow::printToPrinter(QPrinter& printer, const std::vector<int>& ch
   if (!drawn || !ended) tell(notReceived(name, lastSystemError()));
 }
 
+bool PreviewWindow::printDialogNeedsPrinter() { return true; }
+
 }  // namespace velmora::preview
