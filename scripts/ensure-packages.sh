@@ -54,9 +54,10 @@ windows=(
   # Qt's own texts in Chinese (the .qm files serve every system), shipped
   # beside the Windows program.
   qt6-translations-l10n
-  # Wine's X session (tests/x11/with_x_session.sh) and reading the Windows
-  # PDFs back against the Linux ones.
-  x11-utils poppler-utils
+  # Wine's X session (tests/x11/with_x_session.sh), reading the Windows
+  # PDFs back against the Linux ones, and a CUPS of the tests' own that
+  # Wine's printer driver prints to.
+  x11-utils poppler-utils cups-daemon cups-client cups-filters
 )
 case $set_name in
   programs) wanted=("${programs[@]}") ;;
