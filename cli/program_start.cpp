@@ -50,7 +50,6 @@ ConsoleInUtf8::~ConsoleInUtf8() {
 #else
 
 ConsoleInUtf8::ConsoleInUtf8() = default;
-ConsoleInUtf8::~ConsoleInUtf8() = default;
 
 #endif
 

@@ -28,12 +28,14 @@ class ArgumentsInUtf8 {
 class ConsoleInUtf8 {
  public:
   ConsoleInUtf8();
-  ~ConsoleInUtf8();
   ConsoleInUtf8(const ConsoleInUtf8&) = delete;
   ConsoleInUtf8& operator=(const ConsoleInUtf8&) = delete;
+#ifdef _WIN32
+  ~ConsoleInUtf8();
 
  private:
   unsigned codePage_ = 0;
+#endif
 };
 
 }  // namespace velmora::cli
