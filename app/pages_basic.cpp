@@ -4,6 +4,7 @@
 
 #include "app/pages.h"
 #include "app/window_fonts.h"
+#include "document/messages.h"
 #include "record/fields.h"
 
 namespace velmora::pages {
@@ -93,7 +94,8 @@ QWidget* basic(FieldWidgets& fields) {
   b.setParent(page);
   b.label(QStringLiteral("Velmora领导小组办公室"), 72, 464, windowFont("宋体", 21));
   b.label(QStringLiteral("2010年制"), 416, 464, windowFont("宋体", 21));
-  QLabel* passby = b.label(QStringLiteral("本项目文件为正式文档，仅供打印和预览,不允许修改！"), 32, 496,
+  // The page says what the box said when the formal document was opened.
+  QLabel* passby = b.label(QString::fromUtf8(msg::kFormalDocument.data(), std::ssize(msg::kFormalDocument)), 32, 496,
                            windowFont("宋体", 20, true), colors::kRed, "passby");
   passby->resize(529, 20);
   passby->hide();

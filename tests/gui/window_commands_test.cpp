@@ -68,6 +68,8 @@ TEST_F(WindowCommands, FormalDocumentIsReadOnly) {
   services.script.openAnswers.push_back(fixture("formal.xdx"));
   window->askAndOpenDocument();
   EXPECT_TRUE(find("passby")->isVisible());
+  // In the words of the box that saving it shows.
+  EXPECT_EQ(find<QLabel>("passby")->text(), QStringLiteral("本项目文件为正式文档，仅供打印和预览,不允许修改！"));
   EXPECT_FALSE(find("savexmlfile")->isEnabled());
   // Read-only rather than disabled: every page can be read to its end.
   for (const char* name : {"ProjectName", "EduCode", "ApplyOutlay"}) {
