@@ -34,14 +34,17 @@ original=$(title_of "$fixture")
 "$root/scripts/windows/wine-run.sh" "$exe" "Z:$work/申请书.xdx" &
 program=$!
 win=$(first_window "Velmora课题申报系统")
-sleep 1
+# Shown is not yet ready for input under Wine on a loaded machine.
+sleep 4
 xdotool windowactivate --sync "$win"
 sleep 1  # Wine gives the focus a moment after the window manager
 # The title field of page 01: below Wine's own title bar, as the window
 # shows it (tests/x11 click the same field of the Linux window).
 xdotool mousemove --window "$win" 320 184 click 1
+sleep 1
 xdotool key End
-xdotool type --delay 50 " smoke"
+xdotool type --delay 100 " smoke"
+sleep 1
 xdotool key ctrl+s
 dialog=$(first_window "请输入要保存的文件名")
 sleep 1
