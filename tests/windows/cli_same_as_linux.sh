@@ -145,8 +145,16 @@ run() {
   set +e
   (cd "$L" && LC_ALL=C.UTF-8 LANGUAGE= "$linux" "${linux_args[@]}" <"$in" >"$work/l.out" 2>"$work/l.err")
   local linux_exit=$?
-  (cd "$W" && "$wine_run" "$windows" "${windows_args[@]}" <"$in" >"$work/w.out" 2>"$work/w.err")
-  local windows_exit=$?
+  local windows_exit attempt
+  for attempt in 1 2; do
+    (cd "$W" && "$wine_run" "$windows" "${windows_args[@]}" <"$in" >"$work/w.out" 2>"$work/w.err")
+    windows_exit=$?
+    # Wine's own client, not the program, sometimes loses its server on a
+    # loaded machine and says so in the middle of the program's output: run
+    # such a case once more.
+    grep -q 'wine client error' "$work/w.err" || break
+    echo "  (Wine's client failed on $name; run again)"
+  done
   set -e
   cases=$((cases + 1))
   local report=""
