@@ -1,15 +1,11 @@
 #include "app/text_fit.h"
 
+#include "record/characters.h"
 #include "record/gbk.h"
 #include "record/record.h"
 
 namespace velmora {
 namespace {
-
-// Control characters other than tab and line break cannot be stored in an
-// XML document: a text holding one could be saved but never opened again.
-// DEL could be, but no key types it and no form wants it.
-bool isStorable(char32_t c) { return (c >= 0x20 && c != 0x7f) || c == U'\t' || c == U'\n'; }
 
 bool isLineSeparator(char32_t c) {
   return c == U'\n' || c == U'\r' || c == U'\f' || c == U'\v' || c == 0x85 || c == 0x2028 || c == 0x2029;
@@ -129,7 +125,7 @@ QString fittingInsertion(std::size_t usedBytes, const QString& insert, int byteL
     const QString ch = plain.mid(i, len);
     i += len;
     const char32_t c = firstCodePoint(ch);
-    if (!isStorable(c) || !holdsGbk(ch)) {
+    if (!fieldTakes(c) || !holdsGbk(ch)) {
       ++dropped;
       continue;
     }

@@ -22,69 +22,69 @@ enum class Test {
 struct Rule {
   Field field;
   Test test;
-  const char* line;
-  int cells = 0;  // N for Incomplete
+  const char* what;  // the line after its page, which the field's catalogue entry gives
+  int cells = 0;     // N for Incomplete
 };
 
 using F = Field;
 using T = Test;
 constexpr std::array kRules{
-    Rule{F::ProjectName, T::EmptyText, "01、课题名称  未填写"},
-    Rule{F::KeyWord, T::EmptyText, "01、关键词1  未填写"},
-    Rule{F::KeyWord2, T::EmptyText, "01、关键词2  未填写"},
-    Rule{F::KeyWord3, T::EmptyText, "01、关键词3  未填写"},
-    Rule{F::Basis, T::NoChoice, "01、选题依据  未填写"},
-    Rule{F::GuideNum, T::GuideNum, "01、指南题号  未填写"},
-    Rule{F::ApplyOutlay, T::EmptyText, "01、申请经费  未填写"},
-    Rule{F::ResearchClass, T::NoChoice, "01、研究类型  未填写"},
-    Rule{F::ProjectClass, T::NoChoice, "01、课题类别  未填写"},
-    Rule{F::SubjectClass, T::NoChoice, "01、研究领域  未填写"},
-    Rule{F::Presider, T::EmptyText, "01、负责人  未填写"},
-    Rule{F::InputDate, T::EmptyText, "01、申请日期  未填写"},
-    Rule{F::ExpectCompleteDate, T::EmptyText, "01、预期完成日期  未填写"},
-    Rule{F::ExpectProduction1, T::NoChoice, "01、预期最终成果3  未填写"},
-    Rule{F::ExpectProduction2, T::FourthResult, "01、预期最终成果4  未填写"},
-    Rule{F::Sex, T::NoChoice, "02、性别  未填写"},
-    Rule{F::Nation, T::EmptyText, "02、民族  未填写"},
-    Rule{F::Age, T::NoChoice, "02、年龄  未填写"},
-    Rule{F::Birthday, T::EmptyText, "02、出生日期  未填写"},
-    Rule{F::DutyAdmin, T::NoChoice, "02、行政职级  未填写"},
-    Rule{F::DutySpecial, T::NoChoice, "02、技术职务  未填写"},
-    Rule{F::ResearchSpecial, T::NoChoice, "02、研究专长  未填写"},
-    Rule{F::LastDiploma, T::NoChoice, "02、最后学历  未填写"},
-    Rule{F::LastDegree, T::NoChoice, "02、最后学位  未填写"},
-    Rule{F::Tutor, T::NoChoice, "02、担任导师  未填写"},
-    Rule{F::BelongCity, T::NoChoice, "02、所属区县  未填写"},
-    Rule{F::BelongSystem, T::NoChoice, "02、所属系统  未填写"},
-    Rule{F::Department, T::EmptyText, "02、工作单位  未填写"},
-    Rule{F::ContactMail, T::EmptyText, "02、电子邮箱  未填写"},
-    Rule{F::ContactAddress, T::EmptyText, "02、通讯地址  未填写"},
-    Rule{F::PostCode, T::PostCode, "02、邮政编码  应该为6位"},
-    Rule{F::ContactTelArea, T::EmptyText, "02、区号  未填写"},
-    Rule{F::ContactTelHome, T::EmptyText, "02、住宅电话  未填写"},
-    Rule{F::ContactTelOffice, T::EmptyText, "02、办公电话  未填写"},
-    Rule{F::ContactMobile, T::EmptyText, "02、手机号码  未填写"},
-    Rule{F::MainActor, T::Incomplete, "03、主要参加者  资料未填写完整", 7},
-    Rule{F::Production, T::Incomplete, "04、相关成果  资料未填写完整", 5},
-    Rule{F::ResearchedProject, T::Incomplete, "05、承担课题  资料未填写完整", 6},
-    Rule{F::ProjectReasoning, T::EmptyLongText, "06、设计论证  未填写"},
-    Rule{F::ProjectAnalyze, T::EmptyLongText, "07、可行性分析  未填写"},
-    Rule{F::ExpectProduction, T::Incomplete, "08、主要阶段性成果  资料未填写完整", 5},
-    Rule{F::FinallyProduction, T::Incomplete, "08、最终研究成果  资料未填写完整", 5},
-    Rule{F::BudgetTotal, T::BudgetTotal, "09、经费预算  未填写"},
-    Rule{F::OutlayGrid3, T::Incomplete, "09、年度预算  资料未填写完整", 3},
-    Rule{F::FundingStatement, T::EmptyLongText, "09、经费管理  未填写"},
-    Rule{F::BankAccount, T::EmptyText, "09、银行帐号  未填写"},
-    Rule{F::FundingUnit, T::EmptyText, "09、经费管理单位  未填写"},
-    Rule{F::Bank, T::EmptyText, "09、开户银行  未填写"},
-    Rule{F::RemittancePlace, T::EmptyText, "09、汇入地点  未填写"},
-    Rule{F::FinanceTelephone, T::EmptyText, "09、财务联系电话  未填写"},
-    Rule{F::FirstRecommendation, T::Recommender, "10、第一推荐人意见  未填写"},
-    Rule{F::SecondRecommendation, T::Recommender, "10、第二推荐人意见  未填写"},
-    Rule{F::UnitOpinion, T::EmptyLongText, "10、所在单位意见  未填写"},
-    Rule{F::PlanningOfficeOpinion, T::EmptyLongText, "10、二级管理单位意见 未填写"},
-    Rule{F::AnonymousTitle, T::EmptyText, "11、活页课题名 未填写"},
-    Rule{F::AnonymousSheet, T::EmptyLongText, "11、活页  未填写"},
+    Rule{F::ProjectName, T::EmptyText, "课题名称  未填写"},
+    Rule{F::KeyWord, T::EmptyText, "关键词1  未填写"},
+    Rule{F::KeyWord2, T::EmptyText, "关键词2  未填写"},
+    Rule{F::KeyWord3, T::EmptyText, "关键词3  未填写"},
+    Rule{F::Basis, T::NoChoice, "选题依据  未填写"},
+    Rule{F::GuideNum, T::GuideNum, "指南题号  未填写"},
+    Rule{F::ApplyOutlay, T::EmptyText, "申请经费  未填写"},
+    Rule{F::ResearchClass, T::NoChoice, "研究类型  未填写"},
+    Rule{F::ProjectClass, T::NoChoice, "课题类别  未填写"},
+    Rule{F::SubjectClass, T::NoChoice, "研究领域  未填写"},
+    Rule{F::Presider, T::EmptyText, "负责人  未填写"},
+    Rule{F::InputDate, T::EmptyText, "申请日期  未填写"},
+    Rule{F::ExpectCompleteDate, T::EmptyText, "预期完成日期  未填写"},
+    Rule{F::ExpectProduction1, T::NoChoice, "预期最终成果3  未填写"},
+    Rule{F::ExpectProduction2, T::FourthResult, "预期最终成果4  未填写"},
+    Rule{F::Sex, T::NoChoice, "性别  未填写"},
+    Rule{F::Nation, T::EmptyText, "民族  未填写"},
+    Rule{F::Age, T::NoChoice, "年龄  未填写"},
+    Rule{F::Birthday, T::EmptyText, "出生日期  未填写"},
+    Rule{F::DutyAdmin, T::NoChoice, "行政职级  未填写"},
+    Rule{F::DutySpecial, T::NoChoice, "技术职务  未填写"},
+    Rule{F::ResearchSpecial, T::NoChoice, "研究专长  未填写"},
+    Rule{F::LastDiploma, T::NoChoice, "最后学历  未填写"},
+    Rule{F::LastDegree, T::NoChoice, "最后学位  未填写"},
+    Rule{F::Tutor, T::NoChoice, "担任导师  未填写"},
+    Rule{F::BelongCity, T::NoChoice, "所属区县  未填写"},
+    Rule{F::BelongSystem, T::NoChoice, "所属系统  未填写"},
+    Rule{F::Department, T::EmptyText, "工作单位  未填写"},
+    Rule{F::ContactMail, T::EmptyText, "电子邮箱  未填写"},
+    Rule{F::ContactAddress, T::EmptyText, "通讯地址  未填写"},
+    Rule{F::PostCode, T::PostCode, "邮政编码  应该为6位"},
+    Rule{F::ContactTelArea, T::EmptyText, "区号  未填写"},
+    Rule{F::ContactTelHome, T::EmptyText, "住宅电话  未填写"},
+    Rule{F::ContactTelOffice, T::EmptyText, "办公电话  未填写"},
+    Rule{F::ContactMobile, T::EmptyText, "手机号码  未填写"},
+    Rule{F::MainActor, T::Incomplete, "主要参加者  资料未填写完整", 7},
+    Rule{F::Production, T::Incomplete, "相关成果  资料未填写完整", 5},
+    Rule{F::ResearchedProject, T::Incomplete, "承担课题  资料未填写完整", 6},
+    Rule{F::ProjectReasoning, T::EmptyLongText, "设计论证  未填写"},
+    Rule{F::ProjectAnalyze, T::EmptyLongText, "可行性分析  未填写"},
+    Rule{F::ExpectProduction, T::Incomplete, "主要阶段性成果  资料未填写完整", 5},
+    Rule{F::FinallyProduction, T::Incomplete, "最终研究成果  资料未填写完整", 5},
+    Rule{F::BudgetTotal, T::BudgetTotal, "经费预算  未填写"},
+    Rule{F::OutlayGrid3, T::Incomplete, "年度预算  资料未填写完整", 3},
+    Rule{F::FundingStatement, T::EmptyLongText, "经费管理  未填写"},
+    Rule{F::BankAccount, T::EmptyText, "银行帐号  未填写"},
+    Rule{F::FundingUnit, T::EmptyText, "经费管理单位  未填写"},
+    Rule{F::Bank, T::EmptyText, "开户银行  未填写"},
+    Rule{F::RemittancePlace, T::EmptyText, "汇入地点  未填写"},
+    Rule{F::FinanceTelephone, T::EmptyText, "财务联系电话  未填写"},
+    Rule{F::FirstRecommendation, T::Recommender, "第一推荐人意见  未填写"},
+    Rule{F::SecondRecommendation, T::Recommender, "第二推荐人意见  未填写"},
+    Rule{F::UnitOpinion, T::EmptyLongText, "所在单位意见  未填写"},
+    Rule{F::PlanningOfficeOpinion, T::EmptyLongText, "二级管理单位意见 未填写"},
+    Rule{F::AnonymousTitle, T::EmptyText, "活页课题名 未填写"},
+    Rule{F::AnonymousSheet, T::EmptyLongText, "活页  未填写"},
 };
 
 // The first data row: the row under the header, or for the yearly budget
@@ -124,12 +124,26 @@ bool fires(const Record& r, const Rule& rule) {
   return false;
 }
 
+// Each rule's whole line, "01、" and on, made once.
+const std::array<std::string, kRules.size()>& ruleLines() {
+  static const auto lines = [] {
+    std::array<std::string, kRules.size()> out;
+    for (std::size_t i = 0; i < kRules.size(); ++i) {
+      const int page = fieldDef(kRules[i].field).page;
+      out[i] =
+          std::string{static_cast<char>('0' + page / 10), static_cast<char>('0' + page % 10)} + "、" + kRules[i].what;
+    }
+    return out;
+  }();
+  return lines;
+}
+
 }  // namespace
 
 std::vector<std::string> completenessProblems(const Record& record) {
   std::vector<std::string> lines;
-  for (const Rule& rule : kRules)
-    if (fires(record, rule)) lines.emplace_back(rule.line);
+  for (std::size_t i = 0; i < kRules.size(); ++i)
+    if (fires(record, kRules[i])) lines.push_back(ruleLines()[i]);
   return lines;
 }
 

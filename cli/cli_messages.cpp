@@ -7,6 +7,7 @@
 #include "cli/display_name.h"
 #include "cli/file_probe.h"
 #include "document/document_actions.h"
+#include "format/xml_code_units.h"
 
 namespace velmora::cli {
 
@@ -56,11 +57,8 @@ Start howFileStarts(const std::string& path) {
   constexpr std::size_t kLookedAt = 512;
   const std::optional<std::string> head = regularFileHead(path, kLookedAt);
   if (!head) return Start::Other;
-  // The bytes of UTF-8, UTF-16 and UCS-4 byte-order marks, the zero bytes of
-  // wide encodings, and blanks.
-  const std::string_view skipped("\xEF\xBB\xBF\xFE\xFF\0 \t\r\n", 10);
-  for (char c : *head)
-    if (skipped.find(c) == std::string_view::npos) return c == '<' ? Start::Markup : Start::Other;
+  for (char c : markupAfterMark(*head))
+    if (c != ' ' && c != '\t' && c != '\r' && c != '\n') return c == '<' ? Start::Markup : Start::Other;
   return head->size() < kLookedAt ? Start::Empty : Start::Other;
 }
 

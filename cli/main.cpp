@@ -13,6 +13,7 @@
 #include "cli/commands.h"
 #include "cli/help_format.h"
 #include "cli/program_start.h"
+#include "record/fields.h"
 
 namespace {
 
@@ -98,10 +99,11 @@ int run(int argc, char** argv) {
                                       "长文本为行数组，表格为行数组，verifylist 为打开时检查的问题行。退出码同 check");
   dump->add_option("FILE", files, "文档")->required()->expected(1)->type_name("");
 
-  CLI::App* resave =
-      app.add_subcommand("resave",
-                         "打开 IN，按保存操作写入 OUT：新的标识、PASSBY 为 0、检查问题写入 verifylist。"
-                         "正式文档和缺少课题名称、主持人或电子邮箱的文档被拒绝。退出码: 0 已写入, 2 被拒绝");
+  CLI::App* resave = app.add_subcommand("resave",
+                                        "打开 IN，按保存操作写入 OUT：新的标识、PASSBY 为 0、检查问题写入 verifylist。"
+                                        "正式文档和必填项（" +
+                                            std::string(velmora::kRequiredToSaveInWords) +
+                                            "）不全的文档被拒绝。退出码: 0 已写入, 2 被拒绝");
   resave->add_option("IN OUT", files, "打开的文档和写入的文档")->required()->expected(2)->type_name("");
 
   CLI::App* import =

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "format/file_system.h"
+#include "format/xml_code_units.h"
 
 namespace velmora::cli {
 namespace {
@@ -18,17 +19,14 @@ bool hasDocumentName(const std::filesystem::path& p) {
 
 // The root element's opening tag, as the desktop's type detection finds it:
 // after a byte-order mark, blanks, the declaration, comments and a doctype.
-// The zero bytes of UTF-16 are dropped first; the markup is ASCII in every
-// encoding a document is written in.
+// The markup is ASCII in every encoding a document is written in; zero
+// bytes left (a wide text that starts with a blank) are dropped.
 bool startsWithPackageRoot(const std::string& path) {
   const std::optional<std::string> buffer = regularFileHead(path, 4096);
   if (!buffer || buffer->empty()) return false;
-  std::string head;
-  for (char c : *buffer)
-    if (c != '\0') head += c;
+  std::string head = markupAfterMark(*buffer);
+  std::erase(head, '\0');
   std::string_view s = head;
-  for (std::string_view bom : {"\xEF\xBB\xBF", "\xFE\xFF", "\xFF\xFE"})
-    if (s.substr(0, bom.size()) == bom) s.remove_prefix(bom.size());
   for (;;) {
     const std::size_t start = s.find_first_not_of(" \t\r\n");
     if (start == std::string_view::npos) return false;

@@ -10,6 +10,7 @@
 #include <set>
 
 #include "record/amount.h"
+#include "record/characters.h"
 #include "record/gbk.h"
 
 namespace velmora {
@@ -170,7 +171,7 @@ class Importer {
     linkedFields();
     for (Field f : kRequiredToSave)
       if (r().text(f).empty() && !violated(std::string(fieldDef(f).name)))
-        violate(std::string(fieldDef(f).name), "必须填写（课题名称、主持人和电子邮箱是保存的必填项）");
+        violate(std::string(fieldDef(f).name), "必须填写（" + std::string(kRequiredToSaveInWords) + "是保存的必填项）");
   }
 
   bool violated(const std::string& key) const {
@@ -187,14 +188,18 @@ class Importer {
   Record& r() { return result.record; }
   std::set<Field> given_;  // the fields the JSON names
 
+  static std::string codeOf(unsigned char c) {
+    char code[8];
+    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+    return code;
+  }
+
   bool gbkText(const std::string& key, const std::string& text) {
     // A control character XML cannot carry (NUL included) would make a
     // document that never opens again, or cut the text short.
-    for (unsigned char c : text)
-      if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') {
-        char code[8];
-        std::snprintf(code, sizeof code, "%04X", static_cast<unsigned>(c));
-        violate(key, std::string("含有文档不能保存的控制字符 U+") + code);
+    for (unsigned char c : text)  // every refused character is a single byte
+      if (!documentCarries(c)) {
+        violate(key, "含有文档不能保存的控制字符 " + codeOf(c));
         return false;
       }
     if (canEncodeGbk(text)) return true;
@@ -202,13 +207,15 @@ class Importer {
     return false;
   }
 
-  // What no field of the window takes: DEL anywhere, and in a one-line field
-  // or a cell a line break (the window makes a pasted break a blank there).
+  // What no field of the window takes, a line break apart (a multi-line
+  // field keeps one as a line feed); in a one-line field or a cell no line
+  // break at all, which the window makes a blank there.
   bool windowText(const std::string& key, const std::string& text, bool oneLine) {
-    if (text.find('\x7F') != std::string::npos) {
-      violate(key, "含有窗口不能填写的控制字符 U+007F");
-      return false;
-    }
+    for (unsigned char c : text)
+      if (c != '\r' && !fieldTakes(c)) {
+        violate(key, "含有窗口不能填写的控制字符 " + codeOf(c));
+        return false;
+      }
     if (oneLine && text.find_first_of("\r\n") != std::string::npos) {
       violate(key, "单行栏目中不能有换行符");
       return false;

@@ -17,6 +17,7 @@
 #include "format/comma_text.h"
 #include "format/file_read.h"
 #include "format/xdx_gbk.h"
+#include "format/xml_code_units.h"
 #include "record/gbk.h"
 
 namespace velmora {
@@ -66,18 +67,10 @@ bool isValidUtf8(std::string_view s) {
 
 // The source text as readable UTF-8, for quoting the line where parsing stopped.
 std::string displayableSource(std::string_view bytes) {
-  auto startsWith = [&](std::string_view p) { return bytes.substr(0, p.size()) == p; };
-  if (startsWith("\xFF\xFE") || startsWith("\xFE\xFF")) {
-    // UTF-16: keep the low (or high) byte of each unit where it is ASCII.
-    bool le = startsWith("\xFF\xFE");
-    std::string out;
-    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
-      unsigned char lo = bytes[le ? i : i + 1], hi = bytes[le ? i + 1 : i];
-      out.push_back(hi == 0 && lo < 0x80 ? static_cast<char>(lo) : '?');
-    }
-    return out;
-  }
-  if (startsWith("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+  const CodeUnits units = codeUnitsOf(bytes);
+  bytes.remove_prefix(units.markLength);
+  // UTF-16 and UCS-4: the ASCII characters, where the markup is.
+  if (units.width > 1) return narrowedUnits(bytes, units, '?');
   if (isValidUtf8(bytes)) return std::string(bytes);
   if (auto u = gbkToUtf8(bytes)) return *u;
   std::string out(bytes);
@@ -181,37 +174,12 @@ MarkupScan scanMarkup(std::string_view bytes) {
   return {};
 }
 
-// A document in UTF-16 or UCS-4 (told by its first bytes, as the parser
-// tells them) as one byte a character: ASCII as it is, anything else as "x",
-// so that no half of a character reads as markup. Empty for other documents.
+// A document in UTF-16 or UCS-4 as one byte a character: ASCII as it is,
+// anything else as "x", so that no half of a character reads as markup.
+// Empty for other documents.
 std::string narrowedMarkup(std::string_view bytes) {
-  auto startsWith = [&](std::string_view p) { return bytes.substr(0, p.size()) == p; };
-  using namespace std::string_view_literals;
-  std::size_t unit = 1;
-  bool bigEndian = false;
-  if (startsWith("\0\0\0<"sv) || startsWith("\0\0\xFE\xFF"sv)) {
-    unit = 4;
-    bigEndian = true;
-  } else if (startsWith("<\0\0\0"sv) || startsWith("\xFF\xFE\0\0"sv)) {
-    unit = 4;
-  } else if (startsWith("\xFE\xFF") || startsWith("\0<\0?"sv)) {
-    unit = 2;
-    bigEndian = true;
-  } else if (startsWith("\xFF\xFE") || startsWith("<\0?\0"sv)) {
-    unit = 2;
-  }
-  std::string out;
-  if (unit == 1) return out;
-  out.reserve(bytes.size() / unit);
-  for (std::size_t i = 0; i + unit <= bytes.size(); i += unit) {
-    std::uint32_t value = 0;
-    for (std::size_t b = 0; b < unit; ++b) {
-      const auto byte = static_cast<unsigned char>(bytes[i + (bigEndian ? b : unit - 1 - b)]);
-      value = (value << 8) | byte;
-    }
-    out.push_back(value < 0x80 ? static_cast<char>(value) : 'x');
-  }
-  return out;
+  const CodeUnits units = codeUnitsOf(bytes);
+  return units.width == 1 ? std::string() : narrowedUnits(bytes, units, 'x');
 }
 
 // The document handed to the parser a piece at a time, as a file is read:
@@ -279,16 +247,9 @@ ReadError parseError(const xmlError* err, std::string_view bytes, const std::str
 // followed by a NUL and anything at all parses as if the file ended there.
 // NUL is no XML character anywhere: a NUL code unit left after a successful
 // parse can only stand after the root element. Units are two bytes wide in
-// UTF-16 and four in UCS-4, told by the first bytes as the parser tells them.
+// UTF-16 and four in UCS-4.
 std::optional<ReadError> trailingNul(std::string_view bytes) {
-  auto startsWith = [&](std::string_view p) { return bytes.substr(0, p.size()) == p; };
-  using namespace std::string_view_literals;
-  std::size_t unit = 1;
-  if (startsWith("\0\0\0<"sv) || startsWith("<\0\0\0"sv) || startsWith("\0\0\xFE\xFF"sv) ||
-      startsWith("\xFF\xFE\0\0"sv))
-    unit = 4;
-  else if (startsWith("\xFF\xFE") || startsWith("\xFE\xFF") || startsWith("<\0?\0"sv) || startsWith("\0<\0?"sv))
-    unit = 2;
+  const std::size_t unit = codeUnitsOf(bytes).width;
   const std::string_view nul("\0\0\0\0", unit);
   std::size_t at = bytes.find(nul);
   while (at != std::string_view::npos && at % unit != 0) at = bytes.find(nul, at + 1);

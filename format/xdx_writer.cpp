@@ -9,6 +9,7 @@
 #include "format/comma_text.h"
 #include "format/xdx_gbk.h"
 #include "format/xdx_reader.h"
+#include "record/characters.h"
 #include "record/gbk.h"
 
 namespace velmora {
@@ -33,7 +34,7 @@ std::string fieldValue(const Record& r, const FieldDef& d) {
 std::optional<std::string> unwritableCharacter(std::string_view text) {
   for (std::size_t pos = 0; pos < text.size();) {
     const char32_t c = nextCodePoint(text, pos);
-    if (c < 0x20 && c != U'\t' && c != U'\n' && c != U'\r') {
+    if (!documentCarries(c)) {
       char code[16];
       std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
       return std::string("控制字符 ") + code;

@@ -138,6 +138,8 @@ inline constexpr bool isUserField(Field f) { return f != Field::ProjectID && f !
 
 // The fields a document cannot be saved without.
 inline constexpr std::array<Field, 3> kRequiredToSave{Field::ProjectName, Field::Presider, Field::ContactMail};
+// Those fields in words, as the window's save message names them.
+inline constexpr std::string_view kRequiredToSaveInWords = "课题名称、主持人和电子邮箱";
 
 // The items of choice lists that rules turn on, by their place in the list
 // (record/vocabulary.cpp holds the texts).

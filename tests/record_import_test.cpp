@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "exchange/record_import.h"
+#include "record/characters.h"
 #include "record/gbk.h"
 #include "test_support.h"
 
@@ -89,6 +92,35 @@ TEST(RecordImport, EveryViolationIsReportedWithItsKey) {
     ASSERT_FALSE(r.ok()) << c.members;
     EXPECT_EQ(r.violations[0].key, c.key) << c.members;
     EXPECT_NE(r.violations[0].message.find(c.contains), std::string::npos) << r.violations[0].message;
+  }
+}
+
+// Every control character and DEL in a one-line field, a line of a long
+// text and a cell: the import takes what a field takes (a line break apart,
+// which separates the lines of a long text and which one-line fields and
+// cells do not hold), so an imported value is always one the window holds
+// and a save writes; what a document cannot carry is named as such.
+TEST(RecordImport, TakesTheCharactersAFieldTakes) {
+  for (char32_t c = 0; c <= 0x7f; c = c < 0x20 ? c + 1 : 0x7f) {
+    char escaped[8];
+    std::snprintf(escaped, sizeof escaped, "\\u%04X", static_cast<unsigned>(c));
+    const std::string code = escaped + 2;
+    const bool taken = fieldTakes(c) && c != U'\n';
+    for (const std::string& members :
+         {R"("Nation":"a)" + std::string(escaped) + R"(b")", R"("MainActor":[["a)" + std::string(escaped) + R"(b"]])",
+          R"("HuoYe":["a)" + std::string(escaped) + R"(b"])"}) {
+      SCOPED_TRACE(members);
+      const ImportResult r = import(members);
+      ASSERT_EQ(r.ok(), taken);
+      if (!taken) {
+        ASSERT_EQ(r.violations.size(), 1u);
+        if (!documentCarries(c)) {
+          EXPECT_NE(r.violations[0].message.find("文档不能保存的控制字符 U+" + code), std::string::npos)
+              << r.violations[0].message;
+        }
+      }
+    }
+    if (c == 0x7f) break;
   }
 }
 

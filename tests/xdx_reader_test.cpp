@@ -253,6 +253,43 @@ TEST(XdxReader, ErrorsTellWhereTheyStopped) {
   }
 }
 
+// A broken document is quoted where it stopped in every width and byte
+// order its first bytes tell, with a byte-order mark and without.
+TEST(XdxReader, ErrorsQuoteTheLineInEveryEncodingOfTheMarkup) {
+  const std::string text = "<?xml version=\"1.0\"?>\n<a>\n<b>text</c>\n</a>";
+  auto wide = [&](std::size_t width, bool bigEndian, bool mark) {
+    std::string out;
+    auto unit = [&](char32_t c) {
+      for (std::size_t b = 0; b < width; ++b) {
+        const std::size_t shift = 8 * (bigEndian ? width - 1 - b : b);
+        out.push_back(static_cast<char>((c >> shift) & 0xFF));
+      }
+    };
+    if (mark) unit(0xFEFF);
+    for (char c : text) unit(static_cast<unsigned char>(c));
+    return out;
+  };
+  struct Case {
+    const char* name;
+    std::string bytes;
+  } cases[] = {
+      {"UTF-8 with a mark", "\xEF\xBB\xBF" + text},
+      {"UTF-16LE with a mark", wide(2, false, true)},
+      {"UTF-16BE with a mark", wide(2, true, true)},
+      {"UTF-16LE", wide(2, false, false)},
+      {"UTF-16BE", wide(2, true, false)},
+      {"UCS-4BE", wide(4, true, false)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto r = readXdxBytes(c.bytes);
+    const auto* err = std::get_if<ReadError>(&r);
+    ASSERT_NE(err, nullptr);
+    EXPECT_EQ(err->line, 3) << err->reason;
+    EXPECT_EQ(err->excerpt, "<b>text</c>") << err->reason;
+  }
+}
+
 TEST(XdxReader, EveryGbkCharacterReadsAsGbkText) {
   // The reader trusts a GBK document's characters without converting them
   // back; this holds for every two-byte sequence the GBK table decodes.

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "check/completeness_check.h"
 #include "format/xdx_reader.h"
 #include "format/xdx_writer.h"
+#include "record/characters.h"
 #include "test_support.h"
 
 using namespace velmora;
@@ -31,6 +34,29 @@ TEST(XdxWriter, EscapesMarkupAndKeepsBlanks) {
   EXPECT_NE(bytes.find("<KeyWord> &lt;a &amp; b&gt; </KeyWord>"), std::string::npos);
   EXPECT_NE(bytes.find("<MainActor1>\"x,\"\"y\"\"\",,,,,,,,</MainActor1>"), std::string::npos);
   EXPECT_NE(bytes.find("<verifylist/>"), std::string::npos);
+}
+
+// A save refuses exactly the characters a document cannot carry, named by
+// their code; a value holding any other one is written and read back whole.
+TEST(XdxWriter, RefusesWhatADocumentCannotCarry) {
+  for (char32_t c = 0; c <= 0x7f; c = c < 0x20 ? c + 1 : 0x7f) {
+    char code[8];
+    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+    SCOPED_TRACE(code);
+    Record r = requiredOnly();
+    r.setText(Field::Nation, std::string("a") + static_cast<char>(c) + "b");
+    const std::optional<std::string> refused = unwritableText(r);
+    if (!documentCarries(c)) {
+      ASSERT_TRUE(refused.has_value());
+      EXPECT_EQ(*refused, std::string("无法保存：Nation 含有文档不能保存的控制字符 ") + code);
+    } else {
+      EXPECT_EQ(refused, std::nullopt);
+      const auto result = readXdxBytes(buildXdx(r, completenessProblems(r)));
+      ASSERT_TRUE(std::holds_alternative<DocumentContent>(result));
+      EXPECT_EQ(std::get<DocumentContent>(result).values[index(Field::Nation)], r.text(Field::Nation));
+    }
+    if (c == 0x7f) break;
+  }
 }
 
 TEST(XdxWriter, LongTextsAreCommaTextOfTheirLines) {

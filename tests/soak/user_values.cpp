@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "record/characters.h"
 #include "record/gbk.h"
 
 namespace velmora::soak {
@@ -13,13 +14,12 @@ std::string codePointName(char32_t cp) {
   return buf;
 }
 
-// C0 controls (tab and, where allowed, the line feed excepted), DEL and the
-// C1 controls: nothing a keyboard types, and most of them cannot even be
-// stored in an XML document.
+// What no field takes (DEL, carriage returns and the C0 controls but tab),
+// a line feed where the field has no lines, and the C1 controls: GBK has
+// none of those, but they are named here as what they are.
 bool isControl(char32_t cp, bool lineBreaks) {
-  if (cp == U'\t') return false;
   if (cp == U'\n') return !lineBreaks;
-  return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F);
+  return !fieldTakes(cp) || (cp >= 0x80 && cp <= 0x9F);
 }
 
 // The first character of `text` that a field of the window refuses whatever
