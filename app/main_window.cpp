@@ -10,7 +10,6 @@
 #include <QMimeData>
 #include <QTabBar>
 
-#include "app/accessible_names.h"
 #include "app/icons.h"
 #include "app/install_paths.h"
 #include "app/page_tabs.h"
@@ -117,16 +116,6 @@ MainWindow::MainWindow(WindowServices& services, QWidget* parent, std::string re
   connect(qApp, &QApplication::focusChanged, this, [this] { showRoom(); });
   setAcceptDrops(true);
   refresh();
-}
-
-void MainWindow::showEvent(QShowEvent* e) {
-  // Labels are matched to their fields by where they stand, which the
-  // layouts settle only now.
-  if (!named_) {
-    nameFieldsByTheirLabels(pageControl_);
-    named_ = true;
-  }
-  QWidget::showEvent(e);
 }
 
 MainWindow::~MainWindow() {

@@ -80,7 +80,6 @@ class MainWindow : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* e) override;
-  void showEvent(QShowEvent* e) override;
   void dragEnterEvent(QDragEnterEvent* e) override;
   void dropEvent(QDropEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* e) override;
@@ -134,7 +133,6 @@ class MainWindow : public QWidget {
   QElapsedTimer unsavedSince_;  // the first edit not yet in the recovery copy
   bool copyWritten_ = false;
   bool recoveryFailing_ = false;  // told once, until a copy is written again
-  bool named_ = false;
   int recoveryIdleMs_ = kRecoveryIdleMs;
   int recoveryMaxDelayMs_ = kRecoveryMaxDelayMs;
 };

@@ -10,6 +10,7 @@
 #include <initializer_list>
 #include <utility>
 
+#include "app/accessible_names.h"
 #include "app/choice_box.h"
 #include "app/limited_line_edit.h"
 #include "app/long_text_edit.h"
@@ -53,6 +54,37 @@ class PageBuilder {
   QLineEdit* fixedText(const char* name, const QString& value, int x, int y, int width);
 
   static QFont defaultFont();
+
+  // A field with the label the form shows beside or above it: the label is
+  // its buddy and names it for screen readers, or `name` does where the
+  // label alone would not tell the field apart ("3、").
+  class Labelled {
+   public:
+    Labelled(PageBuilder& b, QLabel* label, QString name) : b_(b), label_(label), name_(std::move(name)) {}
+    LimitedLineEdit* text(Field f, int x, int y, int width) { return named(b_.text(f, x, y, width)); }
+    MaskedEdit* masked(Field f, int x, int y, int width) { return named(b_.masked(f, x, y, width)); }
+    ChoiceBox* choice(Field f, int x, int y, int width) { return named(b_.choice(f, x, y, width)); }
+    LongTextEdit* longText(Field f, int x, int y, int width, int height, const QFont& font, QColor color) {
+      return named(b_.longText(f, x, y, width, height, font, color));
+    }
+    RecordTable* table(Field f, const QStringList& headers, const QList<int>& widths) {
+      return named(b_.table(f, headers, widths));
+    }
+    QLineEdit* fixedText(const char* name, const QString& value, int x, int y, int width) {
+      return named(b_.fixedText(name, value, x, y, width));
+    }
+
+   private:
+    template <typename Widget>
+    Widget* named(Widget* w) {
+      nameByLabel(w, label_, name_);
+      return w;
+    }
+    PageBuilder& b_;
+    QLabel* label_;
+    QString name_;
+  };
+  Labelled labelled(QLabel* label, const QString& name = {}) { return Labelled(*this, label, name); }
 
   QWidget* parent() const { return parent_; }
   void setParent(QWidget* p) { parent_ = p; }

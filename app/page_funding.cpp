@@ -12,14 +12,17 @@ QWidget* funding(FieldWidgets& fields) {
   PageBuilder b(page, fields, colors::kMaroon);
   const QFont hei14 = windowFont("黑体", 14);
 
-  b.label(QStringLiteral("经费预算（金额只能输入阿拉伯数字，若无法输入，请先关闭中文输入法）"), 16, 0,
-          windowFont("黑体", 16), colors::kBlack);
+  QLabel* budget = b.label(QStringLiteral("经费预算（金额只能输入阿拉伯数字，若无法输入，请先关闭中文输入法）"), 16, 0,
+                           windowFont("黑体", 16), colors::kBlack);
 
   const QStringList outlayHeaders{QStringLiteral("序号"), QStringLiteral("经费开支科目"), QStringLiteral("金额（元）")};
-  RecordTable* grid = b.table(Field::OutlayGrid, outlayHeaders, {31, 112, 68});
+  // One heading over two tables: each names its half of the budget.
+  RecordTable* grid =
+      b.labelled(budget, QStringLiteral("经费预算（第1至6项）")).table(Field::OutlayGrid, outlayHeaders, {31, 112, 68});
   grid->setGeometry(8, 20, 217, 181);
   RecordTable* grid2 = b.table(Field::OutlayGrid2, outlayHeaders, {31, 113, 67});
   grid2->setGeometry(224, 20, 217, 157);
+  grid2->setAccessibleName(QStringLiteral("经费预算（第7至11项）"));
   grid2->setContextMenuPolicy(Qt::PreventContextMenu);
   for (RecordTable* t : {grid, grid2}) {
     t->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -34,14 +37,14 @@ QWidget* funding(FieldWidgets& fields) {
     y += 18;
   }
 
-  b.label(QStringLiteral("合计："), 312, 180);
-  LimitedLineEdit* total = b.text(Field::BudgetTotal, 368, 176, 73);
+  LimitedLineEdit* total =
+      b.labelled(b.label(QStringLiteral("合计："), 312, 180)).text(Field::BudgetTotal, 368, 176, 73);
   total->setReadOnly(true);
   total->setEmptyContextMenu(true);
 
-  b.label(QStringLiteral("年度预算"), 8, 208, hei14);
+  QLabel* yearly = b.label(QStringLiteral("年度预算"), 8, 208, hei14);
   b.label(QStringLiteral("(元)"), 16, 232, hei14);
-  RecordTable* years = b.table(Field::OutlayGrid3, {}, {90, 90, 90, 90});
+  RecordTable* years = b.labelled(yearly).table(Field::OutlayGrid3, {}, {90, 90, 90, 90});
   years->setGeometry(72, 204, 369, 53);
   years->setContextMenuPolicy(Qt::PreventContextMenu);
   years->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -49,21 +52,17 @@ QWidget* funding(FieldWidgets& fields) {
   b.label(QStringLiteral("注：经费开支科目参见《Velmora"), 448, 232);
   b.label(QStringLiteral("课题经费管理办法》。"), 448, 246);
 
-  b.label(QStringLiteral("经费管理："), 8, 256, hei14);
+  QLabel* statement = b.label(QStringLiteral("经费管理："), 8, 256, hei14);
   b.label(QStringLiteral("承诺遵守财务规章制度，如实填报，严格监督课题经费的合理有效使用，保证课题经费"), 24, 272);
   b.label(QStringLiteral("单独立户，专款专用，不挤占和挪用课题经费，在课题结题时提供课题经费使用明细单。"), 24, 288);
-  b.longText(Field::FundingStatement, 24, 304, 417, 73, PageBuilder::defaultFont(), colors::kMaroon);
+  b.labelled(statement).longText(Field::FundingStatement, 24, 304, 417, 73, PageBuilder::defaultFont(),
+                                 colors::kMaroon);
 
-  b.label(QStringLiteral("经费管理单位名称：     "), 24, 383);
-  b.text(Field::FundingUnit, 24, 400, 481);
-  b.label(QStringLiteral("开户银行："), 24, 427);
-  b.text(Field::Bank, 24, 444, 305);
-  b.label(QStringLiteral("银行帐号："), 344, 426);
-  b.text(Field::BankAccount, 344, 443, 161);
-  b.label(QStringLiteral("汇入地点：（ⅹⅹ省ⅹⅹ市）"), 32, 472);
-  b.text(Field::RemittancePlace, 24, 492, 305);
-  b.label(QStringLiteral("财务联系电话："), 344, 475);
-  b.text(Field::FinanceTelephone, 344, 492, 161);
+  b.labelled(b.label(QStringLiteral("经费管理单位名称：     "), 24, 383)).text(Field::FundingUnit, 24, 400, 481);
+  b.labelled(b.label(QStringLiteral("开户银行："), 24, 427)).text(Field::Bank, 24, 444, 305);
+  b.labelled(b.label(QStringLiteral("银行帐号："), 344, 426)).text(Field::BankAccount, 344, 443, 161);
+  b.labelled(b.label(QStringLiteral("汇入地点：（ⅹⅹ省ⅹⅹ市）"), 32, 472)).text(Field::RemittancePlace, 24, 492, 305);
+  b.labelled(b.label(QStringLiteral("财务联系电话："), 344, 475)).text(Field::FinanceTelephone, 344, 492, 161);
   return page;
 }
 

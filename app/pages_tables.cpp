@@ -44,8 +44,9 @@ QWidget* tablePage(FieldWidgets& fields, const char* pageName, Field table, cons
   auto* layout = new QVBoxLayout(page);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
-  layout->addWidget(band(33, heading));
-  RecordTable* t = b.table(table, headers, widths);
+  QWidget* top = band(33, heading);
+  layout->addWidget(top);
+  RecordTable* t = b.labelled(top->findChild<QLabel*>()).table(table, headers, widths);
   t->setFixedHeight(tableHeight);
   t->setToolTip(tooltip);
   layout->addWidget(t);
@@ -122,16 +123,18 @@ QWidget* results(FieldWidgets& fields) {
   upperNote->setGeometry(0, 21, upperNote->width(), 18);
   layout->addWidget(upper);
   RecordTable* expected =
-      b.table(Field::ExpectProduction,
-              {QStringLiteral("序号"), QStringLiteral("研究阶段（起止时间）"), QStringLiteral("    阶段成果名称"),
-               QStringLiteral("成果形式"), QStringLiteral("负责人")},
-              {30, 160, 300, 80, 80});
+      b.labelled(upperHeading)
+          .table(Field::ExpectProduction,
+                 {QStringLiteral("序号"), QStringLiteral("研究阶段（起止时间）"), QStringLiteral("    阶段成果名称"),
+                  QStringLiteral("成果形式"), QStringLiteral("负责人")},
+                 {30, 160, 300, 80, 80});
   expected->setFixedHeight(289);
   expected->setToolTip(
       QStringLiteral("本表格需要填写序号、研究阶段（起止时间）、阶段成果名称、成果形式、负责人五项内容"));
   layout->addWidget(expected);
 
   QWidget* lower = band(64, QStringLiteral("最终研究成果"));
+  QLabel* lowerHeading = lower->findChild<QLabel*>();
   const QFont small = PageBuilder::defaultFont();
   auto line = [&](const QString& text, int x, int y) {
     auto* l = new QLabel(text, lower);
@@ -152,10 +155,11 @@ QWidget* results(FieldWidgets& fields) {
   lowerNote->move(0, 44);
   layout->addWidget(lower);
   RecordTable* final =
-      b.table(Field::FinallyProduction,
-              {QStringLiteral("序号"), QStringLiteral("   完成时间"), QStringLiteral("        最终成果名称"),
-               QStringLiteral("成果形式"), QStringLiteral("负责人")},
-              {30, 80, 380, 80, 80});
+      b.labelled(lowerHeading)
+          .table(Field::FinallyProduction,
+                 {QStringLiteral("序号"), QStringLiteral("   完成时间"), QStringLiteral("        最终成果名称"),
+                  QStringLiteral("成果形式"), QStringLiteral("负责人")},
+                 {30, 80, 380, 80, 80});
   final->setToolTip(QStringLiteral("本表格要填写序号、完成时间、最终成果名称、成果形式、负责人五项内容"));
   layout->addWidget(final, 1);
   return page;

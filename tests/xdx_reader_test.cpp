@@ -278,7 +278,11 @@ TEST(XdxReader, ErrorsQuoteTheLineInEveryEncodingOfTheMarkup) {
       {"UTF-16BE with a mark", wide(2, true, true)},
       {"UTF-16LE", wide(2, false, false)},
       {"UTF-16BE", wide(2, true, false)},
+#ifndef _WIN32
+      // The libxml2 built for Windows has no converter for UCS-4 and refuses
+      // such a document as an encoding it does not support.
       {"UCS-4BE", wide(4, true, false)},
+#endif
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
